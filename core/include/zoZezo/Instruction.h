@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+
+namespace zoZezo {
+
+// What one compiled instruction does (each pushes one value; see TInstruction::Index).
+enum TOperation : std::uint8_t {
+    opRealNum,       // a real literal
+    opImaginaryNum,  // an imaginary literal
+    opOperator,      // an operator of the evaluator's operator table
+    opConstant,      // a constant of the evaluator's constant table
+    opVariable,      // a variable of the evaluator's variable table
+    opLocalVar,      // a parameter of the equation being run
+    opFunction,      // a function of the evaluator's function table
+    opLocalFunction, // another equation of the same list
+};
+
+// One instruction of an equation's postfix code. An equation keeps its instructions in one
+// contiguous block, linked in order through Next (null on the last).
+struct TInstruction {
+    long double Value = 0;               // the literal, for opRealNum and opImaginaryNum
+    const TInstruction* Next = nullptr;  // the following instruction
+    std::int32_t Index = 0;              // 0-based position in the table that Kind names
+    TOperation Kind = opRealNum;
+    // For opFunction and opLocalFunction: the number of arguments the code was compiled for
+    // (NoArity for a function whose count makes a call do nothing). The engine refuses to run
+    // code whose callee has changed its count since.
+    std::uint8_t Arity = 0;
+
+    static constexpr std::uint8_t NoArity = 255;
+};
+
+static_assert(sizeof(long double) < 16 || sizeof(TInstruction) == 32,
+              "an instruction is meant to fill half a cache line");
+
+} // namespace zoZezo

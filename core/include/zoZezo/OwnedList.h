@@ -1,0 +1,53 @@
+#pragma once
+
+#include <algorithm>
+#include <vector>
+
+namespace zoZezo {
+
+class TzoZezoEvaluator;
+
+// An ordered list that owns its items. Items are created with the list as their owner (they
+// append themselves) and unlink themselves when destroyed, so deleting an item and freeing it
+// directly are the same thing. Positions count from 0 and are dense.
+template <class Item>
+class TOwnedList {
+public:
+    explicit TOwnedList(TzoZezoEvaluator* AEvaluator) : FEvaluator(AEvaluator) {}
+    ~TOwnedList() { Clear(); }
+    TOwnedList(const TOwnedList&) = delete;
+    TOwnedList& operator=(const TOwnedList&) = delete;
+
+    // The evaluator that owns this list; null for an equation's parameter table.
+    TzoZezoEvaluator* Evaluator() const { return FEvaluator; }
+    const std::vector<Item*>& Items() const { return FItems; }
+    int Count() const { return static_cast<int>(FItems.size()); }
+
+    // The item at I, or null when I is out of range.
+    Item* Get(int I) const { return InRange(I) ? FItems[static_cast<std::size_t>(I)] : nullptr; }
+
+    // Frees the item at I; does nothing when I is out of range.
+    void Delete(int I) {
+        if (InRange(I)) delete FItems[static_cast<std::size_t>(I)];
+    }
+
+    // Frees every item, the last first.
+    void Clear() {
+        while (!FItems.empty()) delete FItems.back();
+    }
+
+    bool InRange(int I) const { return I >= 0 && I < Count(); }
+
+private:
+    friend Item;
+    void Append(Item* I) { FItems.push_back(I); }
+    void Remove(Item* I) {
+        auto Found = std::find(FItems.rbegin(), FItems.rend(), I);
+        if (Found != FItems.rend()) FItems.erase(std::next(Found).base());
+    }
+
+    TzoZezoEvaluator* FEvaluator;
+    std::vector<Item*> FItems;
+};
+
+} // namespace zoZezo

@@ -1,0 +1,9 @@
+#include "zoZezo/Builtins.h"
+
+#include "zoZezo/Evaluator.h"
+
+namespace zoZezo {
+
+void RegisterBuiltins(TzoZezoEvaluator&) {}
+
+} // namespace zoZezo

@@ -1,0 +1,40 @@
+#include "zoZezo/Evaluator.h"
+
+#include "zoZezo/Builtins.h"
+
+namespace zoZezo {
+
+TzoZezoEvaluator::TzoZezoEvaluator(TComponent* AOwner) : TComponent(AOwner) {
+    PublishChar("DecimalPoint", DecimalPoint, '.');
+    PublishChar("Imaginary", Imaginary, 'j');
+    PublishChar("OpenParentesis", OpenParentesis, '(');
+    PublishChar("CloseParentesis", CloseParentesis, ')');
+    PublishChar("Separator", Separator, ';');
+    PublishChar("OpenComment", OpenComment, '{');
+    PublishChar("CloseComment", CloseComment, '}');
+    Start();
+}
+
+// The collections are members declared in the order Constants, Variables, Functions,
+// Operators, Equations, so they are destroyed from Equations back to Constants.
+TzoZezoEvaluator::~TzoZezoEvaluator() = default;
+
+void TzoZezoEvaluator::Start() {
+    FFunctions.Clear();
+    FOperators.Clear();
+    FConstants.Clear();
+    FEquations.Clear();
+    FVariables.Clear();
+    RegisterBuiltins(*this);
+}
+
+void TzoZezoEvaluator::LoadReferencedConstants(TStrings& List) const {
+    List.clear();
+    for (const TEquation* Equation : FEquations.Items())
+        for (const TInstruction& Instruction : Equation->Instructions())
+            if (Instruction.Kind == opConstant)
+                if (const TConstant* Constant = FConstants.GetConstant(Instruction.Index))
+                    List.push_back(Constant->Name);
+}
+
+} // namespace zoZezo
