@@ -1,8 +1,11 @@
 #include "BuiltinsTestSupport.h"
 #include "zoZezo/Evaluator.h"
 
+#include <iterator>
 #include <limits>
+#include <sstream>
 #include <string>
+#include <vector>
 
 using namespace zoZezo;
 
@@ -135,35 +138,24 @@ TEST(Operators, RealOnlyOperatorsRefuseComplexOperands) {
 
 // --- Start ----------------------------------------------------------------------------------
 
-struct TExpectedFunction {
-    const char* Name;
-    int ParamCount;
-    TFunctionCallback Callback;
-};
+// Registration order: compiled code refers to entries by these positions.
+constexpr const char* FunctionNames =
+    "Neg Not Exp Sin Cos Tan If Abs Sqrt U Rect Sinc Ln Imp "
+    "Round Int Odd Rand Cosh Sinh Tanh Re Im Diode Asin ACos ATan";
+const TFunctionCallback FunctionCallbacks[] = {
+    FnNeg,  FnNot,  FnExp,  FnSin, FnCos, FnTan,   FnIf,   FnAbs,  FnSqrt,
+    FnU,    FnRect, FnSinc, FnLn,  FnImp, FnRound, FnInt,  FnOdd,  FnRand,
+    FnCosh, FnSinh, FnTanh, FnRe,  FnIm,  FnDiode, FnAsin, FnACos, FnATan};
+constexpr const char* OperatorSymbols = "^ * / \\ + - > < >= <= <> = and or xor";
+const int OperatorPriorities[] = {0, 1, 1, 1, 2, 2, 3, 3, 3, 3, 3, 3, 4, 4, 4};
+const TOperatorCallback OperatorCallbacks[] = {
+    OpPower,        OpMultiply,  OpDivide,   OpRemainder, OpAdd, OpSubtract, OpGreater, OpLess,
+    OpGreaterEqual, OpLessEqual, OpNotEqual, OpEqual,     OpAnd, OpOr,       OpXor};
 
-const TExpectedFunction ExpectedFunctions[] = {
-    {"Neg", 1, FnNeg},   {"Not", 1, FnNot},   {"Exp", 1, FnExp},     {"Sin", 1, FnSin},
-    {"Cos", 1, FnCos},   {"Tan", 1, FnTan},   {"If", 3, FnIf},       {"Abs", 1, FnAbs},
-    {"Sqrt", 1, FnSqrt}, {"U", 1, FnU},       {"Rect", 1, FnRect},   {"Sinc", 1, FnSinc},
-    {"Ln", 1, FnLn},     {"Imp", 1, FnImp},   {"Round", 1, FnRound}, {"Int", 1, FnInt},
-    {"Odd", 1, FnOdd},   {"Rand", 1, FnRand}, {"Cosh", 1, FnCosh},   {"Sinh", 1, FnSinh},
-    {"Tanh", 1, FnTanh}, {"Re", 1, FnRe},     {"Im", 1, FnIm},       {"Diode", 1, FnDiode},
-    {"Asin", 1, FnAsin}, {"ACos", 1, FnACos}, {"ATan", 1, FnATan},
-};
-
-struct TExpectedOperator {
-    const char* Name;
-    int Priority;
-    TOperatorCallback Callback;
-};
-
-const TExpectedOperator ExpectedOperators[] = {
-    {"^", 0, OpPower},      {"*", 1, OpMultiply},  {"/", 1, OpDivide},
-    {"\\", 1, OpRemainder}, {"+", 2, OpAdd},       {"-", 2, OpSubtract},
-    {">", 3, OpGreater},    {"<", 3, OpLess},      {">=", 3, OpGreaterEqual},
-    {"<=", 3, OpLessEqual}, {"<>", 3, OpNotEqual}, {"=", 3, OpEqual},
-    {"and", 4, OpAnd},      {"or", 4, OpOr},       {"xor", 4, OpXor},
-};
+std::vector<std::string> Words(const char* Text) {
+    std::istringstream In(Text);
+    return {std::istream_iterator<std::string>(In), std::istream_iterator<std::string>()};
+}
 
 std::string Lower(std::string S) {
     for (char& C : S)
@@ -171,24 +163,26 @@ std::string Lower(std::string S) {
     return S;
 }
 
+// Table holds exactly the entries named in Names, in order, with these callbacks, each found
+// by its name in lower case.
+template <class Table, class Callback>
+void ExpectEntries(const Table& T, const char* Names, std::span<const Callback> Callbacks) {
+    const std::vector<std::string> Want = Words(Names);
+    ASSERT_EQ(T.Count(), static_cast<int>(Want.size()));
+    for (int I = 0; I < T.Count(); ++I) {
+        EXPECT_EQ(T.Get(I)->Name, Want[I]);
+        EXPECT_EQ(T.Get(I)->Callback, Callbacks[I]) << Want[I];
+        EXPECT_EQ(T.IndexOf(Lower(Want[I])), I);
+    }
+}
+
 void ExpectBuiltinsOnly(const TzoZezoEvaluator& E) {
-    ASSERT_EQ(E.Functions().Count(), 27);
-    for (int I = 0; I < 27; ++I) {
-        const TExpectedFunction& Want = ExpectedFunctions[I];
-        const TFunction& Got = *E.Functions().GetFunction(I);
-        EXPECT_EQ(Got.Name, Want.Name);
-        EXPECT_EQ(Got.ParamCount, Want.ParamCount) << Want.Name;
-        EXPECT_EQ(Got.Callback, Want.Callback) << Want.Name;
-        EXPECT_EQ(E.Functions().IndexOf(Lower(Want.Name)), I);
-    }
-    ASSERT_EQ(E.Operators().Count(), 15);
-    for (int I = 0; I < 15; ++I) {
-        const TExpectedOperator& Want = ExpectedOperators[I];
-        const TOperator& Got = *E.Operators().GetOperator(I);
-        EXPECT_EQ(Got.Name, Want.Name);
-        EXPECT_EQ(Got.Priority, Want.Priority) << Want.Name;
-        EXPECT_EQ(Got.Callback, Want.Callback) << Want.Name;
-    }
+    ExpectEntries<TFunctions, TFunctionCallback>(E.Functions(), FunctionNames, FunctionCallbacks);
+    for (const TFunction* F : E.Functions().Items())
+        EXPECT_EQ(F->ParamCount, F->Name == "If" ? 3 : 1) << F->Name;
+    ExpectEntries<TOperators, TOperatorCallback>(E.Operators(), OperatorSymbols, OperatorCallbacks);
+    for (int I = 0; I < E.Operators().Count(); ++I)
+        EXPECT_EQ(E.Operators().GetOperator(I)->Priority, OperatorPriorities[I]);
     ASSERT_EQ(E.Constants().Count(), 2);
     EXPECT_EQ(E.Constants().GetConstant(0)->Name, "e");
     EXPECT_EQ(E.Constants().GetConstant(1)->Name, "pi");
