@@ -103,7 +103,7 @@ zz_build() {
     local Preset="$1"
     shift
     zz_configure "$Preset"
-    (cd "$ZZ_ROOT" && cmake --build --preset "$Preset" "$@")
+    (cd "$ZZ_ROOT" && cmake --build --preset "$Preset" --parallel "$(nproc)" "$@")
 }
 
 # Runs a preset's tests; extra arguments go to ctest.

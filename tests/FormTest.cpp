@@ -100,14 +100,9 @@ TEST(Form, RoundTrip) {
     TzoZezoEvaluator Target;
     LoadForm(Target, SaveForm(Source));
     EXPECT_EQ(Target.Name, "Rechner_Ä");
-    EXPECT_EQ(Target.CloseComment, '{');
-    EXPECT_EQ(Target.Imaginary, 'i');
-    EXPECT_EQ(Target.OpenParentesis, '[');
-    EXPECT_EQ(Target.CloseParentesis, ']');
+    EXPECT_EQ(Target.StoredProperties(), Source.StoredProperties());
     EXPECT_EQ(Target.Separator, '"');
     EXPECT_EQ(Target.OpenComment, '\\');
-    EXPECT_EQ(Target.DecimalPoint, '.');
-    EXPECT_EQ(SaveForm(Target), SaveForm(Source));
 }
 
 TEST(Form, ReadsTheExampleOfTheDocumentation) {
