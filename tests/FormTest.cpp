@@ -190,6 +190,11 @@ TEST(Form, ShapeIsChecked) {
     ExpectRefused(R"({"class": "TzoZezoEvaluator", "properties": []})",
                   "\"properties\" must be a JSON object");
     ExpectRefused(R"({"class": "TzoZezoEvaluator", "colour": "red"})", "unknown key \"colour\"");
+    ExpectRefused(R"({"class": "TzoZezoEvaluator", "class": "TzoZezoEvaluator"})",
+                  "the key \"class\" is given twice");
+    ExpectRefused(
+        R"({"class": "TzoZezoEvaluator", "properties": {"Separator": ",", "Separator": "|"}})",
+        "the key \"Separator\" is given twice");
 }
 
 TEST(Form, WrongClassIsRefused) {

@@ -8,8 +8,10 @@
 #include <fstream>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 #include <utility>
+#include <vector>
 
 namespace zoZezo {
 namespace {
@@ -73,9 +75,21 @@ TPropertyValue FromJson(std::string_view Where, const std::string& Name, const J
                     (Value.is_number_float() ? std::string("a fraction") : Value.type_name()));
 }
 
+// Parses the text, refusing a key given twice in one object (the parser would keep one).
 Json Parse(std::string_view Where, std::string_view Text) {
+    std::vector<std::set<std::string>> Keys; // those of each object being read
+    std::string Duplicate;
+    const auto Watch = [&](int, Json::parse_event_t Event, Json& Parsed) {
+        if (Event == Json::parse_event_t::object_start) Keys.emplace_back();
+        if (Event == Json::parse_event_t::object_end) Keys.pop_back();
+        if (Event == Json::parse_event_t::key &&
+            !Keys.back().insert(Parsed.get<std::string>()).second && Duplicate.empty())
+            Duplicate = Parsed.get<std::string>();
+        return true;
+    };
+    Json Form;
     try {
-        return Json::parse(Text.begin(), Text.end());
+        Form = Json::parse(Text.begin(), Text.end(), Watch);
     } catch (const Json::parse_error& Error) {
         // Drop the library's "[json.exception.parse_error.101] " prefix.
         std::string Message = Error.what();
@@ -83,6 +97,8 @@ Json Parse(std::string_view Where, std::string_view Text) {
             Message.erase(0, End + 2);
         Fail(Where, "malformed JSON: " + Message);
     }
+    if (!Duplicate.empty()) Fail(Where, "the key " + Quoted(Duplicate) + " is given twice");
+    return Form;
 }
 
 std::string Save(std::string_view Where, const TComponent& Component) {
