@@ -182,8 +182,8 @@ TEST(Form, MalformedJsonIsRefused) {
 }
 
 TEST(Form, ShapeIsChecked) {
-    ExpectRefused("[]", "expected a JSON object, found array");
-    ExpectRefused("42", "expected a JSON object");
+    ExpectRefused("[]", "expected a JSON object, found an array");
+    ExpectRefused("4.5", "expected a JSON object, found a fraction");
     ExpectRefused(R"({"properties": {}})", "names no \"class\"");
     ExpectRefused(R"({"class": 1})", "\"class\" must be a string");
     ExpectRefused(R"({"class": "TzoZezoEvaluator", "name": 3})", "\"name\" must be a string");
@@ -210,11 +210,11 @@ TEST(Form, UnknownPropertyIsRefused) {
 
 TEST(Form, ValueOfTheWrongTypeIsRefused) {
     ExpectRefused(R"({"class": "TzoZezoEvaluator", "properties": {"Separator": 59}})",
-                  "property \"Separator\" takes a string, not number");
+                  "property \"Separator\" takes a string, not a number");
     ExpectRefused(R"({"class": "TzoZezoEvaluator", "properties": {"Separator": null}})",
                   "takes a string, not null");
     ExpectRefused(R"({"class": "TzoZezoEvaluator", "properties": {"Separator": true}})",
-                  "takes a string, not boolean");
+                  "takes a string, not a boolean");
 }
 
 TEST(Form, RefusedValueLeavesTheComponentUnchanged) {

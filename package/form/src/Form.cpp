@@ -36,6 +36,14 @@ const char* TypeName(const TPropertyValue& Value) {
     }
 }
 
+// What a JSON value is, for messages.
+std::string Describe(const Json& Value) {
+    if (Value.is_null()) return "null";
+    if (Value.is_number_float()) return "a fraction";
+    if (Value.is_array() || Value.is_object()) return std::string("an ") + Value.type_name();
+    return std::string("a ") + Value.type_name();
+}
+
 // nlohmann/json writes UTF-8 only; a text that is not UTF-8 is refused with its name.
 void RequireUtf8(std::string_view Where, const std::string& What, const std::string& Text) {
     try {
@@ -71,8 +79,8 @@ TPropertyValue FromJson(std::string_view Where, const std::string& Name, const J
         if (Value.is_string()) return Value.get<std::string>();
         break;
     }
-    Fail(Where, "property " + Quoted(Name) + " takes " + TypeName(Default) + ", not " +
-                    (Value.is_number_float() ? std::string("a fraction") : Value.type_name()));
+    Fail(Where,
+         "property " + Quoted(Name) + " takes " + TypeName(Default) + ", not " + Describe(Value));
 }
 
 // Parses the text, refusing a key given twice in one object (the parser would keep one).
@@ -118,8 +126,7 @@ std::string Save(std::string_view Where, const TComponent& Component) {
 void Load(std::string_view Where, TComponent& Component, std::string_view Text) {
     // Read and check everything first; the component is touched only when all is well.
     const Json Form = Parse(Where, Text);
-    if (!Form.is_object())
-        Fail(Where, std::string("expected a JSON object, found ") + Form.type_name());
+    if (!Form.is_object()) Fail(Where, "expected a JSON object, found " + Describe(Form));
     for (const auto& [Key, Value] : Form.items())
         if (Key != "class" && Key != "name" && Key != "properties")
             Fail(Where, "unknown key " + Quoted(Key) +
