@@ -88,12 +88,12 @@ zz_setup() {
     zz_ensure_locale "$ZZ_TEST_LOCALE"
 }
 
-# Configures a preset unless its build folder is configured already (a configured folder
-# re-runs CMake by itself when a CMakeLists.txt changes).
+# Configures a preset unless its build folder holds a generated build already (that one
+# re-runs CMake by itself when a CMakeLists.txt changes; a configure that failed left none).
 zz_configure() {
     local Preset="$1"
     shift
-    if [ ! -f "$ZZ_ROOT/build/$Preset/CMakeCache.txt" ]; then
+    if [ ! -f "$ZZ_ROOT/build/$Preset/build.ninja" ]; then
         (cd "$ZZ_ROOT" && cmake --preset "$Preset" "$@")
     fi
 }
