@@ -1,5 +1,6 @@
 #include "Compiler.h"
 
+#include "FastBuiltins.h"
 #include "zoZezo/Exception.h"
 #include "zoZezo/MathMsg.h"
 
@@ -469,6 +470,7 @@ void TCompiler::Emit(TOperation Kind, int Index, long double Value, std::uint8_t
     Instruction.Index = Index;
     Instruction.Kind = Kind;
     Instruction.Arity = Arity;
+    Instruction.Builtin = BuiltinOf(FEvaluator, Kind, Index);
     FEquation.FCode.push_back(Instruction);
     FDepth += StackEffect(Kind, Arity);
     FEquation.FStackDepth = std::max(FEquation.FStackDepth, FDepth);

@@ -27,6 +27,10 @@ struct TInstruction {
     // (NoArity for a function whose count makes a call do nothing). The engine refuses to run
     // code whose callee has changed its count since.
     std::uint8_t Arity = 0;
+    // For opOperator and opFunction: which built-in callback the entry held when the code was
+    // compiled (0: none of them). While the entry still holds it, the engine runs that
+    // built-in's arithmetic in place instead of calling it.
+    std::uint8_t Builtin = 0;
 
     static constexpr std::uint8_t NoArity = 255;
 };
