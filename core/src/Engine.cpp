@@ -5,91 +5,48 @@
 #include "zoZezo/Exception.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
-#include <vector>
+#include <type_traits>
 
 namespace zoZezo {
+namespace {
 
-// Runs compiled code on a value stack.
-//
-// Calls of other equations do not recurse on the C++ stack: each call pushes a frame, so the
-// depth of nesting is bounded by MaxCallDepth alone. Small runs live entirely in the engine's
-// own arrays; only deep or wide ones take heap blocks.
-//
-// Speed comes from keeping values out of memory. Extended reals that are stored and read back
-// at once cost far more than the arithmetic on them, so the value on top of the running frame's
-// stack lives in a local (in registers) and only the values below it in the frame's window; an
-// operand that an operator consumes right away is never pushed at all; and built-in operators
-// and functions run in place (FastBuiltins.h) rather than through their callbacks, which would
-// need their operands in memory. Table positions and callbacks are still read at every step,
-// since the host may change them between runs.
-class TEngine {
+// A stack of trivially copyable items that lives in place while it holds at most N of them and
+// moves to the heap beyond: a run that fits allocates nothing. Items are addressed by position,
+// since growing moves them.
+template <class T, std::size_t N>
+class TGrowingStack {
+    static_assert(std::is_trivially_copyable_v<T>);
+
 public:
-    TEngine(const TzoZezoEvaluator& Evaluator)
-        : FOperators(Evaluator.Operators()), FConstants(Evaluator.Constants()),
-          FVariables(Evaluator.Variables()), FFunctions(Evaluator.Functions()) {}
+    T* Data() { return FData; }
+    std::size_t Capacity() const { return FCapacity; }
 
-    TComplex Run(TEquation& Equation, std::span<const TComplex> Args);
-
-    static constexpr std::size_t MaxCallDepth = 100000;
-    static constexpr std::size_t MaxValues = std::size_t(1) << 20;
+    // Makes room for Count items, keeping the first Used ones.
+    void Reserve(std::size_t Count, std::size_t Used) {
+        if (Count > FCapacity) Grow(Count, Used);
+    }
 
 private:
-    struct TFrame {
-        TEquation* Equation;
-        const TInstruction* Ip;  // the next instruction
-        const TInstruction* End; // past the last one
-        TComplex* Sp;            // where the window stores the next value that goes below the top
-        std::size_t Window;      // the number of values this frame reserved
-        TComplex* CallerTop;     // the top of the value storage before this frame reserved
-        std::size_t CallerBlock; // the block that top is in
-    };
+    void Grow(std::size_t Count, std::size_t Used) {
+        const std::size_t Capacity = std::max(Count, 2 * FCapacity);
+        auto Heap = std::make_unique<unsigned char[]>(Capacity * sizeof(T));
+        T* Data = std::launder(reinterpret_cast<T*>(Heap.get()));
+        std::memcpy(static_cast<void*>(Data), FData, Used * sizeof(T));
+        FHeap = std::move(Heap);
+        FData = Data;
+        FCapacity = Capacity;
+    }
 
-    bool Execute(TFrame& Frame, TComplex& Top);
-    TComplex Operand(const TInstruction& Instruction, const TFrame& Frame) const;
-    TComplex Operator(const TInstruction& Instruction, const TComplex& A, const TComplex& B,
-                      TComplex* Scratch) const;
-    bool FastFunction(const TInstruction& Instruction, TComplex& Top) const;
-    TComplex CallOperator(const TInstruction& Instruction, const TComplex* Operands) const;
-    TComplex CallFunction(const TInstruction& Instruction, const TComplex* Last) const;
-
-    void Enter(TEquation& Equation, std::span<const TComplex> Args);
-    void Call(TComplex& Top);
-    void Leave();
-    TComplex* Reserve(std::size_t Count);
-
-    [[noreturn]] void Stale(const char* What) const;
-    [[noreturn]] static void Refuse(const std::string& Why);
-
-    static void Push(TComplex*& Sp, const TComplex& Value) { fast::Assign(*Sp++, Value); }
-
-    const TOperators& FOperators;
-    const TConstants& FConstants;
-    const TVariables& FVariables;
-    const TFunctions& FFunctions;
-
-    static constexpr std::size_t LocalValues = 256, LocalFrames = 32, HeapBlock = 2048;
-
-    // Raw storage: values are written before they are read, so none is initialised up front.
-    using TBlock = std::unique_ptr<unsigned char[]>;
-    alignas(TComplex) unsigned char FLocalStorage[LocalValues * sizeof(TComplex)];
-    TComplex* const FLocal = std::launder(reinterpret_cast<TComplex*>(FLocalStorage));
-    std::vector<TBlock> FBlocks; // heap blocks, kept for reuse in the run
-    std::vector<std::size_t> FBlockSizes;
-    std::size_t FBlock = 0; // 0: FLocal; k > 0: FBlocks[k - 1]
-    TComplex* FTop = FLocal;
-    TComplex* FLimit = FLocal + LocalValues;
-    std::size_t FValuesInUse = 0;
-
-    TFrame FLocalFrames[LocalFrames];
-    std::vector<TFrame> FMoreFrames;
-    std::size_t FDepth = 0;
-    TFrame* FFrame = nullptr;
+    // Raw storage: items are written before they are read, so none is initialised up front.
+    alignas(T) unsigned char FLocal[N * sizeof(T)];
+    T* FData = std::launder(reinterpret_cast<T*>(FLocal));
+    std::size_t FCapacity = N;
+    std::unique_ptr<unsigned char[]> FHeap;
 };
-
-namespace {
 
 // The arity a call of a function with this parameter count has; see TInstruction::Arity.
 std::uint8_t ArityOf(int ParamCount) {
@@ -102,14 +59,76 @@ auto* EntryAt(const Table& Entries, int Index) {
     return Entries.InRange(Index) ? Entries.Items()[static_cast<std::size_t>(Index)] : nullptr;
 }
 
-TComplex* BlockValues(const std::unique_ptr<unsigned char[]>& Block) {
-    return std::launder(reinterpret_cast<TComplex*>(Block.get()));
-}
-
 } // namespace
 
+// Runs compiled code on a value stack.
+//
+// Calls of other equations do not recurse on the C++ stack: each call pushes a frame, so the
+// depth of nesting is bounded by MaxCallDepth alone. Every frame has a window on the value
+// stack, sized from the code's StackDepth().
+//
+// Speed comes from keeping values out of memory: an extended real that is stored and read back
+// at once costs more than the arithmetic on it. So the value on top of the running frame's stack
+// lives in a local (in registers) and the window holds only the values below it; an operand
+// that an operator consumes at once is never pushed at all; built-in operators and functions run
+// in place (FastBuiltins.h) rather than through callbacks that take their operands in memory;
+// and the real part of the result leaves in a register. Table positions and callbacks are still
+// read at every step, since the host may change them between runs.
+class TEngine {
+public:
+    explicit TEngine(const TzoZezoEvaluator& Evaluator)
+        : FOperators(Evaluator.Operators()), FConstants(Evaluator.Constants()),
+          FVariables(Evaluator.Variables()), FFunctions(Evaluator.Functions()) {}
+
+    // Runs Equation with Args bound to its parameters; returns the real part of its value and
+    // stores the imaginary part in Im.
+    long double Run(TEquation& Equation, std::span<const TComplex> Args, long double& Im);
+
+    static constexpr std::size_t MaxCallDepth = 100000;
+    static constexpr std::size_t MaxValues = std::size_t(1) << 20;
+
+private:
+    struct TFrame {
+        TEquation* Equation;
+        const TInstruction* Ip;  // the next instruction
+        const TInstruction* End; // past the last one
+        std::size_t Base;        // the window's first position on the value stack
+        std::size_t Sp;          // where the next value that goes below the top is stored
+    };
+
+    bool Execute(TFrame& Frame, TComplex& Top);
+    TComplex Operand(const TInstruction& Instruction, const TFrame& Frame) const;
+    TComplex Operator(const TInstruction& Instruction, const TComplex& A, const TComplex& B,
+                      TComplex* Scratch) const;
+    bool FastFunction(const TInstruction& Instruction, TComplex& Top) const;
+    TComplex CallOperator(const TInstruction& Instruction, const TComplex* Operands) const;
+    TComplex CallFunction(const TInstruction& Instruction, const TComplex* Last) const;
+
+    void Enter(TEquation& Equation, std::span<const TComplex> Args);
+    void Call();
+    void Leave();
+
+    [[noreturn]] void Stale(const char* What) const;
+    [[noreturn]] static void Refuse(const std::string& Why);
+
+    static void Push(TComplex*& Sp, const TComplex& Value) { fast::Assign(*Sp++, Value); }
+
+    TFrame& Current() { return FFrames.Data()[FDepth - 1]; }
+    const TFrame& Current() const { return const_cast<TEngine*>(this)->Current(); }
+
+    const TOperators& FOperators;
+    const TConstants& FConstants;
+    const TVariables& FVariables;
+    const TFunctions& FFunctions;
+
+    TGrowingStack<TComplex, 256> FValues;
+    std::size_t FValuesTop = 0; // past the last window
+    TGrowingStack<TFrame, 32> FFrames;
+    std::size_t FDepth = 0;
+};
+
 void TEngine::Stale(const char* What) const {
-    const TEquation& Equation = *FFrame->Equation;
+    const TEquation& Equation = *Current().Equation;
     const std::string& Name =
         Equation.FunctionName().empty() ? Equation.EquationStr() : Equation.FunctionName();
     Refuse("Equation \"" + Name + "\" cannot run: " + What +
@@ -120,85 +139,47 @@ void TEngine::Refuse(const std::string& Why) {
     throw EzoZezoEvaluatorError(Why);
 }
 
-// Takes Count contiguous values for a frame's stack window, from the local array while it
-// lasts, then from heap blocks that stay for the rest of the run.
-TComplex* TEngine::Reserve(std::size_t Count) {
-    if (FValuesInUse + Count > MaxValues)
-        Refuse("The computation needs more than " + std::to_string(MaxValues) +
-               " pending values; equations call each other too deeply");
-    if (static_cast<std::size_t>(FLimit - FTop) < Count) {
-        const std::size_t Next = FBlock; // index into FBlocks of the block after the current one
-        if (Next == FBlocks.size() || FBlockSizes[Next] < Count) {
-            const std::size_t Size = std::max(Count, HeapBlock);
-            FBlocks.resize(Next + 1);
-            FBlockSizes.resize(Next + 1);
-            FBlocks[Next] = TBlock(
-                new (std::align_val_t(alignof(TComplex))) unsigned char[Size * sizeof(TComplex)]);
-            FBlockSizes[Next] = Size;
-        }
-        FBlock = Next + 1;
-        FTop = BlockValues(FBlocks[Next]);
-        FLimit = FTop + FBlockSizes[Next];
-    }
-    TComplex* Window = FTop;
-    FTop += Count;
-    FValuesInUse += Count;
-    return Window;
-}
-
-// Starts a run of Equation: binds the arguments (missing ones are 0) and opens its frame.
+// Starts a run of Equation: binds the arguments (missing ones are 0) and opens its frame, whose
+// window holds slot 0 and the values below the top: StackDepth() + 1 values at most.
 void TEngine::Enter(TEquation& Equation, std::span<const TComplex> Args) {
     if (FDepth == MaxCallDepth)
         Refuse("Equations call each other more than " + std::to_string(MaxCallDepth) +
                " levels deep");
     const auto& Parameters = Equation.LocalConstants().Items();
     for (std::size_t K = 0; K < Parameters.size(); ++K) {
-        const TComplex Value = K < Args.size() ? Args[K] : TComplex{};
-        Parameters[K]->Re = Value.Re;
-        Parameters[K]->Im = Value.Im;
+        Parameters[K]->Re = K < Args.size() ? Args[K].Re : 0;
+        Parameters[K]->Im = K < Args.size() ? Args[K].Im : 0;
     }
-    // The top of the stack stays out of the window, which holds slot 0 and the values below
-    // the top: StackDepth + 1 values at most.
-    const std::size_t Window = static_cast<std::size_t>(Equation.StackDepth()) + 1;
+    const std::size_t Base = FValuesTop;
+    FValuesTop += static_cast<std::size_t>(Equation.StackDepth()) + 1;
+    if (FValuesTop > MaxValues)
+        Refuse("The computation needs more than " + std::to_string(MaxValues) +
+               " pending values; equations call each other too deeply");
+    FValues.Reserve(FValuesTop, Base);
+    FFrames.Reserve(FDepth + 1, FDepth);
     const auto Code = Equation.Instructions();
-    const TFrame Frame{&Equation, Code.data(), Code.data() + Code.size(), nullptr, Window,
-                       FTop,      FBlock};
-    if (FDepth >= LocalFrames)
-        FMoreFrames.resize(std::max(FMoreFrames.size(), FDepth - LocalFrames + 1));
-    FFrame = FDepth < LocalFrames ? &FLocalFrames[FDepth] : &FMoreFrames[FDepth - LocalFrames];
-    *FFrame = Frame;
-    FFrame->Sp = Reserve(Window);
-    ++FDepth;
+    FFrames.Data()[FDepth++] = {&Equation, Code.data(), Code.data() + Code.size(), Base, Base};
 }
 
-// Ends the current frame; the caller's frame, if any, becomes current.
+// Ends the current frame; its caller, if any, becomes current.
 void TEngine::Leave() {
-    FValuesInUse -= FFrame->Window;
-    FTop = FFrame->CallerTop;
-    FBlock = FFrame->CallerBlock;
-    FLimit = FBlock == 0 ? FLocal + LocalValues
-                         : BlockValues(FBlocks[FBlock - 1]) + FBlockSizes[FBlock - 1];
+    FValuesTop = Current().Base;
     --FDepth;
-    FFrame = FDepth == 0                ? nullptr
-             : FDepth - 1 < LocalFrames ? &FLocalFrames[FDepth - 1]
-                                        : &FMoreFrames[FDepth - 1 - LocalFrames];
 }
 
-// Calls the equation named by the instruction the current frame stopped after; its arguments
-// stand in the frame's window from Sp on. Either enters the callee, whose stack starts with
-// Top = 0, or, for a callee with a compile error, shows its message and leaves Top = 0 as the
-// value of the call.
-void TEngine::Call(TComplex& Top) {
-    TFrame& Caller = *FFrame;
+// Calls the equation named by the instruction the current frame stopped after; the arguments
+// stand in its window from Sp on. Enters the callee, or, for a callee with a compile error,
+// shows its message and leaves the caller to go on with 0 as the value of the call.
+void TEngine::Call() {
+    const TFrame& Caller = Current();
     const TInstruction& Instruction = Caller.Ip[-1];
     TEquation* Callee = EntryAt(*Caller.Equation->Owner(), Instruction.Index);
     if (!Callee) Stale("an equation it calls is gone");
     const int Count = Callee->LocalConstants().Count();
     if (Count != Instruction.Arity) Stale("an equation it calls has changed its parameters");
-    Top = TComplex{};
     if (!Callee->Checked()) Callee->Check();
     if (Callee->ErrorCode() != 0) return ShowMessage(Callee->ErrorMsg());
-    Enter(*Callee, std::span<const TComplex>(Caller.Sp, static_cast<std::size_t>(Count)));
+    Enter(*Callee, {FValues.Data() + Caller.Sp, static_cast<std::size_t>(Count)});
 }
 
 // The hot steps are forced inline into Execute: called, they would take their operands and
@@ -276,10 +257,9 @@ void TEngine::Call(TComplex& Top) {
 // Runs Frame's code from where it stands, with Top as the value on top of its stack. Returns
 // true when the code has ended, Top then holding the frame's value; false when it reached a call
 // of another equation, which Call must make (the frame is saved, its arguments stored).
-bool TEngine::Execute(TFrame& Frame, TComplex& Result) {
-    TComplex Top;
-    fast::Assign(Top, Result);
-    TComplex* Sp = Frame.Sp;
+[[gnu::always_inline]] inline bool TEngine::Execute(TFrame& Frame, TComplex& Top) {
+    TComplex* const Values = FValues.Data();
+    TComplex* Sp = Values + Frame.Sp;
     const TInstruction* Ip = Frame.Ip;
     const TInstruction* const End = Frame.End;
     while (Ip != End) {
@@ -314,35 +294,52 @@ bool TEngine::Execute(TFrame& Frame, TComplex& Result) {
         case opLocalFunction:
             Push(Sp, Top);
             Frame.Ip = Ip;
-            Frame.Sp = Sp - Instruction.Arity; // the arguments, taken off by the call
+            Frame.Sp = static_cast<std::size_t>(Sp - Values) - Instruction.Arity;
             return false;
         }
     }
-    fast::Assign(Result, Top);
     return true;
 }
 
-TComplex TEngine::Run(TEquation& Equation, std::span<const TComplex> Args) {
+long double TEngine::Run(TEquation& Equation, std::span<const TComplex> Args, long double& Im) {
     Enter(Equation, Args);
-    TComplex Top{};
+    TComplex Top;
+    Top.Re = Top.Im = 0;
     for (;;) {
-        if (!Execute(*FFrame, Top)) {
-            Call(Top);
-            continue;
+        if (Execute(Current(), Top)) {
+            Leave();
+            if (FDepth == 0) break;
+        } else {
+            Call();
+            Top.Re = Top.Im = 0; // slot 0 of the callee, or the value of a failed call
         }
-        Leave();
-        if (FDepth == 0) return Top;
     }
+    Im = Top.Im;
+    return Top.Re;
 }
 
+namespace {
+
+// Whether Equation may run: compiles it when unchecked; one with a compile error shows its
+// message and yields 0 instead.
+bool Runnable(TEquation& Equation) {
+    if (!Equation.Checked()) Equation.Check();
+    if (Equation.ErrorCode() == 0) return true;
+    ShowMessage(Equation.ErrorMsg());
+    return false;
+}
+
+} // namespace
+
 TComplex TEquation::ComputeArgsC(std::span<const TComplex> Args) {
-    if (!FChecked) Check();
-    if (FErrorCode != 0) {
-        ShowMessage(FErrorMsg);
-        return {};
-    }
-    TEngine Engine(*FOwner->Evaluator());
-    return Engine.Run(*this, Args);
+    TComplex Result;
+    if (Runnable(*this)) Result.Re = TEngine(*FOwner->Evaluator()).Run(*this, Args, Result.Im);
+    return Result;
+}
+
+long double TEquation::Compute() {
+    long double Im;
+    return Runnable(*this) ? TEngine(*FOwner->Evaluator()).Run(*this, {}, Im) : 0;
 }
 
 } // namespace zoZezo

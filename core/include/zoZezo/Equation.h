@@ -78,7 +78,7 @@ public:
     TComplex ComputeArgsC(std::span<const TComplex> Args);
     long double ComputeArgs(std::span<const long double> Args);
     TComplex ComputeC() { return ComputeArgsC({}); }
-    long double Compute() { return ComputeC().Re; }
+    long double Compute();
 
 private:
     friend class TCompiler;
