@@ -1,6 +1,6 @@
 #include "Compiler.h"
 
-#include "FastBuiltins.h"
+#include "Steps.h"
 #include "zoZezo/Exception.h"
 #include "zoZezo/MathMsg.h"
 
@@ -470,7 +470,6 @@ void TCompiler::Emit(TOperation Kind, int Index, long double Value, std::uint8_t
     Instruction.Index = Index;
     Instruction.Kind = Kind;
     Instruction.Arity = Arity;
-    Instruction.Builtin = BuiltinOf(FEvaluator, Kind, Index);
     FEquation.FCode.push_back(Instruction);
     FDepth += StackEffect(Kind, Arity);
     FEquation.FStackDepth = std::max(FEquation.FStackDepth, FDepth);
@@ -504,6 +503,7 @@ bool TEquation::Check() {
         TLinker Link{FCode};
         if (!FEquationStr.empty()) TCompiler(*this).Run();
         FCode.shrink_to_fit();
+        PlanSteps(FCode, *FOwner->Evaluator());
     }
     const int Length = static_cast<int>(std::min<std::size_t>(FEquationStr.size(), INT_MAX));
     const bool PastTheEnd =

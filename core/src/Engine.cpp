@@ -1,4 +1,5 @@
 #include "FastBuiltins.h"
+#include "Steps.h"
 #include "zoZezo/Equation.h"
 #include "zoZezo/Equations.h"
 #include "zoZezo/Evaluator.h"
@@ -97,10 +98,13 @@ private:
     };
 
     bool Execute(TFrame& Frame, TComplex& Top);
+    template <TOperation Kind>
     TComplex Operand(const TInstruction& Instruction, const TFrame& Frame) const;
-    TComplex Operator(const TInstruction& Instruction, const TComplex& A, const TComplex& B,
-                      TComplex* Scratch) const;
-    bool FastFunction(const TInstruction& Instruction, TComplex& Top) const;
+    template <TBuiltin Builtin>
+    void Operator(const TInstruction& Instruction, TComplex& Left, const TComplex& Right,
+                  TComplex* Scratch) const;
+    template <TBuiltin Builtin>
+    void Function(const TInstruction& Instruction, TComplex& Top, TComplex*& Sp) const;
     TComplex CallOperator(const TInstruction& Instruction, const TComplex* Operands) const;
     TComplex CallFunction(const TInstruction& Instruction, const TComplex* Last) const;
 
@@ -161,8 +165,9 @@ void TEngine::Enter(TEquation& Equation, std::span<const TComplex> Args) {
     FFrames.Data()[FDepth++] = {&Equation, Code.data(), Code.data() + Code.size(), Base, Base};
 }
 
-// Ends the current frame; its caller, if any, becomes current.
-void TEngine::Leave() {
+// Ends the current frame; its caller, if any, becomes current. Inline, so that the value the
+// frame leaves can stay in registers.
+[[gnu::always_inline]] inline void TEngine::Leave() {
     FValuesTop = Current().Base;
     --FDepth;
 }
@@ -182,45 +187,46 @@ void TEngine::Call() {
     Enter(*Callee, {FValues.Data() + Caller.Sp, static_cast<std::size_t>(Count)});
 }
 
-// The hot steps are forced inline into Execute: called, they would take their operands and
-// results through memory.
+// The steps are forced inline into Execute: called, they would take their operands and results
+// through memory.
+template <TOperation Kind>
 [[gnu::always_inline]] inline TComplex TEngine::Operand(const TInstruction& Instruction,
                                                         const TFrame& Frame) const {
-    switch (Instruction.Kind) {
-    case opRealNum: return {Instruction.Value, 0};
-    case opImaginaryNum: return {0, Instruction.Value};
-    case opConstant: {
+    if constexpr (Kind == opRealNum) {
+        return {Instruction.Value, 0};
+    } else if constexpr (Kind == opImaginaryNum) {
+        return {0, Instruction.Value};
+    } else if constexpr (Kind == opConstant) {
         const TConstant* C = EntryAt(FConstants, Instruction.Index);
         if (!C) Stale("a constant it uses is gone");
         return {C->Re, C->Im};
-    }
-    case opVariable: {
+    } else if constexpr (Kind == opVariable) {
         const TVariable* V = EntryAt(FVariables, Instruction.Index);
         if (!V) Stale("a variable it uses is gone");
         return {V->RePtr ? *V->RePtr : 0, V->ImPtr ? *V->ImPtr : 0};
-    }
-    default: {
+    } else {
         const TConstant* P = EntryAt(Frame.Equation->LocalConstants(), Instruction.Index);
         if (!P) Stale("its parameters have changed");
         return {P->Re, P->Im};
     }
-    }
 }
 
-// A operator B: in place while the entry holds the built-in the code was compiled against,
+// Left := Left operator Right: in place while the entry holds the built-in the step names,
 // otherwise through the callback, with the operands stored at Scratch.
-[[gnu::always_inline]] inline TComplex TEngine::Operator(const TInstruction& Instruction,
-                                                         const TComplex& A, const TComplex& B,
-                                                         TComplex* Scratch) const {
-    const TOperator* Op = EntryAt(FOperators, Instruction.Index);
-    const auto Builtin = static_cast<TBuiltin>(Instruction.Builtin);
-    TComplex Result;
-    if (Op && Op->Callback == BuiltinCallbacks[Builtin].Operator &&
-        fast::Operator(Builtin, A, B, Result))
-        return Result;
-    fast::Assign(Scratch[0], A);
-    fast::Assign(Scratch[1], B);
-    return CallOperator(Instruction, Scratch);
+template <TBuiltin Builtin>
+[[gnu::always_inline]] inline void TEngine::Operator(const TInstruction& Instruction,
+                                                     TComplex& Left, const TComplex& Right,
+                                                     TComplex* Scratch) const {
+    if constexpr (Builtin != biNone) {
+        const TOperator* Op = EntryAt(FOperators, Instruction.Index);
+        TComplex Result;
+        if (Op && Op->Callback == BuiltinCallbacks[Builtin].Operator &&
+            fast::Operator(Builtin, Left, Right, Result))
+            return fast::Assign(Left, Result);
+    }
+    fast::Assign(Scratch[0], Left);
+    fast::Assign(Scratch[1], Right);
+    fast::Assign(Left, CallOperator(Instruction, Scratch));
 }
 
 [[gnu::noinline]] TComplex TEngine::CallOperator(const TInstruction& Instruction,
@@ -230,17 +236,21 @@ void TEngine::Call() {
     return Op->Callback(Operands[0], Operands[1]);
 }
 
-// Replaces Top by a built-in one-argument function's value when it can run in place.
-[[gnu::always_inline]] inline bool TEngine::FastFunction(const TInstruction& Instruction,
-                                                         TComplex& Top) const {
-    const TFunction* Fn = EntryAt(FFunctions, Instruction.Index);
-    const auto Builtin = static_cast<TBuiltin>(Instruction.Builtin);
-    TComplex Result;
-    if (!Fn || Fn->Callback != BuiltinCallbacks[Builtin].Function || Fn->ParamCount != 1 ||
-        !fast::Function(Builtin, Top, Result))
-        return false;
-    fast::Assign(Top, Result);
-    return true;
+// Applies a function to the arguments on top of the stack: in place while the entry holds the
+// one-argument built-in the step names, otherwise through the callback.
+template <TBuiltin Builtin>
+[[gnu::always_inline]] inline void TEngine::Function(const TInstruction& Instruction, TComplex& Top,
+                                                     TComplex*& Sp) const {
+    if constexpr (Builtin != biNone) {
+        const TFunction* Fn = EntryAt(FFunctions, Instruction.Index);
+        TComplex Result;
+        if (Fn && Fn->Callback == BuiltinCallbacks[Builtin].Function && Fn->ParamCount == 1 &&
+            fast::Function(Builtin, Top, Result))
+            return fast::Assign(Top, Result);
+    }
+    fast::Assign(*Sp, Top);
+    fast::Assign(Top, CallFunction(Instruction, Sp));
+    if (Instruction.Arity != TInstruction::NoArity) Sp += 1 - Instruction.Arity;
 }
 
 // Calls a function's callback on the arguments that end with Last, the first deepest. A function
@@ -254,6 +264,19 @@ void TEngine::Call() {
     return Fn->Callback(std::span<const TComplex>(Last + 1 - Instruction.Arity, Instruction.Arity));
 }
 
+// The lists the step codes are made of (Steps.h), for the cases of Execute's one switch: every
+// combination gets its own case, so that a step is one jump and then straight code.
+#define ZOZEZO_OPERAND_KINDS(X, Arg)                                                               \
+    X(opRealNum, Arg)                                                                              \
+    X(opImaginaryNum, Arg) X(opConstant, Arg) X(opVariable, Arg) X(opLocalVar, Arg)
+#define ZOZEZO_OPERATORS(X, Arg)                                                                   \
+    X(Arg, biNone)                                                                                 \
+    X(Arg, biPower) X(Arg, biMultiply) X(Arg, biDivide) X(Arg, biAdd) X(Arg, biSubtract)           \
+        X(Arg, biGreater) X(Arg, biLess) X(Arg, biGreaterEqual) X(Arg, biLessEqual)                \
+            X(Arg, biNotEqual) X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr) X(Arg, biXor)
+#define ZOZEZO_FUNCTIONS(X)                                                                        \
+    X(biNone) X(biNeg) X(biExp) X(biSin) X(biCos) X(biTan) X(biSqrt) X(biATan)
+
 // Runs Frame's code from where it stands, with Top as the value on top of its stack. Returns
 // true when the code has ended, Top then holding the frame's value; false when it reached a call
 // of another equation, which Call must make (the frame is saved, its arguments stored).
@@ -263,43 +286,52 @@ void TEngine::Call() {
     const TInstruction* Ip = Frame.Ip;
     const TInstruction* const End = Frame.End;
     while (Ip != End) {
-        const TInstruction& Instruction = *Ip++;
-        switch (Instruction.Kind) {
-        case opRealNum:
-        case opImaginaryNum:
-        case opConstant:
-        case opVariable:
-        case opLocalVar: {
-            const TComplex Value = Operand(Instruction, Frame);
-            if (Ip != End && Ip->Kind == opOperator) { // the right operand: applied, not pushed
-                fast::Assign(Top, Operator(*Ip++, Top, Value, Sp));
-            } else {
-                Push(Sp, Top);
-                fast::Assign(Top, Value);
-            }
-            break;
-        }
-        case opOperator: {
-            TComplex Left;
-            fast::Assign(Left, *--Sp);
-            fast::Assign(Top, Operator(Instruction, Left, Top, Sp));
-            break;
-        }
-        case opFunction:
-            if (FastFunction(Instruction, Top)) break;
-            fast::Assign(*Sp, Top);
-            fast::Assign(Top, CallFunction(Instruction, Sp));
-            if (Instruction.Arity != TInstruction::NoArity) Sp += 1 - Instruction.Arity;
-            break;
-        case opLocalFunction:
+        switch (Ip->Step) {
+#define ZOZEZO_FUSED(Kind, Builtin)                                                                \
+    case steps::Fused(Kind, Builtin):                                                              \
+        Operator<Builtin>(Ip[1], Top, Operand<Kind>(Ip[0], Frame), Sp);                            \
+        Ip += 2;                                                                                   \
+        break;
+#define ZOZEZO_FUSED_WITH(Kind, Unused) ZOZEZO_OPERATORS(ZOZEZO_FUSED, Kind)
+            ZOZEZO_OPERAND_KINDS(ZOZEZO_FUSED_WITH, )
+#define ZOZEZO_PUSH(Kind, Unused)                                                                  \
+    case steps::Push(Kind): {                                                                      \
+        const TComplex Value = Operand<Kind>(*Ip++, Frame);                                        \
+        Push(Sp, Top);                                                                             \
+        fast::Assign(Top, Value);                                                                  \
+        break;                                                                                     \
+    }
+            ZOZEZO_OPERAND_KINDS(ZOZEZO_PUSH, )
+#define ZOZEZO_POP(Unused, Builtin)                                                                \
+    case steps::Pop(Builtin): {                                                                    \
+        TComplex Left;                                                                             \
+        fast::Assign(Left, *--Sp);                                                                 \
+        Operator<Builtin>(*Ip++, Left, Top, Sp);                                                   \
+        fast::Assign(Top, Left);                                                                   \
+        break;                                                                                     \
+    }
+            ZOZEZO_OPERATORS(ZOZEZO_POP, )
+#define ZOZEZO_FUNCTION(Builtin)                                                                   \
+    case steps::Function(Builtin): Function<Builtin>(*Ip++, Top, Sp); break;
+            ZOZEZO_FUNCTIONS(ZOZEZO_FUNCTION)
+        case steps::Call:
             Push(Sp, Top);
-            Frame.Ip = Ip;
-            Frame.Sp = static_cast<std::size_t>(Sp - Values) - Instruction.Arity;
+            Frame.Sp = static_cast<std::size_t>(Sp - Values) - Ip->Arity;
+            Frame.Ip = Ip + 1;
             return false;
+#undef ZOZEZO_FUSED
+#undef ZOZEZO_FUSED_WITH
+#undef ZOZEZO_PUSH
+#undef ZOZEZO_POP
+#undef ZOZEZO_FUNCTION
         }
     }
     return true;
 }
+
+#undef ZOZEZO_OPERAND_KINDS
+#undef ZOZEZO_OPERATORS
+#undef ZOZEZO_FUNCTIONS
 
 long double TEngine::Run(TEquation& Equation, std::span<const TComplex> Args, long double& Im) {
     Enter(Equation, Args);

@@ -1,5 +1,6 @@
 #include "FastBuiltins.h"
 
+#include "Steps.h"
 #include "zoZezo/Evaluator.h"
 
 namespace zoZezo {
@@ -15,6 +16,25 @@ TBuiltin BuiltinOf(const TzoZezoEvaluator& Evaluator, TOperation Kind, int Index
             return static_cast<TBuiltin>(B);
     }
     return biNone;
+}
+
+void PlanSteps(std::span<TInstruction> Code, const TzoZezoEvaluator& Evaluator) {
+    for (std::size_t I = 0; I < Code.size(); ++I) {
+        TInstruction& Instruction = Code[I];
+        const TBuiltin Builtin = BuiltinOf(Evaluator, Instruction.Kind, Instruction.Index);
+        switch (Instruction.Kind) {
+        case opOperator: Instruction.Step = steps::Pop(Builtin); break;
+        case opFunction: Instruction.Step = steps::Function(Builtin); break;
+        case opLocalFunction: Instruction.Step = steps::Call; break;
+        default: {
+            const bool Consumed = I + 1 < Code.size() && Code[I + 1].Kind == opOperator;
+            Instruction.Step =
+                Consumed ? steps::Fused(Instruction.Kind,
+                                        BuiltinOf(Evaluator, opOperator, Code[I + 1].Index))
+                         : steps::Push(Instruction.Kind);
+        }
+        }
+    }
 }
 
 } // namespace zoZezo

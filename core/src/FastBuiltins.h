@@ -21,7 +21,7 @@ namespace zoZezo {
 
 class TzoZezoEvaluator;
 
-// The built-ins with a fast path, as TInstruction::Builtin records them.
+// The built-ins with a fast path. The operators come first, then the functions.
 enum TBuiltin : std::uint8_t {
     biNone,
     biPower,
@@ -38,6 +38,7 @@ enum TBuiltin : std::uint8_t {
     biAnd,
     biOr,
     biXor,
+    biLastOperator = biXor,
     biNeg,
     biExp,
     biSin,
@@ -53,8 +54,9 @@ struct TBuiltinCallback {
     TFunctionCallback Function = nullptr;
 };
 
-// The callback each built-in stands for, by TBuiltin.
-inline constexpr std::array<TBuiltinCallback, biCount> BuiltinCallbacks = [] {
+// The callback each built-in stands for, by TBuiltin. Not inline: every user keeps its own copy,
+// which it reaches without indirection.
+constexpr std::array<TBuiltinCallback, biCount> BuiltinCallbacks = [] {
     std::array<TBuiltinCallback, biCount> Table{};
     Table[biPower].Operator = OpPower;
     Table[biMultiply].Operator = OpMultiply;

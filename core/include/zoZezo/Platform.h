@@ -64,8 +64,19 @@ void RandSeed(std::uint32_t Seed);
 // --- Extended reals ----------------------------------------------------------------------
 
 // Base raised to an integer exponent by repeated multiplication: exponent 0 gives 1 (also for
-// a zero base), a negative exponent the reciprocal of the positive power.
-long double IntPower(long double Base, std::int32_t Exponent);
+// a zero base), a negative exponent the reciprocal of the positive power. Inline, as the
+// evaluation engine runs it in place.
+inline long double IntPower(long double Base, std::int32_t Exponent) {
+    // Square-and-multiply over the magnitude; exact whenever the powers are representable.
+    auto Remaining = Exponent < 0 ? 0u - static_cast<std::uint32_t>(Exponent)
+                                  : static_cast<std::uint32_t>(Exponent);
+    long double Result = 1, Square = Base;
+    for (; Remaining != 0; Remaining >>= 1) {
+        if (Remaining & 1u) Result *= Square;
+        Square *= Square;
+    }
+    return Exponent < 0 ? 1 / Result : Result;
+}
 
 // The angle of the point (X, Y), in (-pi, pi].
 long double ArcTan2(long double Y, long double X);

@@ -1,0 +1,56 @@
+#pragma once
+
+// How the engine runs each instruction: the step it takes, chosen once when the code is
+// compiled and kept in TInstruction::Step. A step names the built-in that the instruction's
+// operator or function entry held at that time (the engine checks at every run that it still
+// does), and joins an operand with the operator right after it, which then consumes it at once.
+
+#include "FastBuiltins.h"
+
+#include <cstdint>
+#include <span>
+
+namespace zoZezo {
+
+class TzoZezoEvaluator;
+
+namespace steps {
+
+// The operand kinds, the operator built-ins (biNone for any other callback) and the function
+// built-ins (biNone again for any other), as the step codes count them.
+inline constexpr int Operands = 5;
+inline constexpr int Operators = biLastOperator + 1;
+inline constexpr int Functions = biCount - biLastOperator;
+
+constexpr int OperandIndex(TOperation Kind) {
+    return Kind < opOperator ? Kind : Kind - 1; // opRealNum, opImaginaryNum, then opConstant on
+}
+
+// An operand that the operator after it consumes at once.
+constexpr std::uint8_t Fused(TOperation Kind, TBuiltin Operator) {
+    return static_cast<std::uint8_t>(OperandIndex(Kind) * Operators + Operator);
+}
+// An operand that goes on the stack.
+constexpr std::uint8_t Push(TOperation Kind) {
+    return static_cast<std::uint8_t>(Operands * Operators + OperandIndex(Kind));
+}
+// An operator whose left operand comes off the stack.
+constexpr std::uint8_t Pop(TBuiltin Operator) {
+    return static_cast<std::uint8_t>(Operands * Operators + Operands + Operator);
+}
+// A function call.
+constexpr std::uint8_t Function(TBuiltin Function) {
+    const int Index = Function == biNone ? 0 : Function - biLastOperator;
+    return static_cast<std::uint8_t>(Operands * Operators + Operands + Operators + Index);
+}
+// A call of another equation.
+inline constexpr std::uint8_t Call = Function(biATan) + 1;
+
+static_assert(Functions == biATan - biLastOperator + 1, "every function built-in has a step");
+
+} // namespace steps
+
+// Chooses the step of every instruction of compiled code.
+void PlanSteps(std::span<TInstruction> Code, const TzoZezoEvaluator& Evaluator);
+
+} // namespace zoZezo
