@@ -60,6 +60,23 @@ auto* EntryAt(const Table& Entries, int Index) {
     return Entries.InRange(Index) ? Entries.Items()[static_cast<std::size_t>(Index)] : nullptr;
 }
 
+// A table's entries as the steps read them: one range check and one load per lookup. Read again
+// whenever a callback has run, since a callback may change the table.
+template <class Item>
+class TView {
+public:
+    TView() = default; // unset until a frame reads the tables
+    explicit TView(const std::vector<Item*>& Items) : FData(Items.data()), FSize(Items.size()) {}
+    // The entry at Index, or null when there is none.
+    const Item* At(int Index) const {
+        return static_cast<std::size_t>(Index) < FSize ? FData[Index] : nullptr;
+    }
+
+private:
+    Item* const* FData;
+    std::size_t FSize;
+};
+
 } // namespace
 
 // Runs compiled code on a value stack.
@@ -77,9 +94,7 @@ auto* EntryAt(const Table& Entries, int Index) {
 // read at every step, since the host may change them between runs.
 class TEngine {
 public:
-    explicit TEngine(const TzoZezoEvaluator& Evaluator)
-        : FOperators(Evaluator.Operators()), FConstants(Evaluator.Constants()),
-          FVariables(Evaluator.Variables()), FFunctions(Evaluator.Functions()) {}
+    explicit TEngine(const TzoZezoEvaluator& Evaluator) : FEvaluator(Evaluator) {}
 
     // Runs Equation with Args bound to its parameters; returns the real part of its value and
     // stores the imaginary part in Im.
@@ -99,12 +114,16 @@ private:
 
     bool Execute(TFrame& Frame, TComplex& Top);
     template <TOperation Kind>
-    TComplex Operand(const TInstruction& Instruction, const TFrame& Frame) const;
+    TComplex Operand(const TInstruction& Instruction) const;
     template <TBuiltin Builtin>
-    void Operator(const TInstruction& Instruction, TComplex& Left, const TComplex& Right,
-                  TComplex* Scratch) const;
+    void Operator(const TFrame& Frame, const TInstruction& Instruction, TComplex& Left,
+                  const TComplex& Right, TComplex* Scratch);
+    template <int Exponent>
+    void WholePower(const TFrame& Frame, const TInstruction* Step, TComplex& Top,
+                    TComplex* Scratch);
     template <TBuiltin Builtin>
-    void Function(const TInstruction& Instruction, TComplex& Top, TComplex*& Sp) const;
+    void Function(const TFrame& Frame, const TInstruction& Instruction, TComplex& Top,
+                  TComplex*& Sp);
     TComplex CallOperator(const TInstruction& Instruction, const TComplex* Operands) const;
     TComplex CallFunction(const TInstruction& Instruction, const TComplex* Last) const;
 
@@ -116,20 +135,34 @@ private:
     [[noreturn]] static void Refuse(const std::string& Why);
 
     static void Push(TComplex*& Sp, const TComplex& Value) { fast::Assign(*Sp++, Value); }
+    void ReadTables(const TFrame& Frame);
 
     TFrame& Current() { return FFrames.Data()[FDepth - 1]; }
     const TFrame& Current() const { return const_cast<TEngine*>(this)->Current(); }
 
-    const TOperators& FOperators;
-    const TConstants& FConstants;
-    const TVariables& FVariables;
-    const TFunctions& FFunctions;
+    const TzoZezoEvaluator& FEvaluator;
+    // The tables as the running frame's steps see them; see TView.
+    struct {
+        TView<TOperator> Operators;
+        TView<TConstant> Constants;
+        TView<TVariable> Variables;
+        TView<TFunction> Functions;
+        TView<TConstant> Parameters;
+    } FTables;
 
     TGrowingStack<TComplex, 256> FValues;
     std::size_t FValuesTop = 0; // past the last window
     TGrowingStack<TFrame, 32> FFrames;
     std::size_t FDepth = 0;
 };
+
+void TEngine::ReadTables(const TFrame& Frame) {
+    FTables = {TView<TOperator>(FEvaluator.Operators().Items()),
+               TView<TConstant>(FEvaluator.Constants().Items()),
+               TView<TVariable>(FEvaluator.Variables().Items()),
+               TView<TFunction>(FEvaluator.Functions().Items()),
+               TView<TConstant>(Frame.Equation->LocalConstants().Items())};
+}
 
 void TEngine::Stale(const char* What) const {
     const TEquation& Equation = *Current().Equation;
@@ -145,7 +178,8 @@ void TEngine::Refuse(const std::string& Why) {
 
 // Starts a run of Equation: binds the arguments (missing ones are 0) and opens its frame, whose
 // window holds slot 0 and the values below the top: StackDepth() + 1 values at most.
-void TEngine::Enter(TEquation& Equation, std::span<const TComplex> Args) {
+[[gnu::always_inline]] inline void TEngine::Enter(TEquation& Equation,
+                                                  std::span<const TComplex> Args) {
     if (FDepth == MaxCallDepth)
         Refuse("Equations call each other more than " + std::to_string(MaxCallDepth) +
                " levels deep");
@@ -190,22 +224,21 @@ void TEngine::Call() {
 // The steps are forced inline into Execute: called, they would take their operands and results
 // through memory.
 template <TOperation Kind>
-[[gnu::always_inline]] inline TComplex TEngine::Operand(const TInstruction& Instruction,
-                                                        const TFrame& Frame) const {
+[[gnu::always_inline]] inline TComplex TEngine::Operand(const TInstruction& Instruction) const {
     if constexpr (Kind == opRealNum) {
         return {Instruction.Value, 0};
     } else if constexpr (Kind == opImaginaryNum) {
         return {0, Instruction.Value};
     } else if constexpr (Kind == opConstant) {
-        const TConstant* C = EntryAt(FConstants, Instruction.Index);
+        const TConstant* C = FTables.Constants.At(Instruction.Index);
         if (!C) Stale("a constant it uses is gone");
         return {C->Re, C->Im};
     } else if constexpr (Kind == opVariable) {
-        const TVariable* V = EntryAt(FVariables, Instruction.Index);
+        const TVariable* V = FTables.Variables.At(Instruction.Index);
         if (!V) Stale("a variable it uses is gone");
         return {V->RePtr ? *V->RePtr : 0, V->ImPtr ? *V->ImPtr : 0};
     } else {
-        const TConstant* P = EntryAt(Frame.Equation->LocalConstants(), Instruction.Index);
+        const TConstant* P = FTables.Parameters.At(Instruction.Index);
         if (!P) Stale("its parameters have changed");
         return {P->Re, P->Im};
     }
@@ -214,11 +247,11 @@ template <TOperation Kind>
 // Left := Left operator Right: in place while the entry holds the built-in the step names,
 // otherwise through the callback, with the operands stored at Scratch.
 template <TBuiltin Builtin>
-[[gnu::always_inline]] inline void TEngine::Operator(const TInstruction& Instruction,
-                                                     TComplex& Left, const TComplex& Right,
-                                                     TComplex* Scratch) const {
+[[gnu::always_inline]] inline void
+TEngine::Operator(const TFrame& Frame, const TInstruction& Instruction, TComplex& Left,
+                  const TComplex& Right, TComplex* Scratch) {
     if constexpr (Builtin != biNone) {
-        const TOperator* Op = EntryAt(FOperators, Instruction.Index);
+        const TOperator* Op = FTables.Operators.At(Instruction.Index);
         TComplex Result;
         if (Op && Op->Callback == BuiltinCallbacks[Builtin].Operator &&
             fast::Operator(Builtin, Left, Right, Result))
@@ -227,22 +260,37 @@ template <TBuiltin Builtin>
     fast::Assign(Scratch[0], Left);
     fast::Assign(Scratch[1], Right);
     fast::Assign(Left, CallOperator(Instruction, Scratch));
+    ReadTables(Frame);
 }
 
 [[gnu::noinline]] TComplex TEngine::CallOperator(const TInstruction& Instruction,
                                                  const TComplex* Operands) const {
-    const TOperator* Op = EntryAt(FOperators, Instruction.Index);
+    const TOperator* Op = EntryAt(FEvaluator.Operators(), Instruction.Index);
     if (!Op || !Op->Callback) Stale("an operator it uses is gone or has lost its callback");
     return Op->Callback(Operands[0], Operands[1]);
+}
+
+// Top := Top ^ Exponent, a literal whole exponent, which makes a real Top's power the integer
+// power that "^" takes for it; unrolled, since the exponent is known.
+// Step points at the literal, the operator follows it.
+template <int Exponent>
+[[gnu::always_inline]] inline void TEngine::WholePower(const TFrame& Frame,
+                                                       const TInstruction* Step, TComplex& Top,
+                                                       TComplex* Scratch) {
+    const TOperator* Op = FTables.Operators.At(Step[1].Index);
+    if (Op && Op->Callback == OpPower && fast::IsReal(Top))
+        return fast::Assign(Top, fast::Real(IntPower(Top.Re, Exponent)));
+    Operator<biNone>(Frame, Step[1], Top, Operand<opRealNum>(Step[0]), Scratch);
 }
 
 // Applies a function to the arguments on top of the stack: in place while the entry holds the
 // one-argument built-in the step names, otherwise through the callback.
 template <TBuiltin Builtin>
-[[gnu::always_inline]] inline void TEngine::Function(const TInstruction& Instruction, TComplex& Top,
-                                                     TComplex*& Sp) const {
+[[gnu::always_inline]] inline void TEngine::Function(const TFrame& Frame,
+                                                     const TInstruction& Instruction, TComplex& Top,
+                                                     TComplex*& Sp) {
     if constexpr (Builtin != biNone) {
-        const TFunction* Fn = EntryAt(FFunctions, Instruction.Index);
+        const TFunction* Fn = FTables.Functions.At(Instruction.Index);
         TComplex Result;
         if (Fn && Fn->Callback == BuiltinCallbacks[Builtin].Function && Fn->ParamCount == 1 &&
             fast::Function(Builtin, Top, Result))
@@ -251,13 +299,14 @@ template <TBuiltin Builtin>
     fast::Assign(*Sp, Top);
     fast::Assign(Top, CallFunction(Instruction, Sp));
     if (Instruction.Arity != TInstruction::NoArity) Sp += 1 - Instruction.Arity;
+    ReadTables(Frame);
 }
 
 // Calls a function's callback on the arguments that end with Last, the first deepest. A function
 // without a usable arity is not called: the value at Last stays on top.
 [[gnu::noinline]] TComplex TEngine::CallFunction(const TInstruction& Instruction,
                                                  const TComplex* Last) const {
-    const TFunction* Fn = EntryAt(FFunctions, Instruction.Index);
+    const TFunction* Fn = EntryAt(FEvaluator.Functions(), Instruction.Index);
     if (!Fn || !Fn->Callback || ArityOf(Fn->ParamCount) != Instruction.Arity)
         Stale("a function it calls is gone, has lost its callback or changed its parameter count");
     if (Instruction.Arity == TInstruction::NoArity) return *Last;
@@ -271,9 +320,12 @@ template <TBuiltin Builtin>
     X(opImaginaryNum, Arg) X(opConstant, Arg) X(opVariable, Arg) X(opLocalVar, Arg)
 #define ZOZEZO_OPERATORS(X, Arg)                                                                   \
     X(Arg, biNone)                                                                                 \
-    X(Arg, biPower) X(Arg, biMultiply) X(Arg, biDivide) X(Arg, biAdd) X(Arg, biSubtract)           \
-        X(Arg, biGreater) X(Arg, biLess) X(Arg, biGreaterEqual) X(Arg, biLessEqual)                \
-            X(Arg, biNotEqual) X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr) X(Arg, biXor)
+    X(Arg, biPower)                                                                                \
+    X(Arg, biMultiply) X(Arg, biDivide) X(Arg, biAdd) X(Arg, biSubtract) X(Arg, biGreater)         \
+        X(Arg, biLess) X(Arg, biGreaterEqual) X(Arg, biLessEqual) X(Arg, biNotEqual)               \
+            X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr) X(Arg, biXor)
+#define ZOZEZO_WHOLE_POWERS(X)                                                                     \
+    X(0) X(1) X(2) X(3) X(4) X(5) X(6) X(7) X(8) X(9) X(10) X(11) X(12) X(13) X(14) X(15) X(16)
 #define ZOZEZO_FUNCTIONS(X)                                                                        \
     X(biNone) X(biNeg) X(biExp) X(biSin) X(biCos) X(biTan) X(biSqrt) X(biATan)
 
@@ -281,6 +333,7 @@ template <TBuiltin Builtin>
 // true when the code has ended, Top then holding the frame's value; false when it reached a call
 // of another equation, which Call must make (the frame is saved, its arguments stored).
 [[gnu::always_inline]] inline bool TEngine::Execute(TFrame& Frame, TComplex& Top) {
+    ReadTables(Frame);
     TComplex* const Values = FValues.Data();
     TComplex* Sp = Values + Frame.Sp;
     const TInstruction* Ip = Frame.Ip;
@@ -289,14 +342,14 @@ template <TBuiltin Builtin>
         switch (Ip->Step) {
 #define ZOZEZO_FUSED(Kind, Builtin)                                                                \
     case steps::Fused(Kind, Builtin):                                                              \
-        Operator<Builtin>(Ip[1], Top, Operand<Kind>(Ip[0], Frame), Sp);                            \
+        Operator<Builtin>(Frame, Ip[1], Top, Operand<Kind>(Ip[0]), Sp);                            \
         Ip += 2;                                                                                   \
         break;
 #define ZOZEZO_FUSED_WITH(Kind, Unused) ZOZEZO_OPERATORS(ZOZEZO_FUSED, Kind)
             ZOZEZO_OPERAND_KINDS(ZOZEZO_FUSED_WITH, )
 #define ZOZEZO_PUSH(Kind, Unused)                                                                  \
     case steps::Push(Kind): {                                                                      \
-        const TComplex Value = Operand<Kind>(*Ip++, Frame);                                        \
+        const TComplex Value = Operand<Kind>(*Ip++);                                               \
         Push(Sp, Top);                                                                             \
         fast::Assign(Top, Value);                                                                  \
         break;                                                                                     \
@@ -306,14 +359,20 @@ template <TBuiltin Builtin>
     case steps::Pop(Builtin): {                                                                    \
         TComplex Left;                                                                             \
         fast::Assign(Left, *--Sp);                                                                 \
-        Operator<Builtin>(*Ip++, Left, Top, Sp);                                                   \
+        Operator<Builtin>(Frame, *Ip++, Left, Top, Sp);                                            \
         fast::Assign(Top, Left);                                                                   \
         break;                                                                                     \
     }
             ZOZEZO_OPERATORS(ZOZEZO_POP, )
 #define ZOZEZO_FUNCTION(Builtin)                                                                   \
-    case steps::Function(Builtin): Function<Builtin>(*Ip++, Top, Sp); break;
+    case steps::Function(Builtin): Function<Builtin>(Frame, *Ip++, Top, Sp); break;
             ZOZEZO_FUNCTIONS(ZOZEZO_FUNCTION)
+#define ZOZEZO_WHOLE_POWER(Exponent)                                                               \
+    case steps::WholePower(Exponent):                                                              \
+        WholePower<Exponent>(Frame, Ip, Top, Sp);                                                  \
+        Ip += 2;                                                                                   \
+        break;
+            ZOZEZO_WHOLE_POWERS(ZOZEZO_WHOLE_POWER)
         case steps::Call:
             Push(Sp, Top);
             Frame.Sp = static_cast<std::size_t>(Sp - Values) - Ip->Arity;
@@ -324,6 +383,7 @@ template <TBuiltin Builtin>
 #undef ZOZEZO_PUSH
 #undef ZOZEZO_POP
 #undef ZOZEZO_FUNCTION
+#undef ZOZEZO_WHOLE_POWER
         }
     }
     return true;
@@ -332,6 +392,7 @@ template <TBuiltin Builtin>
 #undef ZOZEZO_OPERAND_KINDS
 #undef ZOZEZO_OPERATORS
 #undef ZOZEZO_FUNCTIONS
+#undef ZOZEZO_WHOLE_POWERS
 
 long double TEngine::Run(TEquation& Equation, std::span<const TComplex> Args, long double& Im) {
     Enter(Equation, Args);

@@ -18,6 +18,24 @@ TBuiltin BuiltinOf(const TzoZezoEvaluator& Evaluator, TOperation Kind, int Index
     return biNone;
 }
 
+namespace {
+
+// Whether Instruction is a literal exponent that steps::WholePower covers.
+bool SmallWholeLiteral(const TInstruction& Instruction) {
+    const long double Value = Instruction.Value;
+    return Instruction.Kind == opRealNum && Value >= 0 && Value <= steps::MaxWholePower &&
+           Value == static_cast<int>(Value);
+}
+
+// The step of an operand that the operator Op consumes at once.
+std::uint8_t Fused(const TInstruction& Operand, TBuiltin Op) {
+    if (Op == biPower && SmallWholeLiteral(Operand))
+        return steps::WholePower(static_cast<int>(Operand.Value));
+    return steps::Fused(Operand.Kind, Op);
+}
+
+} // namespace
+
 void PlanSteps(std::span<TInstruction> Code, const TzoZezoEvaluator& Evaluator) {
     for (std::size_t I = 0; I < Code.size(); ++I) {
         TInstruction& Instruction = Code[I];
@@ -29,8 +47,7 @@ void PlanSteps(std::span<TInstruction> Code, const TzoZezoEvaluator& Evaluator) 
         default: {
             const bool Consumed = I + 1 < Code.size() && Code[I + 1].Kind == opOperator;
             Instruction.Step =
-                Consumed ? steps::Fused(Instruction.Kind,
-                                        BuiltinOf(Evaluator, opOperator, Code[I + 1].Index))
+                Consumed ? Fused(Instruction, BuiltinOf(Evaluator, opOperator, Code[I + 1].Index))
                          : steps::Push(Instruction.Kind);
         }
         }

@@ -46,6 +46,13 @@ constexpr std::uint8_t Function(TBuiltin Function) {
 // A call of another equation.
 inline constexpr std::uint8_t Call = Function(biATan) + 1;
 
+// A whole literal exponent of "^" small enough to unroll its integer power: x^2 and the like,
+// the commonest powers, decided when the code is compiled.
+inline constexpr int MaxWholePower = 16;
+constexpr std::uint8_t WholePower(int Exponent) {
+    return static_cast<std::uint8_t>(Call + 1 + Exponent);
+}
+
 static_assert(Functions == biATan - biLastOperator + 1, "every function built-in has a step");
 
 } // namespace steps
