@@ -150,8 +150,8 @@ private:
         TView<TConstant> Parameters;
     } FTables;
 
-    TGrowingStack<TComplex, 256> FValues;
-    std::size_t FValuesTop = 0; // past the last window
+    TGrowingStack<TComplex, 512> FValues; // room for the deepest nesting of groups
+    std::size_t FValuesTop = 0;           // past the last window
     TGrowingStack<TFrame, 32> FFrames;
     std::size_t FDepth = 0;
 };
@@ -321,9 +321,10 @@ template <TBuiltin Builtin>
 #define ZOZEZO_OPERATORS(X, Arg)                                                                   \
     X(Arg, biNone)                                                                                 \
     X(Arg, biPower)                                                                                \
-    X(Arg, biMultiply) X(Arg, biDivide) X(Arg, biAdd) X(Arg, biSubtract) X(Arg, biGreater)         \
-        X(Arg, biLess) X(Arg, biGreaterEqual) X(Arg, biLessEqual) X(Arg, biNotEqual)               \
-            X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr) X(Arg, biXor)
+    X(Arg, biMultiply)                                                                             \
+    X(Arg, biDivide) X(Arg, biAdd) X(Arg, biSubtract) X(Arg, biGreater) X(Arg, biLess)             \
+        X(Arg, biGreaterEqual) X(Arg, biLessEqual) X(Arg, biNotEqual) X(Arg, biEqual)              \
+            X(Arg, biAnd) X(Arg, biOr) X(Arg, biXor)
 #define ZOZEZO_WHOLE_POWERS(X)                                                                     \
     X(0) X(1) X(2) X(3) X(4) X(5) X(6) X(7) X(8) X(9) X(10) X(11) X(12) X(13) X(14) X(15) X(16)
 #define ZOZEZO_FUNCTIONS(X)                                                                        \
