@@ -176,8 +176,10 @@ void TEngine::Refuse(const std::string& Why) {
     throw EzoZezoEvaluatorError(Why);
 }
 
-// Starts a run of Equation: binds the arguments (missing ones are 0) and opens its frame, whose
-// window holds slot 0 and the values below the top: StackDepth() + 1 values at most.
+// Starts a run of Equation: binds the arguments (missing ones are 0) and opens its frame. Its
+// window holds the values below the top, and operands on their way to a callback:
+// StackDepth() + 1 values at most. The stack starts as Top = 0, which a value pushed onto it
+// replaces rather than buries.
 [[gnu::always_inline]] inline void TEngine::Enter(TEquation& Equation,
                                                   std::span<const TComplex> Args) {
     if (FDepth == MaxCallDepth)
@@ -322,9 +324,10 @@ template <TBuiltin Builtin>
     X(Arg, biNone)                                                                                 \
     X(Arg, biPower)                                                                                \
     X(Arg, biMultiply)                                                                             \
-    X(Arg, biDivide) X(Arg, biAdd) X(Arg, biSubtract) X(Arg, biGreater) X(Arg, biLess)             \
-        X(Arg, biGreaterEqual) X(Arg, biLessEqual) X(Arg, biNotEqual) X(Arg, biEqual)              \
-            X(Arg, biAnd) X(Arg, biOr) X(Arg, biXor)
+    X(Arg, biDivide)                                                                               \
+    X(Arg, biAdd) X(Arg, biSubtract) X(Arg, biGreater) X(Arg, biLess) X(Arg, biGreaterEqual)       \
+        X(Arg, biLessEqual) X(Arg, biNotEqual) X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr)          \
+            X(Arg, biXor)
 #define ZOZEZO_WHOLE_POWERS(X)                                                                     \
     X(0) X(1) X(2) X(3) X(4) X(5) X(6) X(7) X(8) X(9) X(10) X(11) X(12) X(13) X(14) X(15) X(16)
 #define ZOZEZO_FUNCTIONS(X)                                                                        \
@@ -348,14 +351,15 @@ template <TBuiltin Builtin>
         break;
 #define ZOZEZO_FUSED_WITH(Kind, Unused) ZOZEZO_OPERATORS(ZOZEZO_FUSED, Kind)
             ZOZEZO_OPERAND_KINDS(ZOZEZO_FUSED_WITH, )
-#define ZOZEZO_PUSH(Kind, Unused)                                                                  \
-    case steps::Push(Kind): {                                                                      \
+#define ZOZEZO_PUSH(Kind, Spill)                                                                   \
+    case steps::Push(Kind, Spill): {                                                               \
         const TComplex Value = Operand<Kind>(*Ip++);                                               \
-        Push(Sp, Top);                                                                             \
+        if (Spill) Push(Sp, Top);                                                                  \
         fast::Assign(Top, Value);                                                                  \
         break;                                                                                     \
     }
-            ZOZEZO_OPERAND_KINDS(ZOZEZO_PUSH, )
+            ZOZEZO_OPERAND_KINDS(ZOZEZO_PUSH, false)
+            ZOZEZO_OPERAND_KINDS(ZOZEZO_PUSH, true)
 #define ZOZEZO_POP(Unused, Builtin)                                                                \
     case steps::Pop(Builtin): {                                                                    \
         TComplex Left;                                                                             \

@@ -36,8 +36,20 @@ std::uint8_t Fused(const TInstruction& Operand, TBuiltin Op) {
 
 } // namespace
 
+// The change in pending values that an instruction causes, its arity being the one the code
+// was compiled for (the engine refuses to run code whose callees have changed theirs).
+int StackEffect(const TInstruction& Instruction) {
+    switch (Instruction.Kind) {
+    case opOperator: return -1;
+    case opFunction: return Instruction.Arity == TInstruction::NoArity ? 0 : 1 - Instruction.Arity;
+    case opLocalFunction: return 1 - Instruction.Arity;
+    default: return 1;
+    }
+}
+
 void PlanSteps(std::span<TInstruction> Code, const TzoZezoEvaluator& Evaluator) {
-    for (std::size_t I = 0; I < Code.size(); ++I) {
+    int Pending = 0; // values on the stack before the instruction
+    for (std::size_t I = 0; I < Code.size(); Pending += StackEffect(Code[I++])) {
         TInstruction& Instruction = Code[I];
         const TBuiltin Builtin = BuiltinOf(Evaluator, Instruction.Kind, Instruction.Index);
         switch (Instruction.Kind) {
@@ -48,7 +60,7 @@ void PlanSteps(std::span<TInstruction> Code, const TzoZezoEvaluator& Evaluator) 
             const bool Consumed = I + 1 < Code.size() && Code[I + 1].Kind == opOperator;
             Instruction.Step =
                 Consumed ? Fused(Instruction, BuiltinOf(Evaluator, opOperator, Code[I + 1].Index))
-                         : steps::Push(Instruction.Kind);
+                         : steps::Push(Instruction.Kind, Pending > 0);
         }
         }
     }

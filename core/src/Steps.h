@@ -30,18 +30,19 @@ constexpr int OperandIndex(TOperation Kind) {
 constexpr std::uint8_t Fused(TOperation Kind, TBuiltin Operator) {
     return static_cast<std::uint8_t>(OperandIndex(Kind) * Operators + Operator);
 }
-// An operand that goes on the stack.
-constexpr std::uint8_t Push(TOperation Kind) {
-    return static_cast<std::uint8_t>(Operands * Operators + OperandIndex(Kind));
+// An operand that goes on the stack. The value on top moves down into the window, unless no
+// value is pending yet (the first operand of a frame), as the code tells.
+constexpr std::uint8_t Push(TOperation Kind, bool Spill) {
+    return static_cast<std::uint8_t>(Operands * Operators + 2 * OperandIndex(Kind) + Spill);
 }
 // An operator whose left operand comes off the stack.
 constexpr std::uint8_t Pop(TBuiltin Operator) {
-    return static_cast<std::uint8_t>(Operands * Operators + Operands + Operator);
+    return static_cast<std::uint8_t>(Operands * Operators + 2 * Operands + Operator);
 }
 // A function call.
 constexpr std::uint8_t Function(TBuiltin Function) {
     const int Index = Function == biNone ? 0 : Function - biLastOperator;
-    return static_cast<std::uint8_t>(Operands * Operators + Operands + Operators + Index);
+    return static_cast<std::uint8_t>(Operands * Operators + 2 * Operands + Operators + Index);
 }
 // A call of another equation.
 inline constexpr std::uint8_t Call = Function(biATan) + 1;
