@@ -28,6 +28,8 @@ std::string Format(const char* Pattern, Args... Values) {
 // Collects the median (or the only) CPU time of every benchmark, then prints the tables.
 class TTableReporter : public benchmark::ConsoleReporter {
 public:
+    TTableReporter() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& Runs) override {
         ConsoleReporter::ReportRuns(Runs);
         for (const Run& R : Runs) {

@@ -114,16 +114,6 @@ bool IsTwoCharOperator(unsigned char Before, unsigned char C) {
            (Before == '<' && C == '=');
 }
 
-// The change in pending values that an instruction causes.
-int StackEffect(TOperation Kind, int Arity) {
-    switch (Kind) {
-    case opOperator: return -1;
-    case opFunction: return Arity == TInstruction::NoArity ? 0 : 1 - Arity;
-    case opLocalFunction: return 1 - Arity;
-    default: return 1;
-    }
-}
-
 // The arity the engine will see for a function of ParamCount parameters.
 std::uint8_t FunctionArity(int ParamCount) {
     return ParamCount >= 0 && ParamCount <= 4 ? static_cast<std::uint8_t>(ParamCount)
@@ -184,7 +174,7 @@ void TCompiler::ParseExpression(int Level, TState Start, TState Prev, int Expect
             Dispatch(L);
     }
     if (FEquation.FErrorCode == 0) Step(L, End);
-    if (Level == 0 && FEquation.FErrorCode == 0) FEquation.FFunctionName = FHeaderName;
+    if (Level == 0 && FEquation.FErrorCode == 0) FEquation.SetFunctionName(FHeaderName);
     FOperators.resize(L.OpBase);
 }
 

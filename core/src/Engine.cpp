@@ -325,9 +325,9 @@ template <TBuiltin Builtin>
     X(Arg, biPower)                                                                                \
     X(Arg, biMultiply)                                                                             \
     X(Arg, biDivide)                                                                               \
-    X(Arg, biAdd) X(Arg, biSubtract) X(Arg, biGreater) X(Arg, biLess) X(Arg, biGreaterEqual)       \
-        X(Arg, biLessEqual) X(Arg, biNotEqual) X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr)          \
-            X(Arg, biXor)
+    X(Arg, biAdd)                                                                                  \
+    X(Arg, biSubtract) X(Arg, biGreater) X(Arg, biLess) X(Arg, biGreaterEqual) X(Arg, biLessEqual) \
+        X(Arg, biNotEqual) X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr) X(Arg, biXor)
 #define ZOZEZO_WHOLE_POWERS(X)                                                                     \
     X(0) X(1) X(2) X(3) X(4) X(5) X(6) X(7) X(8) X(9) X(10) X(11) X(12) X(13) X(14) X(15) X(16)
 #define ZOZEZO_FUNCTIONS(X)                                                                        \

@@ -6,16 +6,17 @@
 namespace zoZezo {
 
 TBuiltin BuiltinOf(const TzoZezoEvaluator& Evaluator, TOperation Kind, int Index) {
-    const TOperator* Op = Kind == opOperator ? Evaluator.Operators().GetOperator(Index) : nullptr;
-    const TFunction* Fn = Kind == opFunction ? Evaluator.Functions().GetFunction(Index) : nullptr;
-    if (Fn && Fn->ParamCount != 1) return biNone; // every built-in function takes one argument
-    for (int B = biNone + 1; B < biCount; ++B) {
-        const TBuiltinCallback& Known = BuiltinCallbacks[static_cast<std::size_t>(B)];
-        if ((Op && Known.Operator && Known.Operator == Op->Callback) ||
-            (Fn && Known.Function && Known.Function == Fn->Callback))
-            return static_cast<TBuiltin>(B);
-    }
-    return biNone;
+    if (Kind == opOperator)
+        if (const TOperator* Op = Evaluator.Operators().GetOperator(Index))
+            for (int B = biNone + 1; B <= biLastOperator; ++B)
+                if (BuiltinCallbacks[static_cast<std::size_t>(B)].Operator == Op->Callback)
+                    return static_cast<TBuiltin>(B);
+    if (Kind == opFunction)
+        if (const TFunction* Fn = Evaluator.Functions().GetFunction(Index))
+            for (int B = biLastOperator + 1; B < biCount && Fn->ParamCount == 1; ++B)
+                if (BuiltinCallbacks[static_cast<std::size_t>(B)].Function == Fn->Callback)
+                    return static_cast<TBuiltin>(B);
+    return biNone; // every built-in function takes one argument
 }
 
 namespace {
@@ -36,20 +37,9 @@ std::uint8_t Fused(const TInstruction& Operand, TBuiltin Op) {
 
 } // namespace
 
-// The change in pending values that an instruction causes, its arity being the one the code
-// was compiled for (the engine refuses to run code whose callees have changed theirs).
-int StackEffect(const TInstruction& Instruction) {
-    switch (Instruction.Kind) {
-    case opOperator: return -1;
-    case opFunction: return Instruction.Arity == TInstruction::NoArity ? 0 : 1 - Instruction.Arity;
-    case opLocalFunction: return 1 - Instruction.Arity;
-    default: return 1;
-    }
-}
-
 void PlanSteps(std::span<TInstruction> Code, const TzoZezoEvaluator& Evaluator) {
     int Pending = 0; // values on the stack before the instruction
-    for (std::size_t I = 0; I < Code.size(); Pending += StackEffect(Code[I++])) {
+    for (std::size_t I = 0; I < Code.size(); ++I) {
         TInstruction& Instruction = Code[I];
         const TBuiltin Builtin = BuiltinOf(Evaluator, Instruction.Kind, Instruction.Index);
         switch (Instruction.Kind) {
@@ -63,6 +53,7 @@ void PlanSteps(std::span<TInstruction> Code, const TzoZezoEvaluator& Evaluator) 
                          : steps::Push(Instruction.Kind, Pending > 0);
         }
         }
+        Pending += StackEffect(Instruction.Kind, Instruction.Arity);
     }
 }
 

@@ -58,6 +58,17 @@ static_assert(Functions == biATan - biLastOperator + 1, "every function built-in
 
 } // namespace steps
 
+// The change in pending values that an instruction causes, its arity being the one the code
+// was compiled for (the engine refuses to run code whose callees have changed theirs).
+constexpr int StackEffect(TOperation Kind, int Arity) {
+    switch (Kind) {
+    case opOperator: return -1;
+    case opFunction: return Arity == TInstruction::NoArity ? 0 : 1 - Arity;
+    case opLocalFunction: return 1 - Arity;
+    default: return 1;
+    }
+}
+
 // Chooses the step of every instruction of compiled code.
 void PlanSteps(std::span<TInstruction> Code, const TzoZezoEvaluator& Evaluator);
 

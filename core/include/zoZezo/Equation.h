@@ -84,6 +84,9 @@ private:
     friend class TCompiler;
     friend class TEngine;
 
+    // Records the name of a successful compilation, telling the owner when it changed.
+    void SetFunctionName(const std::string& Name);
+
     TEquations* FOwner;
     std::string FEquationStr;
     std::string FFunctionName;

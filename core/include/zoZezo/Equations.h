@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace zoZezo {
 
@@ -21,8 +22,32 @@ public:
     void SetEquation(int I, const TEquation& Source);
 
     // Position of the first equation whose FunctionName() equals Name (case-insensitive), or -1.
-    // Compiles nothing, so only equations that compiled successfully are found.
+    // Compiles nothing, so only equations that compiled successfully are found. Takes constant
+    // time but after a removal, which makes the next lookup take one pass over the list.
     int FunctionIndexByName(std::string_view Name) const;
+
+private:
+    friend TEquation;
+    // The equations append and remove themselves, and tell when a compilation renamed them.
+    void Append(TEquation* Equation);
+    void Remove(TEquation* Equation);
+    void Renamed(const TEquation& Equation, const std::string& Old);
+
+    int PositionOf(const TEquation& Equation) const;
+    void Index() const;
+
+    struct TNameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view Name) const { return NameHash(Name); }
+    };
+    struct TNameEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view A, std::string_view B) const { return SameName(A, B); }
+    };
+    // The position of the first equation of each non-empty FunctionName(), while FIndexed.
+    mutable std::unordered_map<std::string, int, TNameHash, TNameEqual> FFirstByName;
+    mutable bool FIndexed = false;
+    mutable int FLastRenamed = -1; // where the last renamed equation stood: the next is often after
 };
 
 } // namespace zoZezo

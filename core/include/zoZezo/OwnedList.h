@@ -39,7 +39,8 @@ public:
 
     bool InRange(int I) const { return I >= 0 && I < Count(); }
 
-private:
+protected:
+    // Called by the items themselves as they are created and destroyed.
     friend Item;
     void Append(Item* I) { FItems.push_back(I); }
     void Remove(Item* I) {
@@ -47,6 +48,7 @@ private:
         if (Found != FItems.rend()) FItems.erase(std::next(Found).base());
     }
 
+private:
     TzoZezoEvaluator* FEvaluator;
     std::vector<Item*> FItems;
 };

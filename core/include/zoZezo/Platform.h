@@ -28,8 +28,17 @@ int AnsiCompareText(std::string_view A, std::string_view B);
 // Compares two strings, folding only the ASCII letters; returns <0, 0 or >0.
 int CompareText(std::string_view A, std::string_view B);
 
-// True when both names are equal under AnsiCompareText.
+// A hash of a name that names equal under AnsiCompareText share.
+std::size_t NameHash(std::string_view Name);
+
+// True when both names are equal under AnsiCompareText. Names mostly differ in their first
+// letter already, which tells them apart here without the full comparison.
 inline bool SameName(std::string_view A, std::string_view B) {
+    if (!A.empty() && !B.empty()) {
+        const auto First = [](char C) { return C >= 'a' && C <= 'z' ? C - 32 : C; };
+        const auto a = static_cast<unsigned char>(A[0]), b = static_cast<unsigned char>(B[0]);
+        if ((a | b) < 0x80 && First(A[0]) != First(B[0])) return false;
+    }
     return AnsiCompareText(A, B) == 0;
 }
 
