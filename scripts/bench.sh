@@ -1,11 +1,12 @@
-#!/bin/sh
-# Builds the optimised benchmark preset and runs the benchmarks, repeated, ending with the table
-# of medians and ratios. Extra arguments go to the benchmark (e.g. --benchmark_filter=eval/).
-# REPETITIONS (default 5) sets the repetitions, BUILD_DIR (default build/bench) the build tree.
-set -eu
-cd "$(dirname "$0")/.."
-build="${BUILD_DIR:-build/bench}"
-cmake --preset bench -B "$build" >/dev/null
-cmake --build "$build" -j2 --target zoZezoBench
-exec "$build/bench/zoZezoBench" --benchmark_repetitions="${REPETITIONS:-5}" \
+#!/usr/bin/env bash
+# The benchmarks: installs what is missing, builds the optimised bench preset when needed, then
+# runs every benchmark REPETITIONS times (default 5) and ends with the table of medians and
+# ratios that bench/README.md shows. Arguments go to the benchmark (e.g.
+# `--benchmark_filter=eval/` to run some of them).
+set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/bootstrap.sh"
+
+zz_setup
+zz_build bench --target zoZezoBench
+exec "$ZZ_ROOT/build/bench/bench/zoZezoBench" --benchmark_repetitions="${REPETITIONS:-5}" \
     --benchmark_report_aggregates_only=true "$@"
