@@ -96,6 +96,30 @@ TEST_F(FastPathTest, OperatorsGiveTheCallbacksBits) {
     }
 }
 
+// c outer (a inner b) runs as one step, the inner value never stored.
+TEST_F(FastPathTest, OperatorPairsGiveTheCallbacksBits) {
+    TComplex C;
+    Evaluator.Variables().Add("c", &C.Re, &C.Im);
+    const std::vector<std::pair<const char*, TOperatorCallback>> Inner = {
+        {"+", OpAdd}, {"-", OpSubtract}, {"*", OpMultiply}, {"/", OpDivide}, {"^", OpPower}};
+    const std::vector<std::pair<const char*, TOperatorCallback>> Outer = {
+        {"+", OpAdd}, {"-", OpSubtract}, {"*", OpMultiply}, {"/", OpDivide}};
+    for (const auto& [InnerSymbol, InnerCallback] : Inner)
+        for (const auto& [OuterSymbol, OuterCallback] : Outer) {
+            const bool Power = InnerCallback == OpPower; // with a literal exponent, as x^2
+            auto& Pair = Compile(std::string("r: c") + OuterSymbol + "(a" + InnerSymbol +
+                                 (Power ? "3)" : "b)"));
+            for (const TComplex& First : Samples)
+                for (const TComplex& Second : Samples) {
+                    C = First, A = Second, B = Power ? TComplex{3, 0} : Second;
+                    const TOutcome Expected =
+                        Outcome([&] { return OuterCallback(C, InnerCallback(A, B)); });
+                    ExpectSame(Run(Pair), Expected,
+                               Show(C) + OuterSymbol + "(" + Show(A) + InnerSymbol + Show(B) + ")");
+                }
+        }
+}
+
 TEST_F(FastPathTest, LiteralExponentsGiveThePowersBits) {
     for (const char* Exponent : {"0", "-0", "1", "2", "3", "10", "16", "17", "2.5", "-2"}) {
         auto& Power = Compile(std::string("r: a^") + Exponent);
@@ -133,6 +157,7 @@ TEST_F(FastPathTest, ReplacedCallbacksRunInstead) {
     auto& Sum = Compile("r: a+b");
     auto& Square = Compile("r: a^2");
     auto& Sine = Compile("r: Sin(a)");
+    auto& Pair = Compile("r: b+a*a+a^2");
     A = {0.5L, 0}, B = {2, 0};
     TOperator& Plus = *Evaluator.Operators().GetOperator(Evaluator.Operators().IndexOf("+"));
     TOperator& Power = *Evaluator.Operators().GetOperator(Evaluator.Operators().IndexOf("^"));
@@ -142,12 +167,14 @@ TEST_F(FastPathTest, ReplacedCallbacksRunInstead) {
     Sin.Callback = FnCos;
     EXPECT_EQ(Sum.ComputeC(), Compl(-1.5L, 0));
     EXPECT_EQ(Square.ComputeC(), Compl(1, 0));
+    EXPECT_EQ(Pair.ComputeC(), Compl(2 - 0.25L - 1, 0));
     EXPECT_TRUE(SameBits(Sine.ComputeC(), FnCos({&A, 1})));
     Plus.Callback = OpAdd;
     Power.Callback = OpPower;
     Sin.Callback = FnSin;
     EXPECT_EQ(Sum.ComputeC(), Compl(2.5L, 0));
     EXPECT_EQ(Square.ComputeC(), Compl(0.25L, 0));
+    EXPECT_EQ(Pair.ComputeC(), Compl(2.5L, 0));
     EXPECT_TRUE(SameBits(Sine.ComputeC(), FnSin({&A, 1})));
 }
 

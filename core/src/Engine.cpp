@@ -97,8 +97,8 @@ public:
     explicit TEngine(const TzoZezoEvaluator& Evaluator) : FEvaluator(Evaluator) {}
 
     // Runs Equation with Args bound to its parameters; returns the real part of its value and
-    // stores the imaginary part in Im.
-    long double Run(TEquation& Equation, std::span<const TComplex> Args, long double& Im);
+    // stores the imaginary part in *Im, unless Im is null.
+    long double Run(TEquation& Equation, std::span<const TComplex> Args, long double* Im);
 
     static constexpr std::size_t MaxCallDepth = 100000;
     static constexpr std::size_t MaxValues = std::size_t(1) << 20;
@@ -118,6 +118,9 @@ private:
     template <TBuiltin Builtin>
     void Operator(const TFrame& Frame, const TInstruction& Instruction, TComplex& Left,
                   const TComplex& Right, TComplex* Scratch);
+    TComplex AnyOperand(const TInstruction& Instruction) const;
+    template <TBuiltin Inner, TBuiltin Outer>
+    bool PairStep(const TInstruction* Step, TComplex& Top);
     template <int Exponent>
     void WholePower(const TFrame& Frame, const TInstruction* Step, TComplex& Top,
                     TComplex* Scratch);
@@ -246,6 +249,41 @@ template <TOperation Kind>
     }
 }
 
+// An operand of a kind known only at run time.
+[[gnu::always_inline]] inline TComplex TEngine::AnyOperand(const TInstruction& Instruction) const {
+    switch (Instruction.Kind) {
+    case opRealNum: return Operand<opRealNum>(Instruction);
+    case opImaginaryNum: return Operand<opImaginaryNum>(Instruction);
+    case opConstant: return Operand<opConstant>(Instruction);
+    case opVariable: return Operand<opVariable>(Instruction);
+    default: return Operand<opLocalVar>(Instruction);
+    }
+}
+
+// Top := Top Outer (A Inner B), the pair step at Step: A, B and the two operators after them.
+// Returns false, having changed nothing, when an entry no longer holds its built-in or "^" meets
+// a complex base: the instructions must then run one by one.
+template <TBuiltin Inner, TBuiltin Outer>
+[[gnu::always_inline]] inline bool TEngine::PairStep(const TInstruction* Step, TComplex& Top) {
+    const TOperator* In = FTables.Operators.At(Step[2].Index);
+    const TOperator* Out = FTables.Operators.At(Step[3].Index);
+    if (!In || In->Callback != BuiltinCallbacks[Inner].Operator || !Out ||
+        Out->Callback != BuiltinCallbacks[Outer].Operator)
+        return false;
+    const TComplex A = AnyOperand(Step[0]);
+    TComplex Value;
+    if constexpr (Inner == biPower) {
+        if (!fast::IsReal(A)) return false;
+        fast::Assign(Value, fast::Real(IntPower(A.Re, steps::ExponentOf(Step[1].Step))));
+    } else {
+        fast::Operator(Inner, A, AnyOperand(Step[1]), Value);
+    }
+    TComplex Result;
+    fast::Operator(Outer, Top, Value, Result);
+    fast::Assign(Top, Result);
+    return true;
+}
+
 // Left := Left operator Right: in place while the entry holds the built-in the step names,
 // otherwise through the callback, with the operands stored at Scratch.
 template <TBuiltin Builtin>
@@ -326,8 +364,17 @@ template <TBuiltin Builtin>
     X(Arg, biMultiply)                                                                             \
     X(Arg, biDivide)                                                                               \
     X(Arg, biAdd)                                                                                  \
-    X(Arg, biSubtract) X(Arg, biGreater) X(Arg, biLess) X(Arg, biGreaterEqual) X(Arg, biLessEqual) \
-        X(Arg, biNotEqual) X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr) X(Arg, biXor)
+    X(Arg, biSubtract)                                                                             \
+    X(Arg, biGreater) X(Arg, biLess) X(Arg, biGreaterEqual) X(Arg, biLessEqual) X(Arg, biNotEqual) \
+        X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr) X(Arg, biXor)
+#define ZOZEZO_PAIRS(X)                                                                            \
+    X(biPower, biAdd)                                                                              \
+    X(biPower, biSubtract) X(biPower, biMultiply) X(biPower, biDivide) X(biAdd, biAdd)             \
+        X(biAdd, biSubtract) X(biAdd, biMultiply) X(biAdd, biDivide) X(biSubtract, biAdd)          \
+            X(biSubtract, biSubtract) X(biSubtract, biMultiply) X(biSubtract, biDivide)            \
+                X(biMultiply, biAdd) X(biMultiply, biSubtract) X(biMultiply, biMultiply)           \
+                    X(biMultiply, biDivide) X(biDivide, biAdd) X(biDivide, biSubtract)             \
+                        X(biDivide, biMultiply) X(biDivide, biDivide)
 #define ZOZEZO_WHOLE_POWERS(X)                                                                     \
     X(0) X(1) X(2) X(3) X(4) X(5) X(6) X(7) X(8) X(9) X(10) X(11) X(12) X(13) X(14) X(15) X(16)
 #define ZOZEZO_FUNCTIONS(X)                                                                        \
@@ -378,6 +425,17 @@ template <TBuiltin Builtin>
         Ip += 2;                                                                                   \
         break;
             ZOZEZO_WHOLE_POWERS(ZOZEZO_WHOLE_POWER)
+#define ZOZEZO_PAIR(Inner, Outer)                                                                  \
+    case steps::Pair(Inner, Outer):                                                                \
+        if (PairStep<Inner, Outer>(Ip, Top)) {                                                     \
+            Ip += 4;                                                                               \
+        } else { /* the first operand pushed, the rest one by one */                               \
+            const TComplex Value = AnyOperand(*Ip++);                                              \
+            Push(Sp, Top);                                                                         \
+            fast::Assign(Top, Value);                                                              \
+        }                                                                                          \
+        break;
+            ZOZEZO_PAIRS(ZOZEZO_PAIR)
         case steps::Call:
             Push(Sp, Top);
             Frame.Sp = static_cast<std::size_t>(Sp - Values) - Ip->Arity;
@@ -389,6 +447,7 @@ template <TBuiltin Builtin>
 #undef ZOZEZO_POP
 #undef ZOZEZO_FUNCTION
 #undef ZOZEZO_WHOLE_POWER
+#undef ZOZEZO_PAIR
         }
     }
     return true;
@@ -398,8 +457,9 @@ template <TBuiltin Builtin>
 #undef ZOZEZO_OPERATORS
 #undef ZOZEZO_FUNCTIONS
 #undef ZOZEZO_WHOLE_POWERS
+#undef ZOZEZO_PAIRS
 
-long double TEngine::Run(TEquation& Equation, std::span<const TComplex> Args, long double& Im) {
+long double TEngine::Run(TEquation& Equation, std::span<const TComplex> Args, long double* Im) {
     Enter(Equation, Args);
     TComplex Top;
     Top.Re = Top.Im = 0;
@@ -412,7 +472,7 @@ long double TEngine::Run(TEquation& Equation, std::span<const TComplex> Args, lo
             Top.Re = Top.Im = 0; // slot 0 of the callee, or the value of a failed call
         }
     }
-    Im = Top.Im;
+    if (Im) *Im = Top.Im;
     return Top.Re;
 }
 
@@ -431,13 +491,12 @@ bool Runnable(TEquation& Equation) {
 
 TComplex TEquation::ComputeArgsC(std::span<const TComplex> Args) {
     TComplex Result;
-    if (Runnable(*this)) Result.Re = TEngine(*FOwner->Evaluator()).Run(*this, Args, Result.Im);
+    if (Runnable(*this)) Result.Re = TEngine(*FOwner->Evaluator()).Run(*this, Args, &Result.Im);
     return Result;
 }
 
 long double TEquation::Compute() {
-    long double Im;
-    return Runnable(*this) ? TEngine(*FOwner->Evaluator()).Run(*this, {}, Im) : 0;
+    return Runnable(*this) ? TEngine(*FOwner->Evaluator()).Run(*this, {}, nullptr) : 0;
 }
 
 } // namespace zoZezo

@@ -28,6 +28,20 @@ bool SmallWholeLiteral(const TInstruction& Instruction) {
            Value == static_cast<int>(Value);
 }
 
+// The step of the operand at I of Code when it starts a pair (see steps::Pair), else 0.
+std::uint8_t PairAt(std::span<const TInstruction> Code, std::size_t I,
+                    const TzoZezoEvaluator& Evaluator) {
+    if (I + 3 >= Code.size() || Code[I + 1].Kind == opOperator || Code[I + 1].Kind > opLocalVar ||
+        Code[I + 2].Kind != opOperator || Code[I + 3].Kind != opOperator)
+        return 0;
+    const TBuiltin Inner = BuiltinOf(Evaluator, opOperator, Code[I + 2].Index);
+    const TBuiltin Outer = BuiltinOf(Evaluator, opOperator, Code[I + 3].Index);
+    const bool InnerFits = Inner == biPower ? SmallWholeLiteral(Code[I + 1])
+                                            : steps::IndexIn(steps::PairInner, Inner) >= 0;
+    return InnerFits && steps::IndexIn(steps::PairOuter, Outer) >= 0 ? steps::Pair(Inner, Outer)
+                                                                     : 0;
+}
+
 // The step of an operand that the operator Op consumes at once.
 std::uint8_t Fused(const TInstruction& Operand, TBuiltin Op) {
     if (Op == biPower && SmallWholeLiteral(Operand))
@@ -48,8 +62,10 @@ void PlanSteps(std::span<TInstruction> Code, const TzoZezoEvaluator& Evaluator) 
         case opLocalFunction: Instruction.Step = steps::Call; break;
         default: {
             const bool Consumed = I + 1 < Code.size() && Code[I + 1].Kind == opOperator;
+            const std::uint8_t Pair = Pending > 0 ? PairAt(Code, I, Evaluator) : 0;
             Instruction.Step =
                 Consumed ? Fused(Instruction, BuiltinOf(Evaluator, opOperator, Code[I + 1].Index))
+                : Pair   ? Pair
                          : steps::Push(Instruction.Kind, Pending > 0);
         }
         }

@@ -8,6 +8,7 @@
 #include "FastBuiltins.h"
 
 #include <cstdint>
+#include <iterator>
 #include <span>
 
 namespace zoZezo {
@@ -50,11 +51,37 @@ inline constexpr std::uint8_t Call = Function(biATan) + 1;
 // A whole literal exponent of "^" small enough to unroll its integer power: x^2 and the like,
 // the commonest powers, decided when the code is compiled.
 inline constexpr int MaxWholePower = 16;
+inline constexpr int FirstWholePower = Call + 1;
 constexpr std::uint8_t WholePower(int Exponent) {
-    return static_cast<std::uint8_t>(Call + 1 + Exponent);
+    return static_cast<std::uint8_t>(FirstWholePower + Exponent);
+}
+// The exponent of a WholePower step.
+constexpr int ExponentOf(std::uint8_t Step) {
+    return Step - FirstWholePower;
 }
 
 static_assert(Functions == biATan - biLastOperator + 1, "every function built-in has a step");
+
+// Two operands and the two operators after them, as in a + b*c or s + x^2: Top := Top outer
+// (A inner B), the inner result never stored. Inner is one of + - * / or "^" with a whole
+// literal exponent of WholePower's range; outer one of + - * /.
+inline constexpr TBuiltin PairInner[] = {biPower, biAdd, biSubtract, biMultiply, biDivide};
+inline constexpr TBuiltin PairOuter[] = {biAdd, biSubtract, biMultiply, biDivide};
+
+constexpr int IndexIn(std::span<const TBuiltin> List, TBuiltin Builtin) {
+    for (std::size_t I = 0; I < List.size(); ++I)
+        if (List[I] == Builtin) return static_cast<int>(I);
+    return -1;
+}
+
+inline constexpr int FirstPair = FirstWholePower + MaxWholePower + 1;
+constexpr std::uint8_t Pair(TBuiltin Inner, TBuiltin Outer) {
+    return static_cast<std::uint8_t>(FirstPair + IndexIn(PairInner, Inner) * 4 +
+                                     IndexIn(PairOuter, Outer));
+}
+
+static_assert(FirstPair + std::size(PairInner) * std::size(PairOuter) <= 256,
+              "step codes fit a byte");
 
 } // namespace steps
 
