@@ -120,6 +120,29 @@ TEST_F(FastPathTest, OperatorPairsGiveTheCallbacksBits) {
         }
 }
 
+// c outer F(a) runs as one step too, F(a) never stored.
+TEST_F(FastPathTest, FunctionPairsGiveTheCallbacksBits) {
+    TComplex C{0.25L, -0.0L};
+    Evaluator.Variables().Add("c", &C.Re, &C.Im);
+    const std::vector<std::pair<const char*, TFunctionCallback>> Functions = {
+        {"Neg", FnNeg}, {"Exp", FnExp},   {"Sin", FnSin},   {"Cos", FnCos},
+        {"Tan", FnTan}, {"Sqrt", FnSqrt}, {"ATan", FnATan},
+    };
+    const std::vector<std::pair<const char*, TOperatorCallback>> Outer = {
+        {"+", OpAdd}, {"-", OpSubtract}, {"*", OpMultiply}, {"/", OpDivide}};
+    for (const auto& [Name, Function] : Functions)
+        for (const auto& [Symbol, Operator] : Outer) {
+            auto& Pair = Compile(std::string("r: c") + Symbol + Name + "(a)");
+            for (const TComplex& Argument : Samples) {
+                A = Argument;
+                ExpectSame(Run(Pair), Outcome([&] {
+                               return Operator(C, Function({&Argument, 1}));
+                           }),
+                           std::string(Symbol) + Name + Show(Argument));
+            }
+        }
+}
+
 TEST_F(FastPathTest, LiteralExponentsGiveThePowersBits) {
     for (const char* Exponent : {"0", "-0", "1", "2", "3", "10", "16", "17", "2.5", "-2"}) {
         auto& Power = Compile(std::string("r: a^") + Exponent);
@@ -158,6 +181,7 @@ TEST_F(FastPathTest, ReplacedCallbacksRunInstead) {
     auto& Square = Compile("r: a^2");
     auto& Sine = Compile("r: Sin(a)");
     auto& Pair = Compile("r: b+a*a+a^2");
+    auto& Call = Compile("r: b*Sin(a)");
     A = {0.5L, 0}, B = {2, 0};
     TOperator& Plus = *Evaluator.Operators().GetOperator(Evaluator.Operators().IndexOf("+"));
     TOperator& Power = *Evaluator.Operators().GetOperator(Evaluator.Operators().IndexOf("^"));
@@ -169,6 +193,7 @@ TEST_F(FastPathTest, ReplacedCallbacksRunInstead) {
     EXPECT_EQ(Square.ComputeC(), Compl(1, 0));
     EXPECT_EQ(Pair.ComputeC(), Compl(2 - 0.25L - 1, 0));
     EXPECT_TRUE(SameBits(Sine.ComputeC(), FnCos({&A, 1})));
+    EXPECT_TRUE(SameBits(Call.ComputeC(), OpMultiply(B, FnCos({&A, 1}))));
     Plus.Callback = OpAdd;
     Power.Callback = OpPower;
     Sin.Callback = FnSin;
@@ -176,6 +201,7 @@ TEST_F(FastPathTest, ReplacedCallbacksRunInstead) {
     EXPECT_EQ(Square.ComputeC(), Compl(0.25L, 0));
     EXPECT_EQ(Pair.ComputeC(), Compl(2.5L, 0));
     EXPECT_TRUE(SameBits(Sine.ComputeC(), FnSin({&A, 1})));
+    EXPECT_TRUE(SameBits(Call.ComputeC(), OpMultiply(B, FnSin({&A, 1}))));
 }
 
 // A built-in registered again under another name runs in place there too; one registered with

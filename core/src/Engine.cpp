@@ -121,6 +121,8 @@ private:
     TComplex AnyOperand(const TInstruction& Instruction) const;
     template <TBuiltin Inner, TBuiltin Outer>
     bool PairStep(const TInstruction* Step, TComplex& Top);
+    template <TBuiltin Function, TBuiltin Outer>
+    bool FunctionPairStep(const TInstruction* Step, TComplex& Top);
     template <int Exponent>
     void WholePower(const TFrame& Frame, const TInstruction* Step, TComplex& Top,
                     TComplex* Scratch);
@@ -284,6 +286,24 @@ template <TBuiltin Inner, TBuiltin Outer>
     return true;
 }
 
+// Top := Top Outer F(A), the function pair step at Step: A, the function F and the operator.
+// Returns false, having changed nothing, when an entry no longer holds its built-in or F cannot
+// run in place for A: the instructions must then run one by one.
+template <TBuiltin Function, TBuiltin Outer>
+[[gnu::always_inline]] inline bool TEngine::FunctionPairStep(const TInstruction* Step,
+                                                             TComplex& Top) {
+    const TFunction* Fn = FTables.Functions.At(Step[1].Index);
+    const TOperator* Out = FTables.Operators.At(Step[2].Index);
+    if (!Fn || Fn->Callback != BuiltinCallbacks[Function].Function || Fn->ParamCount != 1 || !Out ||
+        Out->Callback != BuiltinCallbacks[Outer].Operator)
+        return false;
+    TComplex Value, Result;
+    if (!fast::Function(Function, AnyOperand(Step[0]), Value)) return false;
+    fast::Operator(Outer, Top, Value, Result);
+    fast::Assign(Top, Result);
+    return true;
+}
+
 // Left := Left operator Right: in place while the entry holds the built-in the step names,
 // otherwise through the callback, with the operands stored at Scratch.
 template <TBuiltin Builtin>
@@ -365,16 +385,24 @@ template <TBuiltin Builtin>
     X(Arg, biDivide)                                                                               \
     X(Arg, biAdd)                                                                                  \
     X(Arg, biSubtract)                                                                             \
-    X(Arg, biGreater) X(Arg, biLess) X(Arg, biGreaterEqual) X(Arg, biLessEqual) X(Arg, biNotEqual) \
-        X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr) X(Arg, biXor)
+    X(Arg, biGreater)                                                                              \
+    X(Arg, biLess)                                                                                 \
+    X(Arg, biGreaterEqual)                                                                         \
+    X(Arg, biLessEqual) X(Arg, biNotEqual) X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr)              \
+        X(Arg, biXor)
 #define ZOZEZO_PAIRS(X)                                                                            \
     X(biPower, biAdd)                                                                              \
-    X(biPower, biSubtract) X(biPower, biMultiply) X(biPower, biDivide) X(biAdd, biAdd)             \
-        X(biAdd, biSubtract) X(biAdd, biMultiply) X(biAdd, biDivide) X(biSubtract, biAdd)          \
-            X(biSubtract, biSubtract) X(biSubtract, biMultiply) X(biSubtract, biDivide)            \
-                X(biMultiply, biAdd) X(biMultiply, biSubtract) X(biMultiply, biMultiply)           \
-                    X(biMultiply, biDivide) X(biDivide, biAdd) X(biDivide, biSubtract)             \
-                        X(biDivide, biMultiply) X(biDivide, biDivide)
+    X(biPower, biSubtract)                                                                         \
+    X(biPower, biMultiply)                                                                         \
+    X(biPower, biDivide)                                                                           \
+    X(biAdd, biAdd) X(biAdd, biSubtract) X(biAdd, biMultiply) X(biAdd, biDivide)                   \
+        X(biSubtract, biAdd) X(biSubtract, biSubtract) X(biSubtract, biMultiply)                   \
+            X(biSubtract, biDivide) X(biMultiply, biAdd) X(biMultiply, biSubtract)                 \
+                X(biMultiply, biMultiply) X(biMultiply, biDivide) X(biDivide, biAdd)               \
+                    X(biDivide, biSubtract) X(biDivide, biMultiply) X(biDivide, biDivide)
+#define ZOZEZO_FUNCTION_PAIRS(X, Outer)                                                            \
+    X(biExp, Outer)                                                                                \
+    X(biSin, Outer) X(biCos, Outer) X(biTan, Outer) X(biSqrt, Outer) X(biATan, Outer)
 #define ZOZEZO_WHOLE_POWERS(X)                                                                     \
     X(0) X(1) X(2) X(3) X(4) X(5) X(6) X(7) X(8) X(9) X(10) X(11) X(12) X(13) X(14) X(15) X(16)
 #define ZOZEZO_FUNCTIONS(X)                                                                        \
@@ -436,6 +464,20 @@ template <TBuiltin Builtin>
         }                                                                                          \
         break;
             ZOZEZO_PAIRS(ZOZEZO_PAIR)
+#define ZOZEZO_FUNCTION_PAIR(Function, Outer)                                                      \
+    case steps::FunctionPair(Function, Outer):                                                     \
+        if (FunctionPairStep<Function, Outer>(Ip, Top)) {                                          \
+            Ip += 3;                                                                               \
+        } else {                                                                                   \
+            const TComplex Value = AnyOperand(*Ip++);                                              \
+            Push(Sp, Top);                                                                         \
+            fast::Assign(Top, Value);                                                              \
+        }                                                                                          \
+        break;
+            ZOZEZO_FUNCTION_PAIRS(ZOZEZO_FUNCTION_PAIR, biAdd)
+            ZOZEZO_FUNCTION_PAIRS(ZOZEZO_FUNCTION_PAIR, biSubtract)
+            ZOZEZO_FUNCTION_PAIRS(ZOZEZO_FUNCTION_PAIR, biMultiply)
+            ZOZEZO_FUNCTION_PAIRS(ZOZEZO_FUNCTION_PAIR, biDivide)
         case steps::Call:
             Push(Sp, Top);
             Frame.Sp = static_cast<std::size_t>(Sp - Values) - Ip->Arity;
@@ -448,6 +490,7 @@ template <TBuiltin Builtin>
 #undef ZOZEZO_FUNCTION
 #undef ZOZEZO_WHOLE_POWER
 #undef ZOZEZO_PAIR
+#undef ZOZEZO_FUNCTION_PAIR
         }
     }
     return true;
@@ -458,6 +501,7 @@ template <TBuiltin Builtin>
 #undef ZOZEZO_FUNCTIONS
 #undef ZOZEZO_WHOLE_POWERS
 #undef ZOZEZO_PAIRS
+#undef ZOZEZO_FUNCTION_PAIRS
 
 long double TEngine::Run(TEquation& Equation, std::span<const TComplex> Args, long double* Im) {
     Enter(Equation, Args);

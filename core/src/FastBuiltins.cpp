@@ -42,6 +42,20 @@ std::uint8_t PairAt(std::span<const TInstruction> Code, std::size_t I,
                                                                      : 0;
 }
 
+// The step of the operand at I of Code when a one-argument built-in function and an operator
+// follow it (see steps::FunctionPair), else 0.
+std::uint8_t FunctionPairAt(std::span<const TInstruction> Code, std::size_t I,
+                            const TzoZezoEvaluator& Evaluator) {
+    if (I + 2 >= Code.size() || Code[I + 1].Kind != opFunction || Code[I + 2].Kind != opOperator)
+        return 0;
+    const TBuiltin Function = BuiltinOf(Evaluator, opFunction, Code[I + 1].Index);
+    const TBuiltin Outer = BuiltinOf(Evaluator, opOperator, Code[I + 2].Index);
+    return steps::IndexIn(steps::CallFunctions, Function) >= 0 &&
+                   steps::IndexIn(steps::PairOuter, Outer) >= 0
+               ? steps::FunctionPair(Function, Outer)
+               : 0;
+}
+
 // The step of an operand that the operator Op consumes at once.
 std::uint8_t Fused(const TInstruction& Operand, TBuiltin Op) {
     if (Op == biPower && SmallWholeLiteral(Operand))
@@ -62,7 +76,9 @@ void PlanSteps(std::span<TInstruction> Code, const TzoZezoEvaluator& Evaluator) 
         case opLocalFunction: Instruction.Step = steps::Call; break;
         default: {
             const bool Consumed = I + 1 < Code.size() && Code[I + 1].Kind == opOperator;
-            const std::uint8_t Pair = Pending > 0 ? PairAt(Code, I, Evaluator) : 0;
+            const std::uint8_t Pair = Pending == 0 ? 0
+                                                   : std::max(PairAt(Code, I, Evaluator),
+                                                              FunctionPairAt(Code, I, Evaluator));
             Instruction.Step =
                 Consumed ? Fused(Instruction, BuiltinOf(Evaluator, opOperator, Code[I + 1].Index))
                 : Pair   ? Pair

@@ -80,7 +80,17 @@ constexpr std::uint8_t Pair(TBuiltin Inner, TBuiltin Outer) {
                                      IndexIn(PairOuter, Outer));
 }
 
-static_assert(FirstPair + std::size(PairInner) * std::size(PairOuter) <= 256,
+// An operand, a one-argument built-in function of it and an operator, as in s + Sin(x):
+// Top := Top outer F(A), F(A) never stored. Not Neg: inlined together, s + Neg(x) would turn
+// into s - x, which carries a NaN with another sign.
+inline constexpr TBuiltin CallFunctions[] = {biExp, biSin, biCos, biTan, biSqrt, biATan};
+inline constexpr int FirstFunctionPair = FirstPair + std::size(PairInner) * std::size(PairOuter);
+constexpr std::uint8_t FunctionPair(TBuiltin Function, TBuiltin Outer) {
+    return static_cast<std::uint8_t>(FirstFunctionPair + IndexIn(CallFunctions, Function) * 4 +
+                                     IndexIn(PairOuter, Outer));
+}
+
+static_assert(FirstFunctionPair + std::size(CallFunctions) * std::size(PairOuter) <= 256,
               "step codes fit a byte");
 
 } // namespace steps
