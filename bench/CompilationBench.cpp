@@ -18,9 +18,8 @@ namespace {
 
 void Check(benchmark::State& State, const TCase& Case) {
     TZezo Zezo;
-    std::string Error;
-    zoZezo::TEquation* Equation = Zezo.Compile(Case, Error);
-    if (!Equation) return State.SkipWithError(Error.c_str());
+    zoZezo::TEquation* Equation = Zezo.Prepare(Case, State);
+    if (!Equation) return;
     for (auto _ : State)
         benchmark::DoNotOptimize(Equation->Check());
 }

@@ -16,9 +16,8 @@ namespace {
 
 void Zezo(benchmark::State& State, const TCase& Case) {
     TZezo Zezo;
-    std::string Error;
-    zoZezo::TEquation* Equation = Zezo.Compile(Case, Error);
-    if (!Equation) return State.SkipWithError(Error.c_str());
+    zoZezo::TEquation* Equation = Zezo.Prepare(Case, State);
+    if (!Equation) return;
     unsigned Step = 0;
     for (auto _ : State) {
         Zezo.X = NextX<long double>(Step);

@@ -4,6 +4,7 @@
 
 #include "Cases.h"
 
+#include <benchmark/benchmark.h>
 #include <string>
 #include <zoZezo/zoZezo.h>
 
@@ -23,6 +24,14 @@ struct TZezo {
     zoZezo::TEquation* Compile(const TCase& Case, std::string& Error) {
         if (Case.Prelude && !Add(Case.Prelude, Error)) return nullptr;
         return Add(Case.Equation, Error);
+    }
+
+    // Compile for a benchmark, which is skipped with the error when the case does not compile.
+    zoZezo::TEquation* Prepare(const TCase& Case, benchmark::State& State) {
+        std::string Error;
+        zoZezo::TEquation* Equation = Compile(Case, Error);
+        if (!Equation) State.SkipWithError(Error.c_str());
+        return Equation;
     }
 
     zoZezo::TEquation* Add(const std::string& Text, std::string& Error) {

@@ -119,6 +119,7 @@ private:
     void Operator(const TFrame& Frame, const TInstruction& Instruction, TComplex& Left,
                   const TComplex& Right, TComplex* Scratch);
     TComplex AnyOperand(const TInstruction& Instruction) const;
+    void PushAnyOperand(const TInstruction& Instruction, TComplex& Top, TComplex*& Sp) const;
     template <TBuiltin Inner, TBuiltin Outer>
     bool PairStep(const TInstruction* Step, TComplex& Top);
     template <TBuiltin Function, TBuiltin Outer>
@@ -262,6 +263,14 @@ template <TOperation Kind>
     }
 }
 
+// Pushes the first operand of a pair step whose instructions must run one by one.
+[[gnu::always_inline]] inline void TEngine::PushAnyOperand(const TInstruction& Instruction,
+                                                           TComplex& Top, TComplex*& Sp) const {
+    const TComplex Value = AnyOperand(Instruction);
+    Push(Sp, Top);
+    fast::Assign(Top, Value);
+}
+
 // Top := Top Outer (A Inner B), the pair step at Step: A, B and the two operators after them.
 // Returns false, having changed nothing, when an entry no longer holds its built-in or "^" meets
 // a complex base: the instructions must then run one by one.
@@ -388,18 +397,18 @@ template <TBuiltin Builtin>
     X(Arg, biGreater)                                                                              \
     X(Arg, biLess)                                                                                 \
     X(Arg, biGreaterEqual)                                                                         \
-    X(Arg, biLessEqual) X(Arg, biNotEqual) X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr)              \
-        X(Arg, biXor)
+    X(Arg, biLessEqual) X(Arg, biNotEqual) X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr) X(Arg, biXor)
 #define ZOZEZO_PAIRS(X)                                                                            \
     X(biPower, biAdd)                                                                              \
     X(biPower, biSubtract)                                                                         \
     X(biPower, biMultiply)                                                                         \
     X(biPower, biDivide)                                                                           \
-    X(biAdd, biAdd) X(biAdd, biSubtract) X(biAdd, biMultiply) X(biAdd, biDivide)                   \
-        X(biSubtract, biAdd) X(biSubtract, biSubtract) X(biSubtract, biMultiply)                   \
-            X(biSubtract, biDivide) X(biMultiply, biAdd) X(biMultiply, biSubtract)                 \
-                X(biMultiply, biMultiply) X(biMultiply, biDivide) X(biDivide, biAdd)               \
-                    X(biDivide, biSubtract) X(biDivide, biMultiply) X(biDivide, biDivide)
+    X(biAdd, biAdd)                                                                                \
+    X(biAdd, biSubtract) X(biAdd, biMultiply) X(biAdd, biDivide) X(biSubtract, biAdd)              \
+        X(biSubtract, biSubtract) X(biSubtract, biMultiply) X(biSubtract, biDivide)                \
+            X(biMultiply, biAdd) X(biMultiply, biSubtract) X(biMultiply, biMultiply)               \
+                X(biMultiply, biDivide) X(biDivide, biAdd) X(biDivide, biSubtract)                 \
+                    X(biDivide, biMultiply) X(biDivide, biDivide)
 #define ZOZEZO_FUNCTION_PAIRS(X, Outer)                                                            \
     X(biExp, Outer)                                                                                \
     X(biSin, Outer) X(biCos, Outer) X(biTan, Outer) X(biSqrt, Outer) X(biATan, Outer)
@@ -455,24 +464,18 @@ template <TBuiltin Builtin>
             ZOZEZO_WHOLE_POWERS(ZOZEZO_WHOLE_POWER)
 #define ZOZEZO_PAIR(Inner, Outer)                                                                  \
     case steps::Pair(Inner, Outer):                                                                \
-        if (PairStep<Inner, Outer>(Ip, Top)) {                                                     \
+        if (PairStep<Inner, Outer>(Ip, Top))                                                       \
             Ip += 4;                                                                               \
-        } else { /* the first operand pushed, the rest one by one */                               \
-            const TComplex Value = AnyOperand(*Ip++);                                              \
-            Push(Sp, Top);                                                                         \
-            fast::Assign(Top, Value);                                                              \
-        }                                                                                          \
+        else                                                                                       \
+            PushAnyOperand(*Ip++, Top, Sp);                                                        \
         break;
             ZOZEZO_PAIRS(ZOZEZO_PAIR)
 #define ZOZEZO_FUNCTION_PAIR(Function, Outer)                                                      \
     case steps::FunctionPair(Function, Outer):                                                     \
-        if (FunctionPairStep<Function, Outer>(Ip, Top)) {                                          \
+        if (FunctionPairStep<Function, Outer>(Ip, Top))                                            \
             Ip += 3;                                                                               \
-        } else {                                                                                   \
-            const TComplex Value = AnyOperand(*Ip++);                                              \
-            Push(Sp, Top);                                                                         \
-            fast::Assign(Top, Value);                                                              \
-        }                                                                                          \
+        else                                                                                       \
+            PushAnyOperand(*Ip++, Top, Sp);                                                        \
         break;
             ZOZEZO_FUNCTION_PAIRS(ZOZEZO_FUNCTION_PAIR, biAdd)
             ZOZEZO_FUNCTION_PAIRS(ZOZEZO_FUNCTION_PAIR, biSubtract)

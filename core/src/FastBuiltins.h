@@ -168,34 +168,26 @@ inline TComplex RealTan(long double X) {
 // What the built-in one-argument function gives for Z. Returns false when its callback must
 // run: a complex argument, mostly.
 [[gnu::always_inline]] inline bool Function(TBuiltin Builtin, const TComplex& Z, TComplex& Result) {
+    if (Builtin == biNeg) {
+        Assign(Result, {-Z.Re, -Z.Im});
+        return true;
+    }
+    if (!IsReal(Z)) return false; // the others run in place for a real argument only
+    const long double X = Z.Re;
     switch (Builtin) {
-    case biNeg: Assign(Result, {-Z.Re, -Z.Im}); return true;
     case biExp: {
-        if (!IsReal(Z)) return false;
-        const long double Magnitude = std::exp(Z.Re); // times cos(+-0) = 1 and sin(+-0) = +-0
+        const long double Magnitude = std::exp(X); // times cos(+-0) = 1 and sin(+-0) = +-0
         Assign(Result, {Magnitude, Magnitude * Z.Im});
         return true;
     }
-    case biSin:
-        if (!IsReal(Z)) return false;
-        Assign(Result, RealSin(Z.Re));
-        return true;
-    case biCos:
-        if (!IsReal(Z)) return false;
-        Assign(Result, RealCos(Z.Re));
-        return true;
-    case biTan:
-        if (!IsReal(Z)) return false;
-        Assign(Result, RealTan(Z.Re));
-        return true;
+    case biSin: Assign(Result, RealSin(X)); return true;
+    case biCos: Assign(Result, RealCos(X)); return true;
+    case biTan: Assign(Result, RealTan(X)); return true;
     case biSqrt:
-        if (!IsReal(Z) || !(Z.Re > 0)) return false;
-        Assign(Result, fast::Real(std::sqrt(Z.Re)));
+        if (!(X > 0)) return false;
+        Assign(Result, fast::Real(std::sqrt(X)));
         return true;
-    case biATan:
-        if (!IsReal(Z)) return false;
-        Assign(Result, fast::Real(std::atan(Z.Re)));
-        return true;
+    case biATan: Assign(Result, fast::Real(std::atan(X))); return true;
     default: return false;
     }
 }
