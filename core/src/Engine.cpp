@@ -34,7 +34,7 @@ public:
 private:
     void Grow(std::size_t Count, std::size_t Used) {
         const std::size_t Capacity = std::max(Count, 2 * FCapacity);
-        auto Heap = std::make_unique<unsigned char[]>(Capacity * sizeof(T));
+        auto Heap = std::make_unique_for_overwrite<unsigned char[]>(Capacity * sizeof(T));
         T* Data = std::launder(reinterpret_cast<T*>(Heap.get()));
         std::memcpy(static_cast<void*>(Data), FData, Used * sizeof(T));
         FHeap = std::move(Heap);
@@ -384,38 +384,30 @@ template <TBuiltin Builtin>
 
 // The lists the step codes are made of (Steps.h), for the cases of Execute's one switch: every
 // combination gets its own case, so that a step is one jump and then straight code.
+// clang-format off
 #define ZOZEZO_OPERAND_KINDS(X, Arg)                                                               \
-    X(opRealNum, Arg)                                                                              \
-    X(opImaginaryNum, Arg) X(opConstant, Arg) X(opVariable, Arg) X(opLocalVar, Arg)
+    X(opRealNum, Arg) X(opImaginaryNum, Arg) X(opConstant, Arg) X(opVariable, Arg)                 \
+    X(opLocalVar, Arg)
 #define ZOZEZO_OPERATORS(X, Arg)                                                                   \
-    X(Arg, biNone)                                                                                 \
-    X(Arg, biPower)                                                                                \
-    X(Arg, biMultiply)                                                                             \
-    X(Arg, biDivide)                                                                               \
-    X(Arg, biAdd)                                                                                  \
-    X(Arg, biSubtract)                                                                             \
-    X(Arg, biGreater)                                                                              \
-    X(Arg, biLess)                                                                                 \
-    X(Arg, biGreaterEqual)                                                                         \
-    X(Arg, biLessEqual) X(Arg, biNotEqual) X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr) X(Arg, biXor)
+    X(Arg, biNone) X(Arg, biPower) X(Arg, biMultiply) X(Arg, biDivide) X(Arg, biAdd)               \
+    X(Arg, biSubtract) X(Arg, biGreater) X(Arg, biLess) X(Arg, biGreaterEqual)                     \
+    X(Arg, biLessEqual) X(Arg, biNotEqual) X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr)              \
+    X(Arg, biXor)
 #define ZOZEZO_PAIRS(X)                                                                            \
-    X(biPower, biAdd)                                                                              \
-    X(biPower, biSubtract)                                                                         \
-    X(biPower, biMultiply)                                                                         \
-    X(biPower, biDivide)                                                                           \
-    X(biAdd, biAdd)                                                                                \
-    X(biAdd, biSubtract) X(biAdd, biMultiply) X(biAdd, biDivide) X(biSubtract, biAdd)              \
-        X(biSubtract, biSubtract) X(biSubtract, biMultiply) X(biSubtract, biDivide)                \
-            X(biMultiply, biAdd) X(biMultiply, biSubtract) X(biMultiply, biMultiply)               \
-                X(biMultiply, biDivide) X(biDivide, biAdd) X(biDivide, biSubtract)                 \
-                    X(biDivide, biMultiply) X(biDivide, biDivide)
+    X(biPower, biAdd) X(biPower, biSubtract) X(biPower, biMultiply) X(biPower, biDivide)           \
+    X(biAdd, biAdd) X(biAdd, biSubtract) X(biAdd, biMultiply) X(biAdd, biDivide)                   \
+    X(biSubtract, biAdd) X(biSubtract, biSubtract) X(biSubtract, biMultiply)                       \
+    X(biSubtract, biDivide) X(biMultiply, biAdd) X(biMultiply, biSubtract)                         \
+    X(biMultiply, biMultiply) X(biMultiply, biDivide) X(biDivide, biAdd) X(biDivide, biSubtract)   \
+    X(biDivide, biMultiply) X(biDivide, biDivide)
 #define ZOZEZO_FUNCTION_PAIRS(X, Outer)                                                            \
-    X(biExp, Outer)                                                                                \
-    X(biSin, Outer) X(biCos, Outer) X(biTan, Outer) X(biSqrt, Outer) X(biATan, Outer)
+    X(biExp, Outer) X(biSin, Outer) X(biCos, Outer) X(biTan, Outer) X(biSqrt, Outer)               \
+    X(biATan, Outer)
 #define ZOZEZO_WHOLE_POWERS(X)                                                                     \
     X(0) X(1) X(2) X(3) X(4) X(5) X(6) X(7) X(8) X(9) X(10) X(11) X(12) X(13) X(14) X(15) X(16)
 #define ZOZEZO_FUNCTIONS(X)                                                                        \
     X(biNone) X(biNeg) X(biExp) X(biSin) X(biCos) X(biTan) X(biSqrt) X(biATan)
+// clang-format on
 
 // Runs Frame's code from where it stands, with Top as the value on top of its stack. Returns
 // true when the code has ended, Top then holding the frame's value; false when it reached a call
@@ -516,7 +508,7 @@ long double TEngine::Run(TEquation& Equation, std::span<const TComplex> Args, lo
             if (FDepth == 0) break;
         } else {
             Call();
-            Top.Re = Top.Im = 0; // slot 0 of the callee, or the value of a failed call
+            Top.Re = Top.Im = 0; // the callee's stack starts so; a failed call's value is this
         }
     }
     if (Im) *Im = Top.Im;
