@@ -1,0 +1,87 @@
+#include "Commands.h"
+#include "Failure.h"
+#include "NumberFormat.h"
+#include "Report.h"
+
+#include <algorithm>
+#include <fmt/format.h>
+#include <iterator>
+
+namespace zezo {
+namespace {
+
+using zoZezo::TEquation;
+
+// Text mode: a CSV table, one row per step. A cell whose computation failed stays empty; the
+// first failure of each column is reported on standard error.
+bool PrintTable(TSession& Session, const TOptions& Options, long double& Cell,
+                const std::vector<TEquation*>& Columns) {
+    fmt::memory_buffer Row;
+    fmt::format_to(std::back_inserter(Row), "{}", Options.Sweep.Name);
+    for (const TEquation* Column : Columns)
+        fmt::format_to(std::back_inserter(Row), ",{}", Column->FunctionName());
+    fmt::print("{}\n", fmt::to_string(Row));
+
+    std::vector<bool> Failed(Columns.size(), false);
+    for (std::size_t Step = 0; Step < Options.Sweep.Count(); ++Step) {
+        Cell = Options.Sweep.At(Step);
+        Row.clear();
+        fmt::format_to(std::back_inserter(Row), "{}", FormatReal(Cell, Options.Digits));
+        for (std::size_t C = 0; C < Columns.size(); ++C) {
+            const TOutcome Outcome = Session.Compute(*Columns[C]);
+            Row.push_back(',');
+            if (!Outcome.Error)
+                fmt::format_to(
+                    std::back_inserter(Row), "{}",
+                    FormatComplex(Outcome.Value, Options.Digits, Session.Evaluator().Imaginary));
+            else if (!Failed[C])
+                PrintEvalError(Columns[C]->FunctionName(), *Outcome.Error);
+            if (Outcome.Error) Failed[C] = true;
+        }
+        fmt::print("{}\n", fmt::to_string(Row));
+    }
+    return std::find(Failed.begin(), Failed.end(), true) != Failed.end();
+}
+
+// JSON mode: the line objects, each computable equation with "values", its value at every step
+// ([re, im], or null where computing failed), and "error", its first failure, if any.
+bool PrintJson(TSession& Session, const TOptions& Options, long double& Cell,
+               const std::vector<TEquation*>& Equations) {
+    std::vector<TJson> Objects;
+    for (std::size_t K = 0; K < Equations.size(); ++K) {
+        Objects.push_back(LineObject(*Equations[K], static_cast<int>(K) + 1));
+        if (IsComputable(*Equations[K])) Objects.back()["values"] = TJson::array();
+    }
+    bool AnyFailed = false;
+    for (std::size_t Step = 0; Step < Options.Sweep.Count(); ++Step) {
+        Cell = Options.Sweep.At(Step);
+        for (std::size_t K = 0; K < Equations.size(); ++K) {
+            if (!IsComputable(*Equations[K])) continue;
+            const TOutcome Outcome = Session.Compute(*Equations[K]);
+            TJson& Object = Objects[K];
+            Object["values"].push_back(Outcome.Error ? TJson(nullptr) : ExactValue(Outcome.Value));
+            if (Outcome.Error && !Object.contains("error")) Object["error"] = *Outcome.Error;
+            AnyFailed = AnyFailed || Outcome.Error;
+        }
+    }
+    for (const TJson& Object : Objects)
+        PrintJsonLine(Object);
+    return AnyFailed;
+}
+
+} // namespace
+
+int RunSweep(const TOptions& Options) {
+    TSession Session(Options);
+    long double& Cell = Session.Bind({Options.Sweep.Name, Options.Sweep.From, std::nullopt});
+    const auto Equations = CompileInput(Session, Options);
+    std::vector<TEquation*> Columns;
+    std::copy_if(Equations.begin(), Equations.end(), std::back_inserter(Columns),
+                 [](const TEquation* E) { return IsComputable(*E); });
+    const bool EvalFailed = Options.Json ? PrintJson(Session, Options, Cell, Equations)
+                                         : PrintTable(Session, Options, Cell, Columns);
+    if (AnyFaulty(Equations)) return ExitCompileError;
+    return EvalFailed ? ExitEvalError : ExitOk;
+}
+
+} // namespace zezo
