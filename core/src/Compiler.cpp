@@ -1,7 +1,552 @@
-#include "zoZezo/Equation.h"
+#include "Compiler.h"
+
+#include "zoZezo/Exception.h"
+#include "zoZezo/MathMsg.h"
+
+#include <algorithm>
+#include <climits>
 
 namespace zoZezo {
+namespace {
 
-bool TEquation::Check() { return false; }
+// What a state tests the current character for.
+enum TTest : std::uint8_t {
+    tBlank,
+    tLetter,
+    tNameChar,
+    tDigit,
+    tSign,
+    tOperatorChar,
+    tTwoCharOperator, // the character and the one before it form "<>", ">=" or "<="
+    tColon,
+    tExponent,
+    tDecimalPoint,
+    tImaginary,
+    tOpen,
+    tClose,
+    tSeparator,
+};
+
+// What a state does with a character that passes a test: step to a state, or an action.
+enum TAction : std::uint8_t {
+    aParseGroup = 100,
+    aSignedGroup,
+    aFunctionCall,
+    aNextArgument,
+    aStartExpression,
+};
+
+struct TRule {
+    TTest Test;
+    std::uint8_t Action; // a state 0..19, or a TAction
+};
+
+struct TStateRow {
+    TRule Rules[7];
+    int RuleCount;
+    int Error; // recorded when no rule holds
+    char Class;
+};
+
+// The state table of the equation language. Rules are tried in order; the first whose test
+// holds decides.
+constexpr TStateRow States[] = {
+    /* 0 before the header name */ {{{tBlank, 0}, {tLetter, 1}}, 2, 1, '1'},
+    /* 1 header name */
+    {{{tNameChar, 1}, {tBlank, 2}, {tOpen, 3}, {tColon, aStartExpression}}, 4, 1, '2'},
+    /* 2 blanks after the header name */ {{{tBlank, 2}, {tColon, aStartExpression}}, 2, 2, '1'},
+    /* 3 before a parameter name */ {{{tBlank, 3}, {tLetter, 4}}, 2, 1, '1'},
+    /* 4 parameter name */
+    {{{tNameChar, 4}, {tSeparator, 3}, {tClose, 5}, {tBlank, 6}}, 4, 1, '2'},
+    /* 5 after the parameter list */ {{{tBlank, 5}, {tColon, aStartExpression}}, 2, 2, '1'},
+    /* 6 blanks after a parameter name */ {{{tBlank, 6}, {tSeparator, 3}, {tClose, 5}}, 3, 3, '1'},
+    /* 7 expecting an operand, or reading an operator symbol */
+    {{{tBlank, 7},
+      {tTwoCharOperator, 7},
+      {tOpen, aParseGroup},
+      {tLetter, 10},
+      {tSign, 11},
+      {tDigit, 12},
+      {tDecimalPoint, 13}},
+     7,
+     4,
+     '1'},
+    /* 8 blanks after an operand */
+    {{{tBlank, 8}, {tOperatorChar, 7}, {tSeparator, aNextArgument}, {tLetter, 9}}, 4, 5, '1'},
+    /* 9 word operator */ {{{tNameChar, 9}, {tBlank, 7}}, 2, 5, '1'},
+    /* 10 name in the expression */
+    {{{tNameChar, 10},
+      {tOperatorChar, 7},
+      {tSeparator, aNextArgument},
+      {tBlank, 8},
+      {tOpen, aFunctionCall}},
+     5,
+     1,
+     '2'},
+    /* 11 after the sign of an operand */
+    {{{tLetter, 10}, {tDigit, 12}, {tDecimalPoint, 13}, {tOpen, aSignedGroup}}, 4, 4, '1'},
+    /* 12 integer digits */
+    {{{tDigit, 12},
+      {tDecimalPoint, 13},
+      {tExponent, 15},
+      {tImaginary, 18},
+      {tOperatorChar, 7},
+      {tSeparator, aNextArgument},
+      {tBlank, 8}},
+     7,
+     6,
+     '3'},
+    /* 13 just after the decimal point */ {{{tDigit, 14}}, 1, 6, '3'},
+    /* 14 fraction digits */
+    {{{tDigit, 14},
+      {tExponent, 15},
+      {tImaginary, 18},
+      {tOperatorChar, 7},
+      {tSeparator, aNextArgument},
+      {tBlank, 8}},
+     6,
+     6,
+     '3'},
+    /* 15 after the exponent mark */ {{{tSign, 16}, {tDigit, 17}}, 2, 7, '3'},
+    /* 16 after the exponent's sign */ {{{tDigit, 17}}, 1, 7, '3'},
+    /* 17 exponent digits */
+    {{{tDigit, 17}, {tImaginary, 18}, {tOperatorChar, 7}, {tSeparator, aNextArgument}, {tBlank, 8}},
+     5,
+     7,
+     '3'},
+    /* 18 after the imaginary suffix */
+    {{{tOperatorChar, 7}, {tSeparator, aNextArgument}, {tBlank, 8}}, 3, 5, '1'},
+    /* 19 after a closing parenthesis */
+    {{{tOperatorChar, 7}, {tSeparator, aNextArgument}, {tBlank, 8}}, 3, 5, '1'},
+};
+
+bool IsLetter(unsigned char C) {
+    return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_';
+}
+bool IsDigit(unsigned char C) {
+    return C >= '0' && C <= '9';
+}
+bool IsNameChar(unsigned char C) {
+    return IsLetter(C) || IsDigit(C) || C == '.';
+}
+bool IsSign(unsigned char C) {
+    return C == '+' || C == '-';
+}
+bool IsOperatorChar(unsigned char C) {
+    switch (C) {
+    case '*':
+    case '+':
+    case '-':
+    case '/':
+    case '<':
+    case '=':
+    case '>':
+    case '\\':
+    case '^': return true;
+    default: return false;
+    }
+}
+bool IsTwoCharOperator(unsigned char Before, unsigned char C) {
+    return (Before == '<' && C == '>') || (Before == '>' && C == '=') ||
+           (Before == '<' && C == '=');
+}
+
+// The change in pending values that an instruction causes.
+int StackEffect(TOperation Kind, int Arity) {
+    switch (Kind) {
+    case opOperator: return -1;
+    case opFunction: return Arity == TInstruction::NoArity ? 0 : 1 - Arity;
+    case opLocalFunction: return 1 - Arity;
+    default: return 1;
+    }
+}
+
+// The arity the engine will see for a function of ParamCount parameters.
+std::uint8_t FunctionArity(int ParamCount) {
+    return ParamCount >= 0 && ParamCount <= 4 ? static_cast<std::uint8_t>(ParamCount)
+                                              : TInstruction::NoArity;
+}
+
+} // namespace
+
+TCompiler::TCompiler(TEquation& Equation)
+    : FEquation(Equation), FEvaluator(*Equation.Owner()->Evaluator()),
+      FText(Equation.EquationStr()) {}
+
+void TCompiler::Run() {
+    MatchParentheses();
+    FEquation.FCharClasses.reserve(FText.size());
+    ParseExpression(0, 0, 0, 1, 0, static_cast<long>(FText.size()));
+}
+
+// Pairs every opening parenthesis outside comments with its match, in one pass. A group's
+// extent then costs nothing however deep it nests.
+void TCompiler::MatchParentheses() {
+    const char Open = FEvaluator.OpenParentesis, Close = FEvaluator.CloseParentesis;
+    std::vector<std::size_t> Unmatched;
+    const long Length = static_cast<long>(FText.size());
+    for (long I = 0; I < Length; ++I) {
+        const char C = FText[static_cast<std::size_t>(I)];
+        if (C == FEvaluator.OpenComment) {
+            for (int Depth = 1; Depth > 0 && I + 1 < Length;) {
+                const char D = FText[static_cast<std::size_t>(++I)];
+                Depth += D == FEvaluator.OpenComment ? 1 : D == FEvaluator.CloseComment ? -1 : 0;
+            }
+        } else if (C == Open) {
+            Unmatched.push_back(FMatches.size());
+            FMatches.emplace_back(I, -1);
+        } else if (C == Close && !Unmatched.empty()) {
+            FMatches[Unmatched.back()].second = I;
+            Unmatched.pop_back();
+        }
+    }
+}
+
+long TCompiler::MatchingClose(long Open) const {
+    auto Found =
+        std::lower_bound(FMatches.begin(), FMatches.end(), std::pair<long, long>(Open, LONG_MIN));
+    return Found != FMatches.end() && Found->first == Open ? Found->second : -1;
+}
+
+// Level := characters, each dispatched by the state table, then the end-of-text step.
+void TCompiler::ParseExpression(int Level, TState Start, TState Prev, int ExpectedArgs, long Begin,
+                                long Finish) {
+    TLevel L{Begin, Finish, Begin - 1,         0, Start,        Prev,
+             {},    -1,     FOperators.size(), 1, ExpectedArgs, Level};
+    while (L.Pos + 1 < L.Finish) {
+        L.Ch = static_cast<unsigned char>(FText[static_cast<std::size_t>(++L.Pos)]);
+        if (L.Ch == static_cast<unsigned char>(FEvaluator.OpenComment))
+            SkipComment(L);
+        else
+            Dispatch(L);
+    }
+    if (FEquation.FErrorCode == 0) Step(L, End);
+    if (Level == 0 && FEquation.FErrorCode == 0) FEquation.FFunctionName = FHeaderName;
+    FOperators.resize(L.OpBase);
+}
+
+// Comment := OpenComment ... CloseComment, nesting; an unclosed one runs to the end.
+void TCompiler::SkipComment(TLevel& L) {
+    auto& Classes = FEquation.FCharClasses;
+    Classes += '0';
+    for (int Depth = 1; Depth > 0 && L.Pos + 1 < L.Finish;) {
+        L.Ch = static_cast<unsigned char>(FText[static_cast<std::size_t>(++L.Pos)]);
+        if (L.Ch == static_cast<unsigned char>(FEvaluator.OpenComment))
+            ++Depth;
+        else if (L.Ch == static_cast<unsigned char>(FEvaluator.CloseComment))
+            --Depth;
+        Classes += '0';
+    }
+}
+
+// Tries the current state's rules in order and carries out the first that holds.
+void TCompiler::Dispatch(TLevel& L) {
+    const auto Is = [&](char Syntax) { return L.Ch == static_cast<unsigned char>(Syntax); };
+    const auto Holds = [&](TTest Test) {
+        switch (Test) {
+        case tBlank: return L.Ch == ' ';
+        case tLetter: return IsLetter(L.Ch);
+        case tNameChar: return IsNameChar(L.Ch);
+        case tDigit: return IsDigit(L.Ch);
+        case tSign: return IsSign(L.Ch);
+        case tOperatorChar: return IsOperatorChar(L.Ch);
+        case tTwoCharOperator:
+            return L.Pos > L.Begin &&
+                   IsTwoCharOperator(
+                       static_cast<unsigned char>(FText[static_cast<std::size_t>(L.Pos - 1)]),
+                       L.Ch);
+        case tColon: return L.Ch == ':';
+        case tExponent: return L.Ch == 'e';
+        case tDecimalPoint: return Is(FEvaluator.DecimalPoint);
+        case tImaginary: return Is(FEvaluator.Imaginary);
+        case tOpen: return Is(FEvaluator.OpenParentesis);
+        case tClose: return Is(FEvaluator.CloseParentesis);
+        case tSeparator: return Is(FEvaluator.Separator);
+        }
+        return false;
+    };
+    const TStateRow& Row = States[L.State];
+    for (int R = 0; R < Row.RuleCount; ++R) {
+        if (!Holds(Row.Rules[R].Test)) continue;
+        switch (const auto Action = Row.Rules[R].Action) {
+        case aParseGroup: return ParseGroup(L, 1);
+        case aSignedGroup: return SignedGroup(L);
+        case aFunctionCall: return FunctionCall(L);
+        case aNextArgument: return NextArgument(L);
+        case aStartExpression: return StartExpression(L);
+        case 13: return StepToDecimalPoint(L);
+        default: return Step(L, Action);
+        }
+    }
+    Fail(L, Row.Error);
+}
+
+// Remembers where the decimal point stands in the number token, whatever character it is.
+void TCompiler::StepToDecimalPoint(TLevel& L) {
+    Step(L, 13);
+    if (FEquation.FErrorCode != 0) return;
+    if (L.Ch <= ' ') L.Token += '.'; // a blank or control character is not collected by Step
+    L.DecimalAt = static_cast<long>(L.Token.size()) - 1;
+}
+
+// Step := finish the token of the state being left, run the end-of-text checks at the end,
+// change state, classify the character and collect it into the token.
+void TCompiler::Step(TLevel& L, TState T) {
+    if (T != L.State && !L.Token.empty()) FinishToken(L, T);
+    if (T == End) EndOfTextChecks(L);
+    if (FEquation.FErrorCode != 0) return;
+    if (T != L.State) L.Prev = std::exchange(L.State, T);
+    if (T == End) return;
+    FEquation.FCharClasses += States[L.State].Class;
+    if (L.Ch > ' ') L.Token += static_cast<char>(L.Ch);
+}
+
+void TCompiler::FinishToken(TLevel& L, TState T) {
+    const bool NumberEnds = T == 7 || T == 8 || T == End;
+    if (L.State == 7 && L.Prev > 7) {
+        FinishOperator(L);
+    } else if (L.State == 10) {
+        if (L.Ch != static_cast<unsigned char>(FEvaluator.OpenParentesis)) FinishIdentifier(L);
+    } else if ((L.State == 12 || L.State == 14 || L.State == 17 || L.State == 18) && NumberEnds) {
+        FinishNumber(L);
+    } else if (L.State == 1) {
+        FHeaderName = std::move(L.Token);
+        L.Token.clear();
+    } else if (L.State == 4) {
+        FinishParam(L);
+    }
+    if (T == 4) L.Token.clear();
+}
+
+// End := the text may not stop inside the header, after an operator or sign, inside a number,
+// or short of the arguments expected; otherwise the pending operators are emitted.
+void TCompiler::EndOfTextChecks(TLevel& L) {
+    const TState S = L.State;
+    if (S > 0 && S <= 7 && L.Prev < 7)
+        Fail(L, 14);
+    else if (S == 7 || S == 9 || S == 11)
+        Fail(L, 15);
+    else if (S == 13 || S == 15 || S == 16)
+        Fail(L, 16);
+    else if (L.ArgCounter < L.ExpectedArgs)
+        Fail(L, 10);
+    else
+        FlushOperators(L);
+}
+
+bool TCompiler::StripSign(std::string& Token) {
+    const bool Negative = !Token.empty() && Token.front() == '-';
+    if (!Token.empty() && IsSign(static_cast<unsigned char>(Token.front()))) Token.erase(0, 1);
+    return Negative;
+}
+
+// Looks Name up in a table and lets the host's OnAcceptLabel confirm, redirect or hide it.
+// A position the handler gives outside the table counts as not found.
+template <class Table>
+int TCompiler::Lookup(const Table& Entries, const std::string& Name, TLabelType Type) {
+    int Index = Entries.IndexOf(Name);
+    if (FEvaluator.OnAcceptLabel) FEvaluator.OnAcceptLabel(&FEquation, Name, Type, Index);
+    return Entries.InRange(Index) ? Index : -1;
+}
+
+// Operand name := parameter | variable | constant | equation without parameters.
+void TCompiler::FinishIdentifier(TLevel& L) {
+    const bool Negative = StripSign(L.Token);
+    const std::string& Name = L.Token;
+    int Index = FEquation.FLocalConstants.IndexOf(Name);
+    if (Index >= 0) {
+        Emit(opLocalVar, Index);
+    } else if ((Index = Lookup(FEvaluator.Variables(), Name, ltVariable)) >= 0) {
+        Emit(opVariable, Index);
+    } else if ((Index = Lookup(FEvaluator.Constants(), Name, ltConstant)) >= 0) {
+        Emit(opConstant, Index);
+    } else if ((Index = FEquation.Owner()->FunctionIndexByName(Name)) >= 0) {
+        if (FEquation.Owner()->GetEquation(Index)->LocalConstants().Count() == 0)
+            Emit(opLocalFunction, Index);
+        else
+            Fail(L, 19);
+    } else {
+        Fail(L, 9);
+    }
+    if (Negative) EmitNegation(L);
+    L.Token.clear();
+}
+
+// Number := digits [DecimalPoint digits] [e [sign] digits] [Imaginary], read as one literal.
+void TCompiler::FinishNumber(TLevel& L) {
+    std::string& Digits = L.Token;
+    const bool IsImaginary = L.State == 18;
+    // The suffix is in the token unless it is a character that Step does not collect.
+    if (IsImaginary && Digits.back() == FEvaluator.Imaginary) Digits.pop_back();
+    if (L.DecimalAt >= 0) Digits[static_cast<std::size_t>(L.DecimalAt)] = '.';
+    Emit(IsImaginary ? opImaginaryNum : opRealNum, 0, ValExt(Digits));
+    Digits.clear();
+    L.DecimalAt = -1;
+}
+
+void TCompiler::FinishParam(TLevel& L) {
+    auto& Parameters = FEquation.FLocalConstants;
+    if (Parameters.IndexOf(L.Token) >= 0)
+        Fail(L, 18);
+    else
+        Parameters.Add(L.Token, 0.0L, 0.0L);
+    L.Token.clear();
+}
+
+void TCompiler::FinishOperator(TLevel& L) {
+    const int Index = FEvaluator.Operators().IndexOf(L.Token);
+    if (Index < 0)
+        Fail(L, 17);
+    else
+        PushOperator(L, Index, FEvaluator.Operators().GetOperator(Index)->Priority);
+    L.Token.clear();
+}
+
+// Emits the pending operators that bind at least as tightly, then waits with this one.
+void TCompiler::PushOperator(TLevel& L, int Index, int Priority) {
+    while (FOperators.size() > L.OpBase && Priority >= FOperators.back().Priority) {
+        Emit(opOperator, FOperators.back().Index);
+        FOperators.pop_back();
+    }
+    FOperators.push_back({Index, Priority});
+}
+
+void TCompiler::FlushOperators(TLevel& L) {
+    while (FOperators.size() > L.OpBase) {
+        Emit(opOperator, FOperators.back().Index);
+        FOperators.pop_back();
+    }
+}
+
+// Group := OpenParentesis expression CloseParentesis, compiled one level deeper with ArgCount
+// arguments separated by Separator.
+void TCompiler::ParseGroup(TLevel& L, int ArgCount) {
+    const long Open = L.Pos, Close = MatchingClose(Open);
+    if (Close < 0)
+        Fail(L, 12);
+    else if (Close == Open + 1)
+        Fail(L, 13);
+    else if (L.Level >= MaxLevel)
+        Fail(L, ErrNestingTooDeep);
+    else if (L.State == 7 && !L.Token.empty())
+        FinishOperator(L);
+    if (FEquation.FErrorCode != 0) return L.Token.clear();
+    Step(L, 7);
+    ParseExpression(L.Level + 1, 7, 7, ArgCount, Open + 1, Close);
+    if (FEquation.FErrorCode != 0) {
+        L.Pos = L.Finish - 1;
+    } else {
+        L.Pos = Close;
+        L.Ch = static_cast<unsigned char>(FText[static_cast<std::size_t>(Close)]);
+        FEquation.FCharClasses += '1';
+        L.State = 19;
+    }
+    L.Token.clear();
+}
+
+// Signed group := sign Group; a minus negates the group's value.
+void TCompiler::SignedGroup(TLevel& L) {
+    const bool Negative = !L.Token.empty() && L.Token.front() == '-';
+    ParseGroup(L, 1);
+    if (Negative && FEquation.FErrorCode == 0) EmitNegation(L);
+    L.Token.clear();
+}
+
+// Call := name Group, the name a function (asked of the host too) or an equation with parameters.
+void TCompiler::FunctionCall(TLevel& L) {
+    const bool Negative = StripSign(L.Token);
+    const std::string Name = L.Token;
+    int Index = Lookup(FEvaluator.Functions(), Name, ltFunction);
+    if (Index >= 0) {
+        const int ParamCount = FEvaluator.Functions().GetFunction(Index)->ParamCount;
+        ParseGroup(L, static_cast<std::uint8_t>(ParamCount));
+        if (FEquation.FErrorCode == 0) Emit(opFunction, Index, 0, FunctionArity(ParamCount));
+    } else if ((Index = FEquation.Owner()->FunctionIndexByName(Name)) >= 0) {
+        const int Count = FEquation.Owner()->GetEquation(Index)->LocalConstants().Count();
+        if (Count == 0) {
+            Fail(L, 20);
+        } else {
+            ParseGroup(L, static_cast<std::uint8_t>(Count));
+            if (FEquation.FErrorCode == 0)
+                Emit(opLocalFunction, Index, 0, static_cast<std::uint8_t>(Count));
+        }
+    } else {
+        Fail(L, 8);
+    }
+    if (Negative && FEquation.FErrorCode == 0) EmitNegation(L);
+    L.Token.clear();
+}
+
+// Separator := ends one argument of a call; one more than expected is an error.
+void TCompiler::NextArgument(TLevel& L) {
+    if (++L.ArgCounter > L.ExpectedArgs) return Fail(L, 11);
+    Step(L, 7);
+    if (FEquation.FErrorCode == 0) FlushOperators(L);
+    L.Token.clear();
+}
+
+// Header ':' := the expression begins.
+void TCompiler::StartExpression(TLevel& L) {
+    Step(L, 7);
+    L.Token.clear();
+}
+
+// A leading minus is a call of the one-parameter function found under "NEG".
+void TCompiler::EmitNegation(TLevel& L) {
+    if (FEquation.FErrorCode != 0) return;
+    const auto& Functions = FEvaluator.Functions();
+    const int Index = Functions.IndexOf("NEG");
+    if (Index < 0 || Functions.GetFunction(Index)->ParamCount != 1) return Fail(L, 8);
+    Emit(opFunction, Index, 0, 1);
+}
+
+void TCompiler::Emit(TOperation Kind, int Index, long double Value, std::uint8_t Arity) {
+    TInstruction Instruction;
+    Instruction.Value = Value;
+    Instruction.Index = Index;
+    Instruction.Kind = Kind;
+    Instruction.Arity = Arity;
+    FEquation.FCode.push_back(Instruction);
+    FDepth += StackEffect(Kind, Arity);
+    FEquation.FStackDepth = std::max(FEquation.FStackDepth, FDepth);
+}
+
+// The one place errors are recorded: the code, the absolute 1-based position of the character
+// being examined, and the end of this level's loop.
+void TCompiler::Fail(TLevel& L, int Code) {
+    FEquation.FErrorCode = Code;
+    FEquation.FErrorPos = static_cast<int>(std::min<long>(L.Pos + 1, INT_MAX));
+    L.Pos = L.Finish - 1;
+}
+
+bool TEquation::Check() {
+    if (!FOwner || !FOwner->Evaluator())
+        throw EzoZezoEvaluatorError("An equation compiles only as a member of an evaluator's "
+                                    "equation list");
+    ClearInstructions();
+    FCharClasses.clear();
+    FErrorCode = 0;
+    FErrorPos = 0;
+    FChecked = false;
+    struct TLinker { // links the code even when a host handler throws mid-way
+        std::vector<TInstruction>& Code;
+        ~TLinker() {
+            for (std::size_t I = 1; I < Code.size(); ++I)
+                Code[I - 1].Next = &Code[I];
+        }
+    };
+    {
+        TLinker Link{FCode};
+        if (!FEquationStr.empty()) TCompiler(*this).Run();
+        FCode.shrink_to_fit();
+    }
+    const int Length = static_cast<int>(std::min<std::size_t>(FEquationStr.size(), INT_MAX));
+    const bool PastTheEnd =
+        FErrorCode == 9 || FErrorCode == 14 || FErrorCode == 15 || FErrorCode == 16;
+    if (PastTheEnd && FErrorPos == Length) ++FErrorPos;
+    FErrorMsg = MathMsg[static_cast<std::size_t>(FErrorCode)];
+    FChecked = true;
+    return FErrorCode == 0;
+}
 
 } // namespace zoZezo

@@ -11,7 +11,8 @@ TComponent::TComponent(TComponent* AOwner) : FOwner(AOwner) {
 }
 
 TComponent::~TComponent() {
-    while (!FComponents.empty()) delete FComponents.back();
+    while (!FComponents.empty())
+        delete FComponents.back();
     if (FOwner) std::erase(FOwner->FComponents, this);
 }
 
@@ -34,7 +35,9 @@ void TComponent::LoadProperties(const TPropertyList& Values) {
     }
 }
 
-void TComponent::Publish(TPropertyInfo Info) { FProperties.push_back(std::move(Info)); }
+void TComponent::Publish(TPropertyInfo Info) {
+    FProperties.push_back(std::move(Info));
+}
 
 void TComponent::PublishChar(std::string Name, char& Field, char Default) {
     auto Set = [&Field, Name](const TPropertyValue& Value) {

@@ -34,7 +34,8 @@ void TEquation::ClearInstructions() {
 
 long double TEquation::ComputeArgs(std::span<const long double> Args) {
     std::vector<TComplex> Complex(Args.size());
-    for (std::size_t K = 0; K < Args.size(); ++K) Complex[K] = {Args[K], 0};
+    for (std::size_t K = 0; K < Args.size(); ++K)
+        Complex[K] = {Args[K], 0};
     return ComputeArgsC(Complex).Re;
 }
 

@@ -16,6 +16,8 @@ long double IntPower(long double Base, std::int32_t Exponent) {
     return Exponent < 0 ? 1 / Result : Result;
 }
 
-long double ArcTan2(long double Y, long double X) { return std::atan2(Y, X); }
+long double ArcTan2(long double Y, long double X) {
+    return std::atan2(Y, X);
+}
 
 } // namespace zoZezo

@@ -6,7 +6,9 @@
 namespace zoZezo {
 namespace {
 
-void WriteToStandardError(const std::string& Text) { std::fprintf(stderr, "%s\n", Text.c_str()); }
+void WriteToStandardError(const std::string& Text) {
+    std::fprintf(stderr, "%s\n", Text.c_str());
+}
 
 TMessageHandler& CurrentHandler() {
     static TMessageHandler Handler = WriteToStandardError;
@@ -15,7 +17,9 @@ TMessageHandler& CurrentHandler() {
 
 } // namespace
 
-void ShowMessage(const std::string& Text) { CurrentHandler()(Text); }
+void ShowMessage(const std::string& Text) {
+    CurrentHandler()(Text);
+}
 
 TMessageHandler SetMessageHandler(TMessageHandler Handler) {
     if (!Handler) Handler = WriteToStandardError;

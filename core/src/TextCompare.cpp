@@ -25,7 +25,9 @@ char32_t NextCodePoint(std::string_view S, std::size_t& Pos) {
     return Code;
 }
 
-unsigned AsciiUpper(unsigned C) { return C >= 'a' && C <= 'z' ? C - 32 : C; }
+unsigned AsciiUpper(unsigned C) {
+    return C >= 'a' && C <= 'z' ? C - 32 : C;
+}
 
 // Upper case of the letters of the European alphabets; everything else maps to itself.
 char32_t UpperCodePoint(char32_t C) {
@@ -39,10 +41,10 @@ char32_t UpperCodePoint(char32_t C) {
         if (C == 0x138 || C == 0x149) return C;
         return OddUpper ? (C % 2 == 0 ? C - 1 : C) : (C % 2 == 1 ? C - 1 : C);
     }
-    if (C == 0x3C2) return 0x3A3;                             // final sigma
-    if (C >= 0x3B1 && C <= 0x3CB) return C - 0x20;            // Greek
-    if (C >= 0x430 && C <= 0x44F) return C - 0x20;           // Cyrillic
-    if (C >= 0x450 && C <= 0x45F) return C - 0x50;           // Cyrillic with marks
+    if (C == 0x3C2) return 0x3A3;                  // final sigma
+    if (C >= 0x3B1 && C <= 0x3CB) return C - 0x20; // Greek
+    if (C >= 0x430 && C <= 0x44F) return C - 0x20; // Cyrillic
+    if (C >= 0x450 && C <= 0x45F) return C - 0x50; // Cyrillic with marks
     return C;
 }
 
@@ -66,14 +68,17 @@ void AppendUtf8(std::string& Out, char32_t C) {
     }
 }
 
-int Sign(long Difference) { return (Difference > 0) - (Difference < 0); }
+int Sign(long Difference) {
+    return (Difference > 0) - (Difference < 0);
+}
 
 } // namespace
 
 std::string AnsiUpperCase(std::string_view S) {
     std::string Out;
     Out.reserve(S.size());
-    for (std::size_t Pos = 0; Pos < S.size();) AppendUtf8(Out, UpperCodePoint(NextCodePoint(S, Pos)));
+    for (std::size_t Pos = 0; Pos < S.size();)
+        AppendUtf8(Out, UpperCodePoint(NextCodePoint(S, Pos)));
     return Out;
 }
 

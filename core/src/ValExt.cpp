@@ -17,8 +17,8 @@ long double ValExt(std::string_view Text) {
         // Too large or too small for the format: infinity or zero, by the exponent's sign.
         const std::string_view Read(Text.data(), static_cast<std::size_t>(End - Text.data()));
         const auto Mark = Read.find_first_of("eE");
-        const bool Tiny = Mark != std::string_view::npos && Mark + 1 < Read.size() &&
-                          Read[Mark + 1] == '-';
+        const bool Tiny =
+            Mark != std::string_view::npos && Mark + 1 < Read.size() && Read[Mark + 1] == '-';
         Value = Tiny ? 0.0L : std::numeric_limits<long double>::infinity();
     }
     return Negative ? -Value : Value;

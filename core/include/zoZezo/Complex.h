@@ -12,6 +12,8 @@ struct TComplex {
 };
 
 // Builds the complex value Re + Im*j.
-constexpr TComplex Compl(long double Re, long double Im) { return TComplex{Re, Im}; }
+constexpr TComplex Compl(long double Re, long double Im) {
+    return TComplex{Re, Im};
+}
 
 } // namespace zoZezo

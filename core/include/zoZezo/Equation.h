@@ -58,7 +58,9 @@ public:
     const TConstants& LocalConstants() const { return FLocalConstants; }
 
     // The compiled code, walkable through Next; null when empty.
-    const TInstruction* FirstInstruction() const { return FCode.empty() ? nullptr : &FCode.front(); }
+    const TInstruction* FirstInstruction() const {
+        return FCode.empty() ? nullptr : &FCode.front();
+    }
     const TInstruction* LastInstruction() const { return FCode.empty() ? nullptr : &FCode.back(); }
     std::span<const TInstruction> Instructions() const { return FCode; }
     // Frees the code and empties the parameter table; Checked() stays as it is.

@@ -19,9 +19,9 @@ enum TOperation : std::uint8_t {
 // One instruction of an equation's postfix code. An equation keeps its instructions in one
 // contiguous block, linked in order through Next (null on the last).
 struct TInstruction {
-    long double Value = 0;               // the literal, for opRealNum and opImaginaryNum
-    const TInstruction* Next = nullptr;  // the following instruction
-    std::int32_t Index = 0;              // 0-based position in the table that Kind names
+    long double Value = 0;              // the literal, for opRealNum and opImaginaryNum
+    const TInstruction* Next = nullptr; // the following instruction
+    std::int32_t Index = 0;             // 0-based position in the table that Kind names
     TOperation Kind = opRealNum;
     // For opFunction and opLocalFunction: the number of arguments the code was compiled for
     // (NoArity for a function whose count makes a call do nothing). The engine refuses to run

@@ -33,7 +33,8 @@ public:
 
     // Frees every item, the last first.
     void Clear() {
-        while (!FItems.empty()) delete FItems.back();
+        while (!FItems.empty())
+            delete FItems.back();
     }
 
     bool InRange(int I) const { return I >= 0 && I < Count(); }

@@ -29,7 +29,9 @@ int AnsiCompareText(std::string_view A, std::string_view B);
 int CompareText(std::string_view A, std::string_view B);
 
 // True when both names are equal under AnsiCompareText.
-inline bool SameName(std::string_view A, std::string_view B) { return AnsiCompareText(A, B) == 0; }
+inline bool SameName(std::string_view A, std::string_view B) {
+    return AnsiCompareText(A, B) == 0;
+}
 
 // --- Numbers -----------------------------------------------------------------------------
 
