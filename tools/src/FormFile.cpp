@@ -7,7 +7,7 @@
 namespace zezo {
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 zoZezo::TPropertyValue ToValue(const std::string& Name, const json& Value) {
     if (Value.is_boolean()) return Value.get<bool>();
