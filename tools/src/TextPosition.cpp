@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <vector>
 
 namespace zezo {
 namespace {
@@ -43,28 +42,25 @@ std::size_t SequenceLength(std::string_view Text, std::size_t I) {
     return Length;
 }
 
-// One character of a line: where it starts and how a terminal should show it.
-struct TCharacter {
-    std::size_t Offset;
-    std::string_view Shown;
-};
+// The length of the character at Text[I]: a valid UTF-8 sequence, or else one byte.
+std::size_t CharacterLength(std::string_view Text, std::size_t I) {
+    return std::max<std::size_t>(SequenceLength(Text, I), 1);
+}
 
-std::vector<TCharacter> Characters(std::string_view Line) {
-    std::vector<TCharacter> Result;
-    for (std::size_t I = 0; I < Line.size();) {
-        const std::size_t Length = SequenceLength(Line, I);
-        const auto C = static_cast<unsigned char>(Line[I]);
-        const bool Printable = Length > 1 || C == '\t' || (C >= 0x20 && C < 0x7F);
-        Result.push_back({I, Printable ? Line.substr(I, Length) : Replacement});
-        I += std::max<std::size_t>(Length, 1);
-    }
-    return Result;
+// How a terminal should show the character at Line[I].
+std::string_view Shown(std::string_view Line, std::size_t I) {
+    const std::size_t Length = SequenceLength(Line, I);
+    const auto C = static_cast<unsigned char>(Line[I]);
+    const bool Printable = Length > 1 || C == '\t' || (C >= 0x20 && C < 0x7F);
+    return Printable ? Line.substr(I, Length) : Replacement;
 }
 
 // The 0-based index of the character at byte offset Offset (past the end: the count).
-std::size_t CharacterIndex(const std::vector<TCharacter>& Chars, std::size_t Offset) {
-    return static_cast<std::size_t>(std::count_if(
-        Chars.begin(), Chars.end(), [&](const TCharacter& C) { return C.Offset < Offset; }));
+std::size_t CharacterIndex(std::string_view Line, std::size_t Offset) {
+    std::size_t Count = 0;
+    for (std::size_t I = 0; I < Offset; I += CharacterLength(Line, I))
+        ++Count;
+    return Count;
 }
 
 std::size_t ByteOffset(std::string_view Line, int Pos) {
@@ -74,26 +70,24 @@ std::size_t ByteOffset(std::string_view Line, int Pos) {
 } // namespace
 
 int CharacterColumn(std::string_view Line, int Pos) {
-    return static_cast<int>(CharacterIndex(Characters(Line), ByteOffset(Line, Pos))) + 1;
+    return static_cast<int>(CharacterIndex(Line, ByteOffset(Line, Pos))) + 1;
 }
 
 TExcerpt PointAt(std::string_view Line, int Pos) {
-    const auto Chars = Characters(Line);
-    const std::size_t Column = CharacterIndex(Chars, ByteOffset(Line, Pos));
-    const std::size_t End =
-        std::min(Chars.size(), std::max(Column + ExcerptWidth / 2, ExcerptWidth));
-    const std::size_t Begin = End > ExcerptWidth ? End - ExcerptWidth : 0;
-
+    const std::size_t Column = CharacterIndex(Line, ByteOffset(Line, Pos));
+    const std::size_t Begin = Column > ExcerptWidth / 2 ? Column - ExcerptWidth / 2 : 0;
     TExcerpt Excerpt;
     if (Begin > 0) {
         Excerpt.Line = Ellipsis;
         Excerpt.Caret.assign(Ellipsis.size(), ' ');
     }
-    for (std::size_t K = Begin; K < End; ++K) {
-        Excerpt.Line += Chars[K].Shown;
-        if (K < Column) Excerpt.Caret += Chars[K].Shown == "\t" ? '\t' : ' ';
+    std::size_t I = 0;
+    for (std::size_t K = 0; I < Line.size() && K < Begin + ExcerptWidth; ++K) {
+        if (K >= Begin) Excerpt.Line += Shown(Line, I);
+        if (K >= Begin && K < Column) Excerpt.Caret += Line[I] == '\t' ? '\t' : ' ';
+        I += CharacterLength(Line, I);
     }
-    if (End < Chars.size()) Excerpt.Line += Ellipsis;
+    if (I < Line.size()) Excerpt.Line += Ellipsis;
     Excerpt.Caret += '^';
     return Excerpt;
 }
