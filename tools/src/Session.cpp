@@ -62,16 +62,16 @@ std::vector<zoZezo::TEquation*> TSession::Build(const std::vector<std::string>& 
 TOutcome TSession::Compute(zoZezo::TEquation& Equation) {
     FMessages.Take();
     TOutcome Outcome;
-    std::vector<std::string> Errors;
+    std::optional<std::string> Raised;
     try {
         Outcome.Value = Equation.ComputeC();
     } catch (const std::exception& Error) {
-        Errors.emplace_back(Error.what());
+        Raised = Error.what();
     }
     // A text shown while computing is a called equation's compile error: the value is void.
-    auto Shown = FMessages.Take();
-    Shown.insert(Shown.end(), Errors.begin(), Errors.end());
-    if (!Shown.empty()) Outcome.Error = fmt::format("{}", fmt::join(Shown, "; "));
+    auto Texts = FMessages.Take();
+    if (Raised) Texts.push_back(*Raised);
+    if (!Texts.empty()) Outcome.Error = fmt::format("{}", fmt::join(Texts, "; "));
     return Outcome;
 }
 
