@@ -20,7 +20,7 @@ struct CodeCase {
 
 } // namespace
 
-class CompilerTest : public EvaluatorTest {
+class CompilerTest : public EvaluatorFixture {
 protected:
     void ExpectErrors(const std::vector<ErrorCase>& Cases) {
         for (const auto& Case : Cases) {

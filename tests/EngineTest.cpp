@@ -31,7 +31,7 @@ TComplex ComputeOther(std::span<const TComplex> Args) {
 
 } // namespace
 
-class EngineTest : public EvaluatorTest {};
+class EngineTest : public EvaluatorFixture {};
 
 TEST_F(EngineTest, WorkedExample) {
     auto& F = Compile("f(a;b): a*b+1");

@@ -8,15 +8,15 @@
 #include <string>
 
 // An evaluator with the built-ins and the variables x and y bound to cells of the test.
-class EvaluatorTest : public ::testing::Test {
+class EvaluatorFixture : public ::testing::Test {
 protected:
-    EvaluatorTest() {
+    EvaluatorFixture() {
         Evaluator.Variables().Add("x", &X, &XIm);
         Evaluator.Variables().Add("y", &Y, static_cast<long double*>(nullptr));
         Previous =
             zoZezo::SetMessageHandler([this](const std::string& Text) { Messages += Text + "|"; });
     }
-    ~EvaluatorTest() override { zoZezo::SetMessageHandler(Previous); }
+    ~EvaluatorFixture() override { zoZezo::SetMessageHandler(Previous); }
 
     zoZezo::TEquation& Add(const std::string& Text) { return *Evaluator.Equations().Add(Text); }
 
