@@ -68,7 +68,7 @@ TEST(ZezoUsage, RefusesBadUsageWithOneLineReason) {
         {{"check", "missing.zez"}, "", "cannot read 'missing.zez': No such file", 66},
         {{"check", "/"}, "", "cannot read '/': Is a directory", 66},
         {{"check", "--settings", "missing.json"}, "", "cannot read 'missing.json'", 66},
-        {{"check", "--settings", WriteTemp("bad.json", "{")}, "", "not a JSON form", 64},
+        {{"check", "--settings", WriteTemp("bad.json", "{")}, "", "malformed JSON", 64},
     };
     for (const auto& [Arguments, Input, Reason, Status] : Cases) {
         const auto Run = Zezo(Arguments, Input);

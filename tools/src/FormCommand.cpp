@@ -1,10 +1,10 @@
 #include "Commands.h"
 #include "Failure.h"
-#include "FormFile.h"
 
 #include <fmt/format.h>
 #include <zoZezo/Evaluator.h>
 #include <zoZezo/Exception.h>
+#include <zoZezo/Form.h>
 
 namespace zezo {
 
@@ -15,7 +15,7 @@ int RunForm(const TOptions& Options) {
     } catch (const zoZezo::Exception& Error) {
         throw TFailure(ExitUsage, fmt::format("--syntax: {}", Error.what()));
     }
-    fmt::print("{}", SaveForm(Evaluator));
+    fmt::print("{}\n", zoZezo::SaveForm(Evaluator));
     return ExitOk;
 }
 

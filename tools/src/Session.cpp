@@ -2,10 +2,10 @@
 
 #include "Document.h"
 #include "Failure.h"
-#include "FormFile.h"
 
 #include <algorithm>
 #include <fmt/format.h>
+#include <zoZezo/Form.h>
 
 namespace zezo {
 
@@ -21,7 +21,7 @@ TSession::TSession(const TOptions& Options) {
     if (Options.SettingsFile) {
         const std::string Form = ReadInput(*Options.SettingsFile);
         try {
-            LoadForm(FEvaluator, Form);
+            zoZezo::LoadForm(FEvaluator, Form);
         } catch (const std::exception& Error) {
             throw TFailure(ExitUsage,
                            fmt::format("--settings '{}': {}", *Options.SettingsFile, Error.what()));
