@@ -153,6 +153,7 @@ TEST(ZezoEval, PrintsTheValueOfEachEquationWithoutParameters) {
         {{"--digits", "21"}, "y: 0.1", "y = 0.100000000000000000001\n", 0},
         {{"--var", "x=2", "--var", "z=1,-2"}, "y: x*x\nw: z", "y = 4\nw = 1-2j\n", 0},
         {{"--const", "k=3,4"}, "y: k", "y = 3+4j\n", 0},
+        {{"--var", "x=2", "--const", "k=3", "-"}, "y: x*k", "y = 6\n", 0},
         {{"--settings", ImaginaryI}, "f(a,b): a*b\nz: f(2i,3)", "z = 0+6i\n", 0},
         {{}, "a: 1\nb: 2+\nc: 3", "a = 1\n", 1},
         {{"--all"}, "a: 1\nb: 2+\nc: 3", "a = 1\nc = 3\n", 1},

@@ -20,9 +20,11 @@ void AddInputOptions(CLI::App& Command, TOptions& Options, TRawOptions& Raw) {
     Command
         .add_option("--var", Raw.Variables,
                     "Bind variable NAME to a cell holding RE (and IM); repeatable")
-        ->type_name("NAME=RE[,IM]");
+        ->type_name("NAME=RE[,IM]")
+        ->allow_extra_args(false);
     Command.add_option("--const", Raw.Constants, "Add constant NAME = RE+IMj; repeatable")
-        ->type_name("NAME=RE[,IM]");
+        ->type_name("NAME=RE[,IM]")
+        ->allow_extra_args(false);
     Command
         .add_option("--settings", Options.SettingsFile,
                     "Load the evaluator's properties from a form file (see 'zezo form')")
@@ -86,7 +88,8 @@ std::optional<TOptions> ParseCommandLine(int Argc, char** Argv) {
     Form->add_option("--syntax", Raw.Syntax,
                      "Set a syntax character: DecimalPoint, Imaginary, OpenParentesis, "
                      "CloseParentesis, Separator, OpenComment or CloseComment; repeatable")
-        ->type_name("NAME=CHAR");
+        ->type_name("NAME=CHAR")
+        ->allow_extra_args(false);
 
     try {
         App.parse(Argc, Argv);
