@@ -23,29 +23,25 @@ bool IsColumn(const TEquation& Equation, const std::string& Swept) {
 // first failure of each column is reported on standard error.
 bool PrintTable(TSession& Session, const TOptions& Options, long double& Cell,
                 const std::vector<TEquation*>& Columns) {
-    fmt::memory_buffer Row;
-    fmt::format_to(std::back_inserter(Row), "{}", Options.Sweep.Name);
+    std::string Header = Options.Sweep.Name;
     for (const TEquation* Column : Columns)
-        fmt::format_to(std::back_inserter(Row), ",{}", Column->FunctionName());
-    fmt::print("{}\n", fmt::to_string(Row));
+        Header += "," + Column->FunctionName();
+    fmt::print("{}\n", Header);
 
     std::vector<bool> Failed(Columns.size(), false);
     for (std::size_t Step = 0; Step < Options.Sweep.Count(); ++Step) {
         Cell = Options.Sweep.At(Step);
-        Row.clear();
-        fmt::format_to(std::back_inserter(Row), "{}", FormatReal(Cell, Options.Digits));
+        std::string Row = FormatReal(Cell, Options.Digits);
         for (std::size_t C = 0; C < Columns.size(); ++C) {
             const TOutcome Outcome = Session.Compute(*Columns[C]);
-            Row.push_back(',');
+            Row += ',';
             if (!Outcome.Error)
-                fmt::format_to(
-                    std::back_inserter(Row), "{}",
-                    FormatComplex(Outcome.Value, Options.Digits, Session.Evaluator().Imaginary));
+                Row += FormatComplex(Outcome.Value, Options.Digits, Session.Evaluator().Imaginary);
             else if (!Failed[C])
                 PrintEvalError(Columns[C]->FunctionName(), *Outcome.Error);
             if (Outcome.Error) Failed[C] = true;
         }
-        fmt::print("{}\n", fmt::to_string(Row));
+        fmt::print("{}\n", Row);
     }
     return std::find(Failed.begin(), Failed.end(), true) != Failed.end();
 }
