@@ -111,6 +111,17 @@ inline bool SmallWhole(long double X, std::int32_t& N) {
     return N == X;
 }
 
+// Both at the price of about one where the C library offers that (glibc's sincosl, which gives
+// the bits of sinl and cosl).
+inline void SinCos(long double X, long double& Sin, long double& Cos) {
+#ifdef __GLIBC__
+    ::sincosl(X, &Sin, &Cos);
+#else
+    Sin = std::sin(X);
+    Cos = std::cos(X);
+#endif
+}
+
 // Sine and cosine of a real argument. The complex formulas meet e^(+-0) = 1 there and become
 // (sin x * 2/2, cos x * 0/2) and (cos x * 2/2, sin x * 0/2): the real part is the real function,
 // the imaginary part a zero that takes the other function's sign (NaN where that one is NaN).
@@ -119,21 +130,21 @@ inline bool SmallWhole(long double X, std::int32_t& N) {
 inline TComplex RealSin(long double X) {
     if (std::fabs(X) <= 1.5L) return {std::sin(X), 0.0L};
     long double Sin, Cos;
-    ::sincosl(X, &Sin, &Cos);
+    SinCos(X, Sin, Cos);
     return {Sin, Cos * 0.0L};
 }
 
 inline TComplex RealCos(long double X) {
     if (std::fabs(X) <= 3) return {std::cos(X), std::copysign(0.0L, X)};
     long double Sin, Cos;
-    ::sincosl(X, &Sin, &Cos);
+    SinCos(X, Sin, Cos);
     return {Cos, Sin * 0.0L};
 }
 
 // Tan is Sin / Cos through the complex quotient, also for a real argument.
 inline TComplex RealTan(long double X) {
     long double Sin, Cos;
-    ::sincosl(X, &Sin, &Cos);
+    SinCos(X, Sin, Cos);
     return builtins::Quotient({Sin, Cos * 0.0L}, {Cos, Sin * 0.0L});
 }
 

@@ -3,7 +3,10 @@
 // How the engine runs each instruction: the step it takes, chosen once when the code is
 // compiled and kept in TInstruction::Step. A step names the built-in that the instruction's
 // operator or function entry held at that time (the engine checks at every run that it still
-// does), and joins an operand with the operator right after it, which then consumes it at once.
+// does), and joins an operand with the instructions after it that consume it at once: an
+// operator (x+1), a whole literal exponent (x^2), a second operand and two operators
+// (s + a*b), a function and an operator (s + Sin(x)). Each joined step falls back to running
+// its instructions one by one when an entry no longer holds its built-in.
 
 #include "FastBuiltins.h"
 
