@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The benchmarks: installs what is missing, builds the optimised bench preset when needed, then
-# runs every benchmark REPETITIONS times (default 5) and ends with the table of medians and
-# ratios that bench/README.md shows. Arguments go to the benchmark (e.g.
+# runs every benchmark REPETITIONS times (default 9, each for at least 0.1 s) and ends with the
+# table of medians and ratios that bench/README.md shows. Many short repetitions keep the medians
+# steady on a shared machine. Arguments go to the benchmark and win over these defaults (e.g.
 # `--benchmark_filter=eval/` to run some of them).
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/bootstrap.sh"
 
 zz_setup
 zz_build bench --target zoZezoBench
-exec "$ZZ_ROOT/build/bench/bench/zoZezoBench" --benchmark_repetitions="${REPETITIONS:-5}" \
-    --benchmark_report_aggregates_only=true "$@"
+exec "$ZZ_ROOT/build/bench/bench/zoZezoBench" --benchmark_repetitions="${REPETITIONS:-9}" \
+    --benchmark_min_time=0.1 --benchmark_report_aggregates_only=true "$@"
