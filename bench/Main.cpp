@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -39,10 +40,12 @@ public:
             const std::string Name = R.run_name.str();
             FSeconds[Name] = R.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(R.time_unit);
             FUnits[Name] = R.time_unit;
-            const std::string Section = Name.substr(0, Name.find('/'));
+            // Rows keep the order in which their first column was registered, also when the
+            // repetitions ran interleaved.
             const std::string Row = Name.substr(0, Name.rfind('/'));
-            auto& Rows = FRows[Section];
-            if (std::find(Rows.begin(), Rows.end(), Row) == Rows.end()) Rows.push_back(Row);
+            const auto Order = static_cast<std::int64_t>(R.family_index);
+            const auto [Entry, New] = FRowOrder.emplace(Row, Order);
+            if (!New) Entry->second = std::min(Entry->second, Order);
         }
     }
 
@@ -151,14 +154,22 @@ private:
                       Value <= Bound ? "holds" : "MISSED");
     }
 
+    // The rows of a section ("eval", "check") in registration order.
     std::vector<std::string> Rows(const std::string& Section) const {
-        const auto Found = FRows.find(Section);
-        return Found == FRows.end() ? std::vector<std::string>{} : Found->second;
+        std::vector<std::pair<std::int64_t, std::string>> Ordered;
+        for (const auto& [Row, Order] : FRowOrder)
+            if (Row.compare(0, Section.size() + 1, Section + "/") == 0)
+                Ordered.emplace_back(Order, Row);
+        std::sort(Ordered.begin(), Ordered.end());
+        std::vector<std::string> Rows;
+        for (const auto& Entry : Ordered)
+            Rows.push_back(Entry.second);
+        return Rows;
     }
 
     std::map<std::string, double> FSeconds;
     std::map<std::string, benchmark::TimeUnit> FUnits;
-    std::map<std::string, std::vector<std::string>> FRows;
+    std::map<std::string, std::int64_t> FRowOrder; // each row with its first family's index
 };
 
 } // namespace
