@@ -52,10 +52,16 @@ public:
     using Entry = TEntry<Payload>;
     using TOwnedList<Entry>::TOwnedList;
 
-    // Appends a new entry at position Count(). Payload is the kind's two fields, in order.
-    template <class... Fields>
-    Entry* Add(std::string Name, Fields... Data) {
-        return new Entry(this, std::move(Name), Payload(Data...));
+    // Appends a new entry at position Count(), holding the kind's two payload fields in order.
+    // The fields are assigned one by one, so that each argument converts to its field's type
+    // as an assignment would convert it.
+    template <class First, class Second>
+    Entry* Add(std::string Name, First FirstValue, Second SecondValue) {
+        Payload Data;
+        auto& [FirstField, SecondField] = Data;
+        FirstField = FirstValue;
+        SecondField = SecondValue;
+        return new Entry(this, std::move(Name), Data);
     }
 
     // Position of the first entry named Name (case-insensitive), or -1.
