@@ -384,10 +384,13 @@ void TCompiler::FinishNumber(TLevel& L) {
     L.DecimalAt = -1;
 }
 
+// A parameter beyond MaxParameters is one too many, like an argument beyond a call's count.
 void TCompiler::FinishParam(TLevel& L) {
     auto& Parameters = FEquation.FLocalConstants;
     if (Parameters.IndexOf(L.Token) >= 0)
         Fail(L, 18);
+    else if (Parameters.Count() == MaxParameters)
+        Fail(L, 11);
     else
         Parameters.Add(L.Token, 0.0L, 0.0L);
     L.Token.clear();
