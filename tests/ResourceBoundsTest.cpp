@@ -12,6 +12,14 @@ namespace {
 
 using namespace zoZezo;
 
+std::string Repeat(std::string_view Piece, std::size_t Count) {
+    std::string Text;
+    Text.reserve(Piece.size() * Count);
+    for (std::size_t K = 0; K < Count; ++K)
+        Text += Piece;
+    return Text;
+}
+
 constexpr std::size_t HundredThousand = 100'000;
 
 class ResourceBounds : public testing::Test {
@@ -55,5 +63,52 @@ TEST_F(ResourceBounds, HeaderTakesAtMost255Parameters) {
         EXPECT_EQ(TooWide.ErrorPos(), static_cast<int>(Header("h", 256).size())) << Count;
     }
 }
+
+// A text, and what compiling it gives: an error code, or 0 and the value it computes. The
+// text is made when the case runs, not for every case of the suite when the program starts.
+struct TCase {
+    const char* Name;
+    std::string (*Text)();
+    int ErrorCode;
+    long double Value = 0;
+};
+
+void PrintTo(const TCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+std::string NameOf(const testing::TestParamInfo<TCase>& Info) {
+    return Info.param.Name;
+}
+
+class ExtremeText : public ResourceBounds, public testing::WithParamInterface<TCase> {};
+
+TEST_P(ExtremeText, ComputesOrFailsClearly) {
+    const TCase& Case = GetParam();
+    TEquation& Equation = Compile(Case.Text());
+    EXPECT_EQ(Equation.ErrorCode(), Case.ErrorCode) << Equation.ErrorMsg();
+    if (Case.ErrorCode == 0) {
+        EXPECT_EQ(Equation.CharClasses().size(), Equation.EquationStr().size());
+        EXPECT_EQ(Equation.Compute(), Case.Value);
+    }
+}
+
+constexpr std::size_t TenMegabytes = 10'000'000;
+
+INSTANTIATE_TEST_SUITE_P(
+    TenMegabyteLine, ExtremeText,
+    testing::Values(
+        TCase{"Comment", [] { return "y: x {" + Repeat("c", TenMegabytes) + "}"; }, 0, 2},
+        // numbers of a thousand digits, each taken away again: ((a - a) + a) - a ... + 1
+        TCase{"LongNumbers",
+              [] {
+                  const std::string Number(1000, '1');
+                  return "y: " + Repeat(Number + "-" + Number + "+", TenMegabytes / 2002) + "1";
+              },
+              0, 1},
+        // ten million zeros after the point: the number underflows to 0, not to infinity
+        TCase{"TinyNumber", [] { return "y: 0." + Repeat("0", TenMegabytes) + "1"; }, 0, 0},
+        TCase{"UnknownName", [] { return "y: " + Repeat("a", TenMegabytes); }, 9}),
+    NameOf);
 
 } // namespace
