@@ -111,4 +111,26 @@ INSTANTIATE_TEST_SUITE_P(
         TCase{"UnknownName", [] { return "y: " + Repeat("a", TenMegabytes); }, 9}),
     NameOf);
 
+// The editor adds and checks the lines of its text one by one; each line here calls a line far
+// above it.
+TEST_F(ResourceBounds, HundredThousandLinesCallingEarlierOnes) {
+    ASSERT_EQ(Compile("v0: x").ErrorCode(), 0);
+    for (std::size_t K = 1; K < HundredThousand; ++K) {
+        const TEquation& Line =
+            Compile("v" + std::to_string(K) + ": v" + std::to_string(K / 10) + "+1");
+        ASSERT_EQ(Line.ErrorCode(), 0) << Line.EquationStr();
+    }
+    // v99999 calls v9999, which calls v999, down to v0 = x
+    EXPECT_EQ(Evaluator.Equations().GetEquation(HundredThousand - 1)->Compute(), 2 + 5);
+}
+
+TEST_F(ResourceBounds, EquationsCallingEachOtherTenThousandDeep) {
+    constexpr int Depth = 10'000;
+    Compile("e0: 1");
+    for (int K = 1; K < Depth; ++K)
+        ASSERT_TRUE(
+            Compile("e" + std::to_string(K) + ": e" + std::to_string(K - 1) + "+1").Check());
+    EXPECT_EQ(Evaluator.Equations().GetEquation(Depth - 1)->Compute(), Depth);
+}
+
 } // namespace

@@ -221,7 +221,7 @@ void TCompiler::ParseExpression(int Level, TState Start, TState Prev, int Expect
             Dispatch(L);
     }
     if (FEquation.FErrorCode == 0) Step(L, End);
-    if (Level == 0 && FEquation.FErrorCode == 0) FEquation.FFunctionName = FHeaderName;
+    if (Level == 0 && FEquation.FErrorCode == 0) FEquation.SetFunctionName(FHeaderName);
     FOperators.resize(L.OpBase);
 }
 

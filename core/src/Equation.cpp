@@ -2,6 +2,7 @@
 
 #include "zoZezo/Equations.h"
 
+#include <utility>
 #include <vector>
 
 namespace zoZezo {
@@ -19,6 +20,11 @@ void TEquation::SetEquationStr(std::string Text) {
     if (CompareText(Text, FEquationStr) == 0) return;
     FEquationStr = std::move(Text);
     FChecked = false;
+}
+
+void TEquation::SetFunctionName(std::string Name) {
+    const std::string Old = std::exchange(FFunctionName, std::move(Name));
+    if (FOwner && Old != FFunctionName) FOwner->Renamed(*this, Old);
 }
 
 const std::string& TEquation::GetFunctionName() {

@@ -84,6 +84,9 @@ private:
     friend class TCompiler;
     friend class TEngine;
 
+    // Records the name of a successful compilation and tells the owner.
+    void SetFunctionName(std::string Name);
+
     TEquations* FOwner;
     std::string FEquationStr;
     std::string FFunctionName;

@@ -3,8 +3,11 @@
 #include "zoZezo/Equation.h"
 #include "zoZezo/OwnedList.h"
 
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace zoZezo {
 
@@ -12,6 +15,8 @@ namespace zoZezo {
 class TEquations : public TOwnedList<TEquation> {
 public:
     using TOwnedList::TOwnedList;
+    // Frees the equations while the name index they report to still exists.
+    ~TEquations() { Clear(); }
 
     // Appends an unchecked equation with this text; compiles nothing.
     TEquation* Add(std::string Text) { return new TEquation(this, std::move(Text)); }
@@ -23,6 +28,26 @@ public:
     // Position of the first equation whose FunctionName() equals Name (case-insensitive), or -1.
     // Compiles nothing, so only equations that compiled successfully are found.
     int FunctionIndexByName(std::string_view Name) const;
+
+private:
+    friend class TEquation;
+    // An equation joins, leaves, or has a new FunctionName.
+    void Append(TEquation* Equation);
+    void Remove(TEquation* Equation);
+    void Renamed(const TEquation& Equation, const std::string& OldName);
+
+    // The positions of the equations by the upper-case form of their FunctionName, so that an
+    // editor rebuilding a long text finds each name without searching the list. Built by the
+    // first lookup, kept up to date while equations join or are renamed, and dropped when one
+    // leaves, since the later positions shift.
+    struct TNameIndex {
+        std::unordered_map<const TEquation*, int> Positions;
+        std::unordered_map<std::string, std::set<int>> ByName;
+
+        void Enter(const TEquation& Equation, int Position);
+    };
+    const TNameIndex& NameIndex() const;
+    mutable std::optional<TNameIndex> FIndex;
 };
 
 } // namespace zoZezo

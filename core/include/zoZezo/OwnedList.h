@@ -39,14 +39,16 @@ public:
 
     bool InRange(int I) const { return I >= 0 && I < Count(); }
 
-private:
+protected:
     friend Item;
+    // An item joins or leaves the list; a list that keeps more about its items hides these.
     void Append(Item* I) { FItems.push_back(I); }
     void Remove(Item* I) {
         auto Found = std::find(FItems.rbegin(), FItems.rend(), I);
         if (Found != FItems.rend()) FItems.erase(std::next(Found).base());
     }
 
+private:
     TzoZezoEvaluator* FEvaluator;
     std::vector<Item*> FItems;
 };
