@@ -133,4 +133,16 @@ TEST_F(ResourceBounds, EquationsCallingEachOtherTenThousandDeep) {
     EXPECT_EQ(Evaluator.Equations().GetEquation(Depth - 1)->Compute(), Depth);
 }
 
+// Each line names the line before ten times: the runs multiply by ten per line.
+TEST_F(ResourceBounds, CallsThatMultiplyAreRefused) {
+    Compile("e0: 1");
+    for (int K = 1; K <= 12; ++K) {
+        const std::string Before = "e" + std::to_string(K - 1);
+        ASSERT_TRUE(
+            Compile("e" + std::to_string(K) + ": " + Before + Repeat("+" + Before, 9)).Check());
+    }
+    EXPECT_EQ(Evaluator.Equations().GetEquation(5)->Compute(), 100'000);
+    EXPECT_THROW(Evaluator.Equations().GetEquation(12)->Compute(), EzoZezoEvaluatorError);
+}
+
 } // namespace

@@ -20,6 +20,9 @@ public:
 
     static constexpr std::size_t MaxCallDepth = 100000;
     static constexpr std::size_t MaxValues = std::size_t(1) << 20;
+    // Nothing is cached, so a few lines that each name the line before several times make
+    // the runs multiply; a computation refuses to go beyond this many.
+    static constexpr std::size_t MaxRuns = 1000000;
 
 private:
     struct TFrame {
@@ -57,6 +60,7 @@ private:
     std::vector<TFrame> FMoreFrames;
     std::size_t FDepth = 0;
     TFrame* FFrame = nullptr;
+    std::size_t FRuns = 0;
 };
 
 namespace {
@@ -117,6 +121,9 @@ void TEngine::Enter(TEquation& Equation, std::span<const TComplex> Args) {
     if (FDepth == MaxCallDepth)
         Refuse("Equations call each other more than " + std::to_string(MaxCallDepth) +
                " levels deep");
+    if (++FRuns > MaxRuns)
+        Refuse("The computation runs equations more than " + std::to_string(MaxRuns) +
+               " times; equations call each other too often");
     const auto& Parameters = Equation.LocalConstants().Items();
     for (std::size_t K = 0; K < Parameters.size(); ++K) {
         const TComplex Value = K < Args.size() ? Args[K] : TComplex{};

@@ -74,7 +74,7 @@ public:
     // in order; missing ones are 0, extra ones ignored. Floating-point faults follow IEEE 754
     // defaults: infinities and NaNs are carried into the result.
     // Throws what the callbacks throw, and EzoZezoEvaluatorError when the code no longer fits the
-    // evaluator's tables (compile it again) or equations call each other too deeply.
+    // evaluator's tables (compile it again) or equations call each other too deeply or too often.
     TComplex ComputeArgsC(std::span<const TComplex> Args);
     long double ComputeArgs(std::span<const long double> Args);
     TComplex ComputeC() { return ComputeArgsC({}); }
