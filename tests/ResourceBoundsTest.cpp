@@ -145,4 +145,135 @@ TEST_F(ResourceBounds, CallsThatMultiplyAreRefused) {
     EXPECT_THROW(Evaluator.Equations().GetEquation(12)->Compute(), EzoZezoEvaluatorError);
 }
 
+INSTANTIATE_TEST_SUITE_P(
+    HundredThousandNestedParentheses, ExtremeText,
+    testing::Values(
+        TCase{"Groups",
+              [] {
+                  return "y: " + Repeat("(", HundredThousand) + "1" + Repeat(")", HundredThousand);
+              },
+              ErrNestingTooDeep},
+        TCase{"Calls",
+              [] {
+                  return "y: " + Repeat("Sin(", HundredThousand) + "1" +
+                         Repeat(")", HundredThousand);
+              },
+              ErrNestingTooDeep},
+        TCase{"Negations",
+              [] {
+                  return "y: " + Repeat("-(", HundredThousand) + "1" + Repeat(")", HundredThousand);
+              },
+              ErrNestingTooDeep},
+        TCase{"Unclosed", [] { return "y: " + Repeat("(", HundredThousand) + "1"; }, 12},
+        TCase{"InComments", [] { return "y: {" + Repeat("(", HundredThousand) + "} x"; }, 0, 2}),
+    NameOf);
+
+INSTANTIATE_TEST_SUITE_P(
+    HundredThousandChainedOperators, ExtremeText,
+    testing::Values(
+        TCase{"Minus", [] { return "y: " + Repeat("1-", HundredThousand) + "1"; }, 0,
+              1.0L - HundredThousand},
+        TCase{"Negations", [] { return "y: 1" + Repeat("*-1", HundredThousand + 1); }, 0, -1},
+        TCase{"Priorities", [] { return "y: " + Repeat("1+2*3^1-", HundredThousand / 4) + "0"; }, 0,
+              7 + 5 * (HundredThousand / 4 - 1)},
+        TCase{"Comparisons", [] { return "y: 1" + Repeat("<2", HundredThousand); }, 0, 1},
+        TCase{"Words", [] { return "y: 1" + Repeat(" and x", HundredThousand); }, 0, 1},
+        TCase{"Powers", [] { return "y: " + Repeat("2^", HundredThousand) + "1"; }, 0, INFINITY}),
+    NameOf);
+
+TEST_F(ResourceBounds, SelfRecursionIsRefused) {
+    TEquation& F = Compile("f(n): n");
+    F.SetEquationStr("f(n): f(n-1)");
+    ASSERT_TRUE(F.Check());
+    EXPECT_THROW(F.Compute(), EzoZezoEvaluatorError);
+}
+
+TEST_F(ResourceBounds, MutualRecursionIsRefused) {
+    TEquation& F = Compile("f: 1");
+    TEquation& G = Compile("g: f+1");
+    F.SetEquationStr("f: g");
+    ASSERT_TRUE(F.Check());
+    EXPECT_THROW(G.Compute(), EzoZezoEvaluatorError);
+}
+
+// Syntax characters, in order: DecimalPoint, Imaginary, OpenParentesis, CloseParentesis,
+// Separator, OpenComment, CloseComment.
+struct TSyntaxCase {
+    const char* Name;
+    const char* Syntax;
+    const char* Text;
+    int ErrorCode;
+    long double Value = 0;
+};
+
+class OddSyntax : public ResourceBounds, public testing::WithParamInterface<TSyntaxCase> {};
+
+TEST_P(OddSyntax, ComputesOrFailsClearly) {
+    const TSyntaxCase& Case = GetParam();
+    char* Characters[] = {&Evaluator.DecimalPoint,   &Evaluator.Imaginary,
+                          &Evaluator.OpenParentesis, &Evaluator.CloseParentesis,
+                          &Evaluator.Separator,      &Evaluator.OpenComment,
+                          &Evaluator.CloseComment};
+    for (std::size_t K = 0; K < std::size(Characters); ++K)
+        *Characters[K] = Case.Syntax[K];
+    TEquation& Equation = Compile(Case.Text);
+    EXPECT_EQ(Equation.ErrorCode(), Case.ErrorCode) << Equation.ErrorMsg();
+    if (Case.ErrorCode == 0) {
+        EXPECT_EQ(Equation.Compute(), Case.Value);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Characters, OddSyntax,
+    testing::Values(
+        // 'x' opens a comment before anything else can read it
+        TSyntaxCase{"AllTheSame", "xxxxxxx", "y: 1x5", 0, 1},
+        // the blank after the colon opens a comment, so the expression is missing
+        TSyntaxCase{"AllBlanks", "       ", "y: 1 5", 14},
+        TSyntaxCase{"Letters", "abcdefg", "y: 1a5", 0, 1.5L},
+        TSyntaxCase{"LettersHideNames", "abcdefg", "y: Sinc0d", 9},
+        // the name z3 ends with the OpenParentesis character and is still a name
+        TSyntaxCase{"Digits", "1234567", "y: 8+z3", 9},
+        TSyntaxCase{"DigitsAsNumbers", "1234567", "y: 8+9", 0, 17},
+        TSyntaxCase{"ColonOpens", ":j:);{}", "y: Sin(x)", 1},
+        TSyntaxCase{"Brackets", ",i[]|<>", "y: 1,5+If[x|2|3] <note>", 0, 3.5L}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
+
+// OnAcceptLabel answers every question with the same position.
+struct TLabelCase {
+    const char* Name;
+    int Position;
+    const char* Text;
+    int ErrorCode;
+    long double Value = 0;
+};
+
+class NonsenseLabels : public ResourceBounds, public testing::WithParamInterface<TLabelCase> {};
+
+TEST_P(NonsenseLabels, ComputeOrFailClearly) {
+    const TLabelCase& Case = GetParam();
+    Evaluator.OnAcceptLabel = [&](TEquation*, const std::string&, TLabelType, int& Position) {
+        Position = Case.Position;
+    };
+    TEquation& Equation = Compile(Case.Text);
+    EXPECT_EQ(Equation.ErrorCode(), Case.ErrorCode) << Equation.ErrorMsg();
+    if (Case.ErrorCode == 0) {
+        EXPECT_EQ(Equation.Compute(), Case.Value);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, NonsenseLabels,
+    testing::Values(TLabelCase{"Largest", INT_MAX, "y: x", 9},
+                    TLabelCase{"Smallest", INT_MIN, "y: x", 9},
+                    // past the one variable and the two constants
+                    TLabelCase{"PastTheEnd", 2, "y: x", 9},
+                    TLabelCase{"LargestFunction", INT_MAX, "y: Sin(1)", 8},
+                    TLabelCase{"PastTheFunctions", 27, "y: Sin(1)", 8},
+                    // position 0 is the variable x, and the function Neg
+                    TLabelCase{"FirstEntry", 0, "y: x+Sin(3)", 0, -1},
+                    // position 0 among the constants is e: a constant then hides nothing
+                    TLabelCase{"FirstConstant", 0, "y: e", 0, 2}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
+
 } // namespace
