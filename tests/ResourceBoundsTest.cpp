@@ -35,6 +35,17 @@ protected:
         return Equation;
     }
 
+    // Compiles Text and expects the error ErrorCode, or, when that is 0, a class for every
+    // character and the value Value.
+    void ExpectOutcome(std::string Text, int ErrorCode, long double Value) {
+        TEquation& Equation = Compile(std::move(Text));
+        EXPECT_EQ(Equation.ErrorCode(), ErrorCode) << Equation.ErrorMsg();
+        if (ErrorCode == 0) {
+            EXPECT_EQ(Equation.CharClasses().size(), Equation.EquationStr().size());
+            EXPECT_EQ(Equation.Compute(), Value);
+        }
+    }
+
     TzoZezoEvaluator Evaluator;
     long double X = 2;
 
@@ -85,12 +96,7 @@ class ExtremeText : public ResourceBounds, public testing::WithParamInterface<TC
 
 TEST_P(ExtremeText, ComputesOrFailsClearly) {
     const TCase& Case = GetParam();
-    TEquation& Equation = Compile(Case.Text());
-    EXPECT_EQ(Equation.ErrorCode(), Case.ErrorCode) << Equation.ErrorMsg();
-    if (Case.ErrorCode == 0) {
-        EXPECT_EQ(Equation.CharClasses().size(), Equation.EquationStr().size());
-        EXPECT_EQ(Equation.Compute(), Case.Value);
-    }
+    ExpectOutcome(Case.Text(), Case.ErrorCode, Case.Value);
 }
 
 constexpr std::size_t TenMegabytes = 10'000'000;
@@ -216,11 +222,7 @@ TEST_P(OddSyntax, ComputesOrFailsClearly) {
                           &Evaluator.CloseComment};
     for (std::size_t K = 0; K < std::size(Characters); ++K)
         *Characters[K] = Case.Syntax[K];
-    TEquation& Equation = Compile(Case.Text);
-    EXPECT_EQ(Equation.ErrorCode(), Case.ErrorCode) << Equation.ErrorMsg();
-    if (Case.ErrorCode == 0) {
-        EXPECT_EQ(Equation.Compute(), Case.Value);
-    }
+    ExpectOutcome(Case.Text, Case.ErrorCode, Case.Value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -255,11 +257,7 @@ TEST_P(NonsenseLabels, ComputeOrFailClearly) {
     Evaluator.OnAcceptLabel = [&](TEquation*, const std::string&, TLabelType, int& Position) {
         Position = Case.Position;
     };
-    TEquation& Equation = Compile(Case.Text);
-    EXPECT_EQ(Equation.ErrorCode(), Case.ErrorCode) << Equation.ErrorMsg();
-    if (Case.ErrorCode == 0) {
-        EXPECT_EQ(Equation.Compute(), Case.Value);
-    }
+    ExpectOutcome(Case.Text, Case.ErrorCode, Case.Value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
