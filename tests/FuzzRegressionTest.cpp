@@ -32,6 +32,10 @@ const TTarget Targets[] = {
     {"tables", zoZezo::fuzz::FuzzTables, "regressions"},
 };
 
+void PrintTo(const TTarget& Target, std::ostream* Out) {
+    *Out << Target.Kind << '/' << Target.Name;
+}
+
 class FuzzInputs : public testing::TestWithParam<TTarget> {};
 
 TEST_P(FuzzInputs, RunClean) {

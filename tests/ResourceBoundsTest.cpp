@@ -53,6 +53,15 @@ private:
     TMessageHandler FPrevious;
 };
 
+// Every table of cases names its cases; the name stands for the case in the test's name.
+template <class Case>
+requires requires(const Case& C) {
+    C.Name;
+}
+void PrintTo(const Case& C, std::ostream* Out) {
+    *Out << C.Name;
+}
+
 // "f(p0;p1;...)" with Count parameters.
 std::string Header(const std::string& Name, int Count) {
     std::string Text = Name + "(p0";
@@ -83,10 +92,6 @@ struct TCase {
     int ErrorCode;
     long double Value = 0;
 };
-
-void PrintTo(const TCase& Case, std::ostream* Out) {
-    *Out << Case.Name;
-}
 
 std::string NameOf(const testing::TestParamInfo<TCase>& Info) {
     return Info.param.Name;
