@@ -11,6 +11,7 @@ namespace {
 
 // What a state tests the current character for.
 enum TTest : std::uint8_t {
+    tNone, // ends a row's rules
     tBlank,
     tLetter,
     tNameChar,
@@ -42,83 +43,44 @@ struct TRule {
 };
 
 struct TStateRow {
-    TRule Rules[7];
-    int RuleCount;
-    int Error; // recorded when no rule holds
-    char Class;
+    int Error;  // recorded when no rule holds
+    char Class; // the class digit of the characters this state accepts
+    TRule Rules[8];
 };
 
 // The state table of the equation language. Rules are tried in order; the first whose test
 // holds decides.
+// clang-format off
 constexpr TStateRow States[] = {
-    /* 0 before the header name */ {{{tBlank, 0}, {tLetter, 1}}, 2, 1, '1'},
-    /* 1 header name */
-    {{{tNameChar, 1}, {tBlank, 2}, {tOpen, 3}, {tColon, aStartExpression}}, 4, 1, '2'},
-    /* 2 blanks after the header name */ {{{tBlank, 2}, {tColon, aStartExpression}}, 2, 2, '1'},
-    /* 3 before a parameter name */ {{{tBlank, 3}, {tLetter, 4}}, 2, 1, '1'},
-    /* 4 parameter name */
-    {{{tNameChar, 4}, {tSeparator, 3}, {tClose, 5}, {tBlank, 6}}, 4, 1, '2'},
-    /* 5 after the parameter list */ {{{tBlank, 5}, {tColon, aStartExpression}}, 2, 2, '1'},
-    /* 6 blanks after a parameter name */ {{{tBlank, 6}, {tSeparator, 3}, {tClose, 5}}, 3, 3, '1'},
-    /* 7 expecting an operand, or reading an operator symbol */
-    {{{tBlank, 7},
-      {tTwoCharOperator, 7},
-      {tOpen, aParseGroup},
-      {tLetter, 10},
-      {tSign, 11},
-      {tDigit, 12},
-      {tDecimalPoint, 13}},
-     7,
-     4,
-     '1'},
-    /* 8 blanks after an operand */
-    {{{tBlank, 8}, {tOperatorChar, 7}, {tSeparator, aNextArgument}, {tLetter, 9}}, 4, 5, '1'},
-    /* 9 word operator */ {{{tNameChar, 9}, {tBlank, 7}}, 2, 5, '1'},
-    /* 10 name in the expression */
-    {{{tNameChar, 10},
-      {tOperatorChar, 7},
-      {tSeparator, aNextArgument},
-      {tBlank, 8},
-      {tOpen, aFunctionCall}},
-     5,
-     1,
-     '2'},
-    /* 11 after the sign of an operand */
-    {{{tLetter, 10}, {tDigit, 12}, {tDecimalPoint, 13}, {tOpen, aSignedGroup}}, 4, 4, '1'},
-    /* 12 integer digits */
-    {{{tDigit, 12},
-      {tDecimalPoint, 13},
-      {tExponent, 15},
-      {tImaginary, 18},
-      {tOperatorChar, 7},
-      {tSeparator, aNextArgument},
-      {tBlank, 8}},
-     7,
-     6,
-     '3'},
-    /* 13 just after the decimal point */ {{{tDigit, 14}}, 1, 6, '3'},
-    /* 14 fraction digits */
-    {{{tDigit, 14},
-      {tExponent, 15},
-      {tImaginary, 18},
-      {tOperatorChar, 7},
-      {tSeparator, aNextArgument},
-      {tBlank, 8}},
-     6,
-     6,
-     '3'},
-    /* 15 after the exponent mark */ {{{tSign, 16}, {tDigit, 17}}, 2, 7, '3'},
-    /* 16 after the exponent's sign */ {{{tDigit, 17}}, 1, 7, '3'},
-    /* 17 exponent digits */
-    {{{tDigit, 17}, {tImaginary, 18}, {tOperatorChar, 7}, {tSeparator, aNextArgument}, {tBlank, 8}},
-     5,
-     7,
-     '3'},
-    /* 18 after the imaginary suffix */
-    {{{tOperatorChar, 7}, {tSeparator, aNextArgument}, {tBlank, 8}}, 3, 5, '1'},
-    /* 19 after a closing parenthesis */
-    {{{tOperatorChar, 7}, {tSeparator, aNextArgument}, {tBlank, 8}}, 3, 5, '1'},
+/*  0 before the header name       */ {1, '1', {{tBlank, 0}, {tLetter, 1}}},
+/*  1 header name                  */ {1, '2', {{tNameChar, 1}, {tBlank, 2}, {tOpen, 3}, {tColon, aStartExpression}}},
+/*  2 blanks after the header name */ {2, '1', {{tBlank, 2}, {tColon, aStartExpression}}},
+/*  3 before a parameter name      */ {1, '1', {{tBlank, 3}, {tLetter, 4}}},
+/*  4 parameter name               */ {1, '2', {{tNameChar, 4}, {tSeparator, 3}, {tClose, 5}, {tBlank, 6}}},
+/*  5 after the parameter list     */ {2, '1', {{tBlank, 5}, {tColon, aStartExpression}}},
+/*  6 blanks after a parameter     */ {3, '1', {{tBlank, 6}, {tSeparator, 3}, {tClose, 5}}},
+/*  7 operand, or operator symbol  */ {4, '1', {{tBlank, 7}, {tTwoCharOperator, 7}, {tOpen, aParseGroup},
+                                                {tLetter, 10}, {tSign, 11}, {tDigit, 12}, {tDecimalPoint, 13}}},
+/*  8 blanks after an operand      */ {5, '1', {{tBlank, 8}, {tOperatorChar, 7}, {tSeparator, aNextArgument},
+                                                {tLetter, 9}}},
+/*  9 word operator                */ {5, '1', {{tNameChar, 9}, {tBlank, 7}}},
+/* 10 name in the expression       */ {1, '2', {{tNameChar, 10}, {tOperatorChar, 7}, {tSeparator, aNextArgument},
+                                                {tBlank, 8}, {tOpen, aFunctionCall}}},
+/* 11 after the sign of an operand */ {4, '1', {{tLetter, 10}, {tDigit, 12}, {tDecimalPoint, 13},
+                                                {tOpen, aSignedGroup}}},
+/* 12 integer digits               */ {6, '3', {{tDigit, 12}, {tDecimalPoint, 13}, {tExponent, 15}, {tImaginary, 18},
+                                                {tOperatorChar, 7}, {tSeparator, aNextArgument}, {tBlank, 8}}},
+/* 13 just after the decimal point */ {6, '3', {{tDigit, 14}}},
+/* 14 fraction digits              */ {6, '3', {{tDigit, 14}, {tExponent, 15}, {tImaginary, 18}, {tOperatorChar, 7},
+                                                {tSeparator, aNextArgument}, {tBlank, 8}}},
+/* 15 after the exponent mark      */ {7, '3', {{tSign, 16}, {tDigit, 17}}},
+/* 16 after the exponent's sign    */ {7, '3', {{tDigit, 17}}},
+/* 17 exponent digits              */ {7, '3', {{tDigit, 17}, {tImaginary, 18}, {tOperatorChar, 7},
+                                                {tSeparator, aNextArgument}, {tBlank, 8}}},
+/* 18 after the imaginary suffix   */ {5, '1', {{tOperatorChar, 7}, {tSeparator, aNextArgument}, {tBlank, 8}}},
+/* 19 after a closing parenthesis  */ {5, '1', {{tOperatorChar, 7}, {tSeparator, aNextArgument}, {tBlank, 8}}},
 };
+// clang-format on
 
 bool IsLetter(unsigned char C) {
     return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_';
@@ -244,6 +206,7 @@ void TCompiler::Dispatch(TLevel& L) {
     const auto Is = [&](char Syntax) { return L.Ch == static_cast<unsigned char>(Syntax); };
     const auto Holds = [&](TTest Test) {
         switch (Test) {
+        case tNone: return false;
         case tBlank: return L.Ch == ' ';
         case tLetter: return IsLetter(L.Ch);
         case tNameChar: return IsNameChar(L.Ch);
@@ -266,9 +229,9 @@ void TCompiler::Dispatch(TLevel& L) {
         return false;
     };
     const TStateRow& Row = States[L.State];
-    for (int R = 0; R < Row.RuleCount; ++R) {
-        if (!Holds(Row.Rules[R].Test)) continue;
-        switch (const auto Action = Row.Rules[R].Action) {
+    for (const TRule* Rule = Row.Rules; Rule->Test != tNone; ++Rule) {
+        if (!Holds(Rule->Test)) continue;
+        switch (const auto Action = Rule->Action) {
         case aParseGroup: return ParseGroup(L, 1);
         case aSignedGroup: return SignedGroup(L);
         case aFunctionCall: return FunctionCall(L);

@@ -74,7 +74,7 @@ TComplex FnLn(std::span<const TComplex> Args) {
 }
 
 // A complex or negative argument goes through the power z^0.5, a positive one through the real
-// root. Zero gives 0; NaN is carried.
+// root. Zero of either sign gives +0; NaN is carried.
 TComplex FnSqrt(std::span<const TComplex> Args) {
     const TComplex& Z = Arg(Args, 0);
     if (Z.Im != 0 || Z.Re < 0) return OpPower(Z, Real(0.5L));

@@ -14,9 +14,6 @@ using namespace builtins;
 
 namespace {
 
-// The long double nearest to 1e-8: significand ABCC77118461CEFD, biased exponent 3FE4.
-constexpr long double ImpThreshold = 0xABCC77118461CEFDp-90L;
-
 // Rand draws one of this many equally spaced fractions of its argument.
 constexpr int RandSteps = 65000;
 

@@ -43,6 +43,10 @@ char32_t UpperCodePoint(char32_t C) {
     }
     if (C == 0x3C2) return 0x3A3;                  // final sigma
     if (C >= 0x3B1 && C <= 0x3CB) return C - 0x20; // Greek
+    if (C == 0x3AC) return 0x386;                  // Greek with tonos: ά
+    if (C >= 0x3AD && C <= 0x3AF) return C - 0x25; // έ ή ί
+    if (C == 0x3CC) return 0x38C;                  // ό
+    if (C == 0x3CD || C == 0x3CE) return C - 0x3F; // ύ ώ
     if (C >= 0x430 && C <= 0x44F) return C - 0x20; // Cyrillic
     if (C >= 0x450 && C <= 0x45F) return C - 0x50; // Cyrillic with marks
     return C;

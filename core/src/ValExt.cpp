@@ -1,37 +1,66 @@
 #include "zoZezo/Platform.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <limits>
+#include <string>
 
 namespace zoZezo {
 namespace {
 
-// The power of ten of the first nonzero digit of Number (digits, an optional '.' and fraction,
-// an optional exponent after 'e' or 'E'), saturated far beyond the range of any real type.
-// 12.5 gives 1, 0.03 gives -2.
-long long DecimalMagnitude(std::string_view Number) {
-    constexpr long long Far = LLONG_MAX / 4;
-    const auto Mark = Number.find_first_of("eE");
+bool IsDigit(char C) {
+    return C >= '0' && C <= '9';
+}
+
+// A decimal number split at its exponent mark: the digits with an optional '.', and the
+// exponent (0 when there is none), saturated far beyond the range of any real type.
+struct TDecimal {
+    std::string_view Mantissa;
     long long Exponent = 0;
-    if (Mark != std::string_view::npos) {
-        std::string_view Digits = Number.substr(Mark + 1);
-        const bool Negative = !Digits.empty() && Digits.front() == '-';
-        if (!Digits.empty() && (Digits.front() == '-' || Digits.front() == '+'))
-            Digits.remove_prefix(1);
-        if (std::from_chars(Digits.data(), Digits.data() + Digits.size(), Exponent).ec ==
-                std::errc::result_out_of_range ||
-            Exponent > Far)
-            Exponent = Far;
-        if (Negative) Exponent = -Exponent;
-    }
-    const std::string_view Mantissa = Number.substr(0, Mark);
+};
+
+TDecimal Split(std::string_view Number) {
+    constexpr long long Far = LLONG_MAX / 4;
+    const auto Mark = std::min(Number.find_first_of("eE"), Number.size());
+    TDecimal Result{Number.substr(0, Mark)};
+    if (Mark == Number.size()) return Result;
+    std::string_view Digits = Number.substr(Mark + 1);
+    const bool Negative = !Digits.empty() && Digits.front() == '-';
+    if (!Digits.empty() && (Digits.front() == '-' || Digits.front() == '+'))
+        Digits.remove_prefix(1);
+    const auto Read =
+        std::from_chars(Digits.data(), Digits.data() + Digits.size(), Result.Exponent);
+    if (Read.ec == std::errc::result_out_of_range || Result.Exponent > Far) Result.Exponent = Far;
+    if (Negative) Result.Exponent = -Result.Exponent;
+    return Result;
+}
+
+// The power of ten of the number's first nonzero digit: 12.5 gives 1, 0.03e-1 gives -3.
+long long Magnitude(const TDecimal& Number) {
+    const std::string_view Mantissa = Number.Mantissa;
     const auto Point = std::min(Mantissa.find('.'), Mantissa.size());
     const auto First = Mantissa.find_first_not_of("0.");
-    if (First == std::string_view::npos) return -Far; // zero
+    if (First == std::string_view::npos) return LLONG_MIN; // zero
     const auto Place = First < Point ? static_cast<long long>(Point - First) - 1
                                      : -static_cast<long long>(First - Point);
-    return Place + Exponent;
+    return Place + Number.Exponent;
+}
+
+// A number below the normal range. std::from_chars refuses values in the subnormal range as
+// out of range, so the number is read with its exponent raised by Shift and scaled back down: a
+// subnormal value is kept (to within a unit in its last place) and only what lies below the
+// least subnormal becomes 0.
+long double ReadTiny(const TDecimal& Number) {
+    constexpr int Shift = 4000;
+    constexpr long double Scale = 1e-4000L; // a normal extended value
+    std::string Shifted(Number.Mantissa);
+    Shifted += 'e';
+    Shifted += std::to_string(Number.Exponent + Shift);
+    long double Value = 0;
+    if (std::from_chars(Shifted.data(), Shifted.data() + Shifted.size(), Value).ec != std::errc{})
+        return 0; // far below the least subnormal
+    return Value * Scale;
 }
 
 } // namespace
@@ -42,12 +71,18 @@ long double ValExt(std::string_view Text) {
         Negative = Text.front() == '-';
         Text.remove_prefix(1);
     }
+    // A number goes on with a digit or the period; std::from_chars would also take a second
+    // sign, "inf" and "nan".
+    if (Text.empty() || !(IsDigit(Text.front()) || Text.front() == '.')) return 0;
     long double Value = 0;
     const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
     if (Error == std::errc::result_out_of_range) {
-        // Too large or too small for the format: infinity or zero, by the number's magnitude.
-        const std::string_view Read(Text.data(), static_cast<std::size_t>(End - Text.data()));
-        Value = DecimalMagnitude(Read) < 0 ? 0.0L : std::numeric_limits<long double>::infinity();
+        // Too large or too small for the format: infinity, or zero or a subnormal value, by the
+        // number's decimal magnitude.
+        const TDecimal Number =
+            Split(std::string_view(Text.data(), static_cast<std::size_t>(End - Text.data())));
+        Value =
+            Magnitude(Number) < 0 ? ReadTiny(Number) : std::numeric_limits<long double>::infinity();
     }
     return Negative ? -Value : Value;
 }

@@ -15,6 +15,10 @@ class TzoZezoEvaluator;
 // pi in extended precision: significand C90FDAA22168C235, biased exponent 4000 (hexadecimal).
 inline constexpr long double Pi = 0xC90FDAA22168C235p-62L;
 
+// Imp gives 1 below this magnitude: the extended value nearest to 1e-8, significand
+// ABCC77118461CEFD, biased exponent 3FE4 (hexadecimal).
+inline constexpr long double ImpThreshold = 0xABCC77118461CEFDp-90L;
+
 // Registers the 27 built-in functions, the constants e and pi and the 15 operators, in that
 // order, into tables that Start has just emptied.
 void RegisterBuiltins(TzoZezoEvaluator& Evaluator);
