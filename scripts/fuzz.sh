@@ -10,18 +10,13 @@
 set -euo pipefail
 
 seconds="${1:-60}"
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$root/build/fuzz"
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+. scripts/bootstrap.sh
+build="$ZZ_ROOT/build/fuzz"
 
-# clang and the libFuzzer runtime come from Debian; install them only when missing.
-if ! command -v clang++ >/dev/null || ! dpkg -s libclang-rt-14-dev >/dev/null 2>&1; then
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang libclang-rt-14-dev >/dev/null
-fi
-
-cd "$root"
-cmake --preset fuzz -B "$build" >/dev/null
-cmake --build "$build" -j2
+# clang and the libFuzzer runtime, beside the project's own packages, when missing.
+zz_ensure_packages clang libclang-rt-14-dev
+zz_build fuzz
 
 hex() {
     if command -v xxd >/dev/null; then xxd "$1"; else od -A x -t x1z -v "$1"; fi
