@@ -158,11 +158,8 @@ void CompileTwice(std::string_view Text, std::string_view Syntax) {
         AnswerOddly(Evaluator, Name, Type, Position);
     };
     if (!Syntax.empty()) {
-        char* Characters[] = {&Evaluator.DecimalPoint,   &Evaluator.Imaginary,
-                              &Evaluator.OpenParentesis, &Evaluator.CloseParentesis,
-                              &Evaluator.Separator,      &Evaluator.OpenComment,
-                              &Evaluator.CloseComment};
-        for (std::size_t K = 0; K < std::size(Characters); ++K)
+        const auto Characters = SyntaxCharacters(Evaluator);
+        for (std::size_t K = 0; K < Characters.size(); ++K)
             *Characters[K] = Syntax[K];
     }
     TEquation& Equation = *Evaluator.Equations().Add(std::string(Text));

@@ -1,5 +1,6 @@
 #include "FuzzSupport.h"
 
+#include "zoZezo/Evaluator.h"
 #include "zoZezo/Platform.h"
 
 #include <algorithm>
@@ -25,6 +26,12 @@ std::string TFuzzInput::Text(std::size_t MaxLength) {
 void Fail(const std::string& What) {
     std::fprintf(stderr, "fuzz invariant broken: %s\n", What.c_str());
     std::abort();
+}
+
+std::array<char*, 7> SyntaxCharacters(TzoZezoEvaluator& Evaluator) {
+    return {&Evaluator.DecimalPoint,    &Evaluator.Imaginary, &Evaluator.OpenParentesis,
+            &Evaluator.CloseParentesis, &Evaluator.Separator, &Evaluator.OpenComment,
+            &Evaluator.CloseComment};
 }
 
 void SilenceMessages() {

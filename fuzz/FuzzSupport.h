@@ -2,10 +2,15 @@
 
 // What the fuzz targets share: reading the fuzzer's bytes and reporting a broken invariant.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+namespace zoZezo {
+class TzoZezoEvaluator;
+}
 
 namespace zoZezo::fuzz {
 
@@ -33,6 +38,10 @@ private:
 inline void Require(bool Holds, const char* What) {
     if (!Holds) Fail(What);
 }
+
+// The evaluator's seven syntax characters, in the order DecimalPoint, Imaginary,
+// OpenParentesis, CloseParentesis, Separator, OpenComment, CloseComment.
+std::array<char*, 7> SyntaxCharacters(TzoZezoEvaluator& Evaluator);
 
 // Routes ShowMessage to nowhere, so that equations with errors compute silently.
 void SilenceMessages();

@@ -197,11 +197,8 @@ void TSession::Compute(TEquation& Equation) {
 }
 
 void TSession::SetSyntaxCharacter() {
-    char* Characters[] = {&FEvaluator.DecimalPoint,   &FEvaluator.Imaginary,
-                          &FEvaluator.OpenParentesis, &FEvaluator.CloseParentesis,
-                          &FEvaluator.Separator,      &FEvaluator.OpenComment,
-                          &FEvaluator.CloseComment};
-    char& Character = *Characters[FIn.Byte() % std::size(Characters)];
+    const auto Characters = SyntaxCharacters(FEvaluator);
+    char& Character = *Characters[FIn.Byte() % Characters.size()];
     Character = static_cast<char>(FIn.Byte());
 }
 

@@ -1,6 +1,7 @@
 // Inputs of extreme size and shape: each computes correctly or gets a clear error, and the
 // suite finishing in its usual time shows that none takes more than time linear in its size.
 
+#include "FuzzSupport.h"
 #include "zoZezo/zoZezo.h"
 
 #include <climits>
@@ -221,11 +222,8 @@ class OddSyntax : public ResourceBounds, public testing::WithParamInterface<TSyn
 
 TEST_P(OddSyntax, ComputesOrFailsClearly) {
     const TSyntaxCase& Case = GetParam();
-    char* Characters[] = {&Evaluator.DecimalPoint,   &Evaluator.Imaginary,
-                          &Evaluator.OpenParentesis, &Evaluator.CloseParentesis,
-                          &Evaluator.Separator,      &Evaluator.OpenComment,
-                          &Evaluator.CloseComment};
-    for (std::size_t K = 0; K < std::size(Characters); ++K)
+    const auto Characters = fuzz::SyntaxCharacters(Evaluator);
+    for (std::size_t K = 0; K < Characters.size(); ++K)
         *Characters[K] = Case.Syntax[K];
     ExpectOutcome(Case.Text, Case.ErrorCode, Case.Value);
 }
