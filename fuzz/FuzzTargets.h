@@ -17,7 +17,8 @@ int FuzzCompile(const std::uint8_t* Data, std::size_t Size);
 
 // Adds the input's lines as equations and checks each, as the editor does; a line
 // "!k text" instead gives equation k the new text and checks it again, so that equations can
-// come to call themselves and each other. Then computes every equation.
+// come to call themselves and each other. Then computes the equations in order, up to the
+// second that is refused.
 int FuzzCompute(const std::uint8_t* Data, std::size_t Size);
 
 // Runs a sequence of operations on the symbol tables and the equation list, chosen byte by
