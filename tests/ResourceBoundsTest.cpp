@@ -136,6 +136,27 @@ TEST_F(ResourceBounds, HundredThousandLinesCallingEarlierOnes) {
     EXPECT_EQ(Evaluator.Equations().GetEquation(HundredThousand - 1)->Compute(), 2 + 5);
 }
 
+// The name index behind those lookups follows every change of the list.
+TEST_F(ResourceBounds, FindsEquationsByNameAfterEveryChange) {
+    TEquations& List = Evaluator.Equations();
+    TEquation& First = Compile("a: 1");
+    Compile("b: 2");
+    Compile("A: 3");
+    EXPECT_EQ(List.FunctionIndexByName("A"), 0);
+    First.SetEquationStr("c: 1");
+    ASSERT_TRUE(First.Check());
+    EXPECT_EQ(List.FunctionIndexByName("a"), 2);
+    EXPECT_EQ(List.FunctionIndexByName("C"), 0);
+    List.Delete(0);
+    EXPECT_EQ(List.FunctionIndexByName("a"), 1);
+    EXPECT_EQ(List.FunctionIndexByName("c"), -1);
+    List.Add("d: 4"); // not compiled, so not named yet
+    EXPECT_EQ(List.FunctionIndexByName("d"), -1);
+    EXPECT_EQ(List.FunctionIndexByName(""), 2);
+    List.Clear();
+    EXPECT_EQ(List.FunctionIndexByName("b"), -1);
+}
+
 TEST_F(ResourceBounds, EquationsCallingEachOtherTenThousandDeep) {
     constexpr int Depth = 10'000;
     Compile("e0: 1");
