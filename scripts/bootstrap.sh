@@ -15,6 +15,7 @@ ZZ_PACKAGES=(
     g++                 # C++20 compiler
     libgtest-dev        # GoogleTest: the unit tests
     libbenchmark-dev    # Google Benchmark: bench/
+    libmuparser-dev     # muparser: bench/ only, the figures it is compared with
     libfmt-dev          # {fmt}: formatting in tools/
     nlohmann-json3-dev  # nlohmann/json: the form-file library package/form
     libcli11-dev        # CLI11: command-line parsing in tools/

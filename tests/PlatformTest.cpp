@@ -4,6 +4,7 @@
 
 #include "zoZezo/Builtins.h"
 
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdint>
@@ -118,6 +119,36 @@ TEST(ValExt, ReadsAsFarAsTheTextIsANumber) {
                  {"-infinity", 0},
                  {"--1", 0},
                  {"+-1", 0}});
+}
+
+// Short literals take a quicker road than the full conversion; both must give the same bits.
+TEST(ValExt, ShortLiteralsReadAsTheFullConversionDoes) {
+    std::vector<std::string> Texts = {"0.1",
+                                      "0.30000000000000000004",
+                                      "9999999999999999999",
+                                      "99999999999999999999",
+                                      "123456789.0123456789",
+                                      "7.",
+                                      ".5",
+                                      "0000000000000000000.1",
+                                      "1.7976931348623157"};
+    std::uint64_t State = 12345;
+    for (int K = 0; K < 20000; ++K) { // digits and a point in varied places
+        std::string Text;
+        const int Length = 1 + static_cast<int>((State >> 40) % 20), Point = (State >> 20) % 22;
+        for (int D = 0; D < Length; ++D) {
+            if (D == Point) Text += '.';
+            State = State * 6364136223846793005u + 1442695040888963407u;
+            Text += static_cast<char>('0' + (State >> 33) % 10);
+        }
+        Texts.push_back(Text);
+    }
+    for (const std::string& Text : Texts) {
+        long double Full = 0;
+        std::from_chars(Text.data(), Text.data() + Text.size(), Full);
+        EXPECT_EQ(ValExt(Text), Full) << Text;
+        EXPECT_EQ(ValExt("-" + Text), -Full) << Text;
+    }
 }
 
 TEST(ValExt, OutOfRange) {

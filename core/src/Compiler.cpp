@@ -1,5 +1,6 @@
 #include "Compiler.h"
 
+#include "Steps.h"
 #include "zoZezo/Exception.h"
 #include "zoZezo/MathMsg.h"
 
@@ -111,16 +112,6 @@ bool IsOperatorChar(unsigned char C) {
 bool IsTwoCharOperator(unsigned char Before, unsigned char C) {
     return (Before == '<' && C == '>') || (Before == '>' && C == '=') ||
            (Before == '<' && C == '=');
-}
-
-// The change in pending values that an instruction causes.
-int StackEffect(TOperation Kind, int Arity) {
-    switch (Kind) {
-    case opOperator: return -1;
-    case opFunction: return Arity == TInstruction::NoArity ? 0 : 1 - Arity;
-    case opLocalFunction: return 1 - Arity;
-    default: return 1;
-    }
 }
 
 // The arity the engine will see for a function of ParamCount parameters.
@@ -506,6 +497,7 @@ bool TEquation::Check() {
         TLinker Link{FCode};
         if (!FEquationStr.empty()) TCompiler(*this).Run();
         FCode.shrink_to_fit();
+        PlanSteps(FCode, *FOwner->Evaluator());
     }
     const int Length = static_cast<int>(std::min<std::size_t>(FEquationStr.size(), INT_MAX));
     const bool PastTheEnd =

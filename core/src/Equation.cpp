@@ -22,9 +22,10 @@ void TEquation::SetEquationStr(std::string Text) {
     FChecked = false;
 }
 
-void TEquation::SetFunctionName(std::string Name) {
-    const std::string Old = std::exchange(FFunctionName, std::move(Name));
-    if (FOwner && Old != FFunctionName) FOwner->Renamed(*this, Old);
+void TEquation::SetFunctionName(const std::string& Name) {
+    if (Name == FFunctionName) return;
+    const std::string Old = std::exchange(FFunctionName, Name);
+    if (FOwner) FOwner->Renamed(*this, Old);
 }
 
 const std::string& TEquation::GetFunctionName() {

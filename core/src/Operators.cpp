@@ -1,6 +1,7 @@
 // The operator callbacks: complex arithmetic, the power, the remainder, comparisons and logic.
 
 #include "BuiltinSupport.h"
+#include "ComplexArithmetic.h"
 #include "zoZezo/Builtins.h"
 #include "zoZezo/Platform.h"
 
@@ -60,12 +61,11 @@ TComplex OpPower(const TComplex& A, const TComplex& B) {
 }
 
 TComplex OpMultiply(const TComplex& A, const TComplex& B) {
-    return {A.Re * B.Re - A.Im * B.Im, A.Im * B.Re + A.Re * B.Im};
+    return Product(A, B);
 }
 
 TComplex OpDivide(const TComplex& A, const TComplex& B) {
-    const long double D = B.Re * B.Re + B.Im * B.Im;
-    return {(A.Im * B.Im + A.Re * B.Re) / D, (B.Re * A.Im - A.Re * B.Im) / D};
+    return Quotient(A, B);
 }
 
 TComplex OpRemainder(const TComplex& A, const TComplex& B) {
@@ -73,11 +73,11 @@ TComplex OpRemainder(const TComplex& A, const TComplex& B) {
 }
 
 TComplex OpAdd(const TComplex& A, const TComplex& B) {
-    return {A.Re + B.Re, A.Im + B.Im};
+    return Sum(A, B);
 }
 
 TComplex OpSubtract(const TComplex& A, const TComplex& B) {
-    return {A.Re - B.Re, A.Im - B.Im};
+    return Difference(A, B);
 }
 
 TComplex OpGreater(const TComplex& A, const TComplex& B) {

@@ -101,6 +101,13 @@ int AnsiCompareText(std::string_view A, std::string_view B) {
     return Sign(static_cast<long>(A.size() - I) - static_cast<long>(B.size() - J));
 }
 
+std::size_t NameHash(std::string_view Name) {
+    std::size_t Hash = 14695981039346656037u; // FNV-1a over the code points AnsiCompareText sees
+    for (std::size_t Pos = 0; Pos < Name.size();)
+        Hash = (Hash ^ UpperCodePoint(NextCodePoint(Name, Pos))) * 1099511628211u;
+    return Hash;
+}
+
 int CompareText(std::string_view A, std::string_view B) {
     const std::size_t N = A.size() < B.size() ? A.size() : B.size();
     for (std::size_t I = 0; I < N; ++I) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -63,6 +64,36 @@ long double ReadTiny(const TDecimal& Number) {
     return Value * Scale;
 }
 
+// Powers of ten that extended precision holds exactly.
+constexpr long double PowersOfTen[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
+                                       1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+                                       1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
+
+// Reads the way numbers in equations mostly look: digits with an optional fraction, nineteen
+// digits at most, no exponent. The digits as a whole number and the power of ten that divides
+// them are both exact, so the one rounding of the division gives what a full conversion gives,
+// at a fraction of its cost. Returns false for any other text.
+bool ReadShort(std::string_view Text, long double& Value) {
+    std::uint64_t Digits = 0;
+    int Count = 0, Fraction = -1; // digits after the point; -1 before it
+    std::size_t I = 0;
+    for (; I < Text.size(); ++I) {
+        const char C = Text[I];
+        if (IsDigit(C)) {
+            if (++Count > 19) return false;
+            Digits = Digits * 10 + static_cast<std::uint64_t>(C - '0');
+            Fraction += Fraction >= 0;
+        } else if (C == '.' && Fraction < 0) {
+            Fraction = 0;
+        } else {
+            break;
+        }
+    }
+    if (Count == 0 || (I < Text.size() && (Text[I] == 'e' || Text[I] == 'E'))) return false;
+    Value = static_cast<long double>(Digits) / PowersOfTen[Fraction > 0 ? Fraction : 0];
+    return true;
+}
+
 } // namespace
 
 long double ValExt(std::string_view Text) {
@@ -75,6 +106,7 @@ long double ValExt(std::string_view Text) {
     // sign, "inf" and "nan".
     if (Text.empty() || !(IsDigit(Text.front()) || Text.front() == '.')) return 0;
     long double Value = 0;
+    if (ReadShort(Text, Value)) return Negative ? -Value : Value;
     const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
     if (Error == std::errc::result_out_of_range) {
         // Too large or too small for the format: infinity, or zero or a subnormal value, by the

@@ -74,18 +74,18 @@ public:
     // in order; missing ones are 0, extra ones ignored. Floating-point faults follow IEEE 754
     // defaults: infinities and NaNs are carried into the result.
     // Throws what the callbacks throw, and EzoZezoEvaluatorError when the code no longer fits the
-    // evaluator's tables (compile it again) or equations call each other too deeply or too often.
+    // evaluator's tables (compile it again) or equations call each other too deeply.
     TComplex ComputeArgsC(std::span<const TComplex> Args);
     long double ComputeArgs(std::span<const long double> Args);
     TComplex ComputeC() { return ComputeArgsC({}); }
-    long double Compute() { return ComputeC().Re; }
+    long double Compute();
 
 private:
     friend class TCompiler;
     friend class TEngine;
 
-    // Records the name of a successful compilation and tells the owner.
-    void SetFunctionName(std::string Name);
+    // Records the name of a successful compilation, telling the owner when it changed.
+    void SetFunctionName(const std::string& Name);
 
     TEquations* FOwner;
     std::string FEquationStr;

@@ -3,8 +3,6 @@
 #include "zoZezo/Equation.h"
 #include "zoZezo/OwnedList.h"
 
-#include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -15,8 +13,6 @@ namespace zoZezo {
 class TEquations : public TOwnedList<TEquation> {
 public:
     using TOwnedList::TOwnedList;
-    // Frees the equations while the name index they report to still exists.
-    ~TEquations() { Clear(); }
 
     // Appends an unchecked equation with this text; compiles nothing.
     TEquation* Add(std::string Text) { return new TEquation(this, std::move(Text)); }
@@ -26,28 +22,32 @@ public:
     void SetEquation(int I, const TEquation& Source);
 
     // Position of the first equation whose FunctionName() equals Name (case-insensitive), or -1.
-    // Compiles nothing, so only equations that compiled successfully are found.
+    // Compiles nothing, so only equations that compiled successfully are found. Takes constant
+    // time but after a removal, which makes the next lookup take one pass over the list.
     int FunctionIndexByName(std::string_view Name) const;
 
 private:
-    friend class TEquation;
-    // An equation joins, leaves, or has a new FunctionName.
+    friend TEquation;
+    // The equations append and remove themselves, and tell when a compilation renamed them.
     void Append(TEquation* Equation);
     void Remove(TEquation* Equation);
-    void Renamed(const TEquation& Equation, const std::string& OldName);
+    void Renamed(const TEquation& Equation, const std::string& Old);
 
-    // The positions of the equations by the upper-case form of their FunctionName, so that an
-    // editor rebuilding a long text finds each name without searching the list. Built by the
-    // first lookup, kept up to date while equations join or are renamed, and dropped when one
-    // leaves, since the later positions shift.
-    struct TNameIndex {
-        std::unordered_map<const TEquation*, int> Positions;
-        std::unordered_map<std::string, std::set<int>> ByName;
+    int PositionOf(const TEquation& Equation) const;
+    void Index() const;
 
-        void Enter(const TEquation& Equation, int Position);
+    struct TNameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view Name) const { return NameHash(Name); }
     };
-    const TNameIndex& NameIndex() const;
-    mutable std::optional<TNameIndex> FIndex;
+    struct TNameEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view A, std::string_view B) const { return SameName(A, B); }
+    };
+    // The position of the first equation of each non-empty FunctionName(), while FIndexed.
+    mutable std::unordered_map<std::string, int, TNameHash, TNameEqual> FFirstByName;
+    mutable bool FIndexed = false;
+    mutable int FLastRenamed = -1; // where the last renamed equation stood: the next is often after
 };
 
 } // namespace zoZezo

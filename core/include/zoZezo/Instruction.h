@@ -27,6 +27,10 @@ struct TInstruction {
     // (NoArity for a function whose count makes a call do nothing). The engine refuses to run
     // code whose callee has changed its count since.
     std::uint8_t Arity = 0;
+    // How the engine runs the instruction, chosen when the code was compiled: it names the
+    // built-in callback an operator or function entry held then, which the engine runs in place
+    // for as long as the entry holds it, and joins an operand with an operator right after it.
+    std::uint8_t Step = 0;
 
     static constexpr std::uint8_t NoArity = 255;
 };

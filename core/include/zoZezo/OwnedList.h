@@ -40,8 +40,8 @@ public:
     bool InRange(int I) const { return I >= 0 && I < Count(); }
 
 protected:
+    // Called by the items themselves as they are created and destroyed.
     friend Item;
-    // An item joins or leaves the list; a list that keeps more about its items hides these.
     void Append(Item* I) { FItems.push_back(I); }
     void Remove(Item* I) {
         auto Found = std::find(FItems.rbegin(), FItems.rend(), I);

@@ -28,8 +28,17 @@ int AnsiCompareText(std::string_view A, std::string_view B);
 // Compares two strings, folding only the ASCII letters; returns <0, 0 or >0.
 int CompareText(std::string_view A, std::string_view B);
 
-// True when both names are equal under AnsiCompareText.
+// A hash of a name that names equal under AnsiCompareText share.
+std::size_t NameHash(std::string_view Name);
+
+// True when both names are equal under AnsiCompareText. Names mostly differ in their first
+// letter already, which tells them apart here without the full comparison.
 inline bool SameName(std::string_view A, std::string_view B) {
+    if (!A.empty() && !B.empty()) {
+        const auto First = [](char C) { return C >= 'a' && C <= 'z' ? C - 32 : C; };
+        const auto a = static_cast<unsigned char>(A[0]), b = static_cast<unsigned char>(B[0]);
+        if ((a | b) < 0x80 && First(A[0]) != First(B[0])) return false;
+    }
     return AnsiCompareText(A, B) == 0;
 }
 
@@ -64,8 +73,19 @@ void RandSeed(std::uint32_t Seed);
 // --- Extended reals ----------------------------------------------------------------------
 
 // Base raised to an integer exponent by repeated multiplication: exponent 0 gives 1 (also for
-// a zero base), a negative exponent the reciprocal of the positive power.
-long double IntPower(long double Base, std::int32_t Exponent);
+// a zero base), a negative exponent the reciprocal of the positive power. Inline, as the
+// evaluation engine runs it in place.
+inline long double IntPower(long double Base, std::int32_t Exponent) {
+    // Square-and-multiply over the magnitude; exact whenever the powers are representable.
+    auto Remaining = Exponent < 0 ? 0u - static_cast<std::uint32_t>(Exponent)
+                                  : static_cast<std::uint32_t>(Exponent);
+    long double Result = 1, Square = Base;
+    for (; Remaining != 0; Remaining >>= 1) {
+        if (Remaining & 1u) Result *= Square;
+        Square *= Square;
+    }
+    return Exponent < 0 ? 1 / Result : Result;
+}
 
 // The angle of the point (X, Y), in (-pi, pi].
 long double ArcTan2(long double Y, long double X);

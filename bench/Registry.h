@@ -1,0 +1,24 @@
+#pragma once
+
+// Benchmark names are "section/row/column"; the table at the end of a run is built from them.
+
+#include <benchmark/benchmark.h>
+#include <string>
+#include <utility>
+
+namespace bench {
+
+inline constexpr const char* ZezoColumn = "zoZezo";
+inline constexpr const char* MuParserColumn = "muparser";
+inline constexpr const char* DoubleColumn = "double";
+inline constexpr const char* LongDoubleColumn = "long double";
+
+template <class... Args>
+benchmark::internal::Benchmark* Register(const std::string& Name, Args&&... Arguments) {
+    return benchmark::RegisterBenchmark(Name.c_str(), std::forward<Args>(Arguments)...);
+}
+
+void RegisterEvaluation();
+void RegisterCompilation();
+
+} // namespace bench
