@@ -260,7 +260,7 @@ void TCompiler::FinishToken(TLevel& L, TState T) {
     if (L.State == 7 && L.Prev > 7) {
         FinishOperator(L);
     } else if (L.State == 10) {
-        if (L.Ch != static_cast<unsigned char>(FEvaluator.OpenParentesis)) FinishIdentifier(L);
+        FinishIdentifier(L);
     } else if ((L.State == 12 || L.State == 14 || L.State == 17 || L.State == 18) && NumberEnds) {
         FinishNumber(L);
     } else if (L.State == 1) {
@@ -338,10 +338,13 @@ void TCompiler::FinishNumber(TLevel& L) {
     L.DecimalAt = -1;
 }
 
+// A parameter beyond MaxParameters is one too many, like an argument beyond a call's count.
 void TCompiler::FinishParam(TLevel& L) {
     auto& Parameters = FEquation.FLocalConstants;
     if (Parameters.IndexOf(L.Token) >= 0)
         Fail(L, 18);
+    else if (Parameters.Count() == MaxParameters)
+        Fail(L, 11);
     else
         Parameters.Add(L.Token, 0.0L, 0.0L);
     L.Token.clear();
@@ -409,7 +412,8 @@ void TCompiler::SignedGroup(TLevel& L) {
 // Call := name Group, the name a function (asked of the host too) or an equation with parameters.
 void TCompiler::FunctionCall(TLevel& L) {
     const bool Negative = StripSign(L.Token);
-    const std::string Name = L.Token;
+    // The name is used up here: it is not an operand for the step into the group to finish.
+    const std::string Name = std::exchange(L.Token, {});
     int Index = Lookup(FEvaluator.Functions(), Name, ltFunction);
     if (Index >= 0) {
         const int ParamCount = FEvaluator.Functions().GetFunction(Index)->ParamCount;

@@ -21,6 +21,8 @@ public:
 
     // The deepest a parenthesised group may nest.
     static constexpr int MaxLevel = 255;
+    // The most parameters a header may declare: a call carries its argument count in a byte.
+    static constexpr int MaxParameters = 255;
 
 private:
     using TState = std::uint8_t;

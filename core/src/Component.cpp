@@ -25,8 +25,9 @@ TPropertyList TComponent::StoredProperties() const {
 
 void TComponent::LoadProperties(const TPropertyList& Values) {
     for (const auto& [Name, Value] : Values) {
-        auto Info = std::find_if(FProperties.begin(), FProperties.end(),
-                                 [&](const TPropertyInfo& I) { return I.Name == Name; });
+        auto Info =
+            std::find_if(FProperties.begin(), FProperties.end(),
+                         [&Wanted = Name](const TPropertyInfo& I) { return I.Name == Wanted; });
         if (Info == FProperties.end())
             throw Exception(std::string(ClassName()) + " has no property \"" + Name + "\"");
         if (Value.index() != Info->Default.index())

@@ -102,6 +102,9 @@ public:
 
     static constexpr std::size_t MaxCallDepth = 100000;
     static constexpr std::size_t MaxValues = std::size_t(1) << 20;
+    // Nothing is cached, so a few lines that each name the line before several times make
+    // the runs multiply; a computation refuses to go beyond this many.
+    static constexpr std::size_t MaxRuns = 1000000;
 
 private:
     struct TFrame {
@@ -160,6 +163,7 @@ private:
     std::size_t FValuesTop = 0;           // past the last window
     TGrowingStack<TFrame, 32> FFrames;
     std::size_t FDepth = 0;
+    std::size_t FRuns = 0; // equation runs begun in this computation
 };
 
 void TEngine::ReadTables(const TFrame& Frame) {
@@ -191,6 +195,9 @@ void TEngine::Refuse(const std::string& Why) {
     if (FDepth == MaxCallDepth)
         Refuse("Equations call each other more than " + std::to_string(MaxCallDepth) +
                " levels deep");
+    if (++FRuns > MaxRuns)
+        Refuse("The computation runs equations more than " + std::to_string(MaxRuns) +
+               " times; equations call each other too often");
     const auto& Parameters = Equation.LocalConstants().Items();
     for (std::size_t K = 0; K < Parameters.size(); ++K) {
         Parameters[K]->Re = K < Args.size() ? Args[K].Re : 0;

@@ -1,6 +1,8 @@
 #include "zoZezo/Platform.h"
 
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -12,20 +14,50 @@ bool IsDigit(char C) {
     return C >= '0' && C <= '9';
 }
 
-// A number below the normal range, whose mantissa is Read[0, Mark) and whose (negative)
-// exponent follows Read[Mark]. std::from_chars refuses values in the subnormal range as out of
-// range, so the number is read with its exponent raised by Shift and scaled back down: a
+// A decimal number split at its exponent mark: the digits with an optional '.', and the
+// exponent (0 when there is none), saturated far beyond the range of any real type.
+struct TDecimal {
+    std::string_view Mantissa;
+    long long Exponent = 0;
+};
+
+TDecimal Split(std::string_view Number) {
+    constexpr long long Far = LLONG_MAX / 4;
+    const auto Mark = std::min(Number.find_first_of("eE"), Number.size());
+    TDecimal Result{Number.substr(0, Mark)};
+    if (Mark == Number.size()) return Result;
+    std::string_view Digits = Number.substr(Mark + 1);
+    const bool Negative = !Digits.empty() && Digits.front() == '-';
+    if (!Digits.empty() && (Digits.front() == '-' || Digits.front() == '+'))
+        Digits.remove_prefix(1);
+    const auto Read =
+        std::from_chars(Digits.data(), Digits.data() + Digits.size(), Result.Exponent);
+    if (Read.ec == std::errc::result_out_of_range || Result.Exponent > Far) Result.Exponent = Far;
+    if (Negative) Result.Exponent = -Result.Exponent;
+    return Result;
+}
+
+// The power of ten of the number's first nonzero digit: 12.5 gives 1, 0.03e-1 gives -3.
+long long Magnitude(const TDecimal& Number) {
+    const std::string_view Mantissa = Number.Mantissa;
+    const auto Point = std::min(Mantissa.find('.'), Mantissa.size());
+    const auto First = Mantissa.find_first_not_of("0.");
+    if (First == std::string_view::npos) return LLONG_MIN; // zero
+    const auto Place = First < Point ? static_cast<long long>(Point - First) - 1
+                                     : -static_cast<long long>(First - Point);
+    return Place + Number.Exponent;
+}
+
+// A number below the normal range. std::from_chars refuses values in the subnormal range as
+// out of range, so the number is read with its exponent raised by Shift and scaled back down: a
 // subnormal value is kept (to within a unit in its last place) and only what lies below the
 // least subnormal becomes 0.
-long double ReadTiny(std::string_view Read, std::size_t Mark) {
+long double ReadTiny(const TDecimal& Number) {
     constexpr int Shift = 4000;
     constexpr long double Scale = 1e-4000L; // a normal extended value
-    int Exponent = 0;
-    const char* First = Read.data() + Mark + 1;
-    if (std::from_chars(First, Read.data() + Read.size(), Exponent).ec != std::errc{}) return 0;
-    std::string Shifted(Read.substr(0, Mark));
+    std::string Shifted(Number.Mantissa);
     Shifted += 'e';
-    Shifted += std::to_string(Exponent + Shift);
+    Shifted += std::to_string(Number.Exponent + Shift);
     long double Value = 0;
     if (std::from_chars(Shifted.data(), Shifted.data() + Shifted.size(), Value).ec != std::errc{})
         return 0; // far below the least subnormal
@@ -78,12 +110,11 @@ long double ValExt(std::string_view Text) {
     const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
     if (Error == std::errc::result_out_of_range) {
         // Too large or too small for the format: infinity, or zero or a subnormal value, by the
-        // exponent's sign.
-        const std::string_view Read(Text.data(), static_cast<std::size_t>(End - Text.data()));
-        const auto Mark = Read.find_first_of("eE");
-        const bool Tiny =
-            Mark != std::string_view::npos && Mark + 1 < Read.size() && Read[Mark + 1] == '-';
-        Value = Tiny ? ReadTiny(Read, Mark) : std::numeric_limits<long double>::infinity();
+        // number's decimal magnitude.
+        const TDecimal Number =
+            Split(std::string_view(Text.data(), static_cast<std::size_t>(End - Text.data())));
+        Value =
+            Magnitude(Number) < 0 ? ReadTiny(Number) : std::numeric_limits<long double>::infinity();
     }
     return Negative ? -Value : Value;
 }

@@ -7,6 +7,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <type_traits>
 
 namespace zoZezo {
 
@@ -52,10 +54,10 @@ public:
     using Entry = TEntry<Payload>;
     using TOwnedList<Entry>::TOwnedList;
 
-    // Appends a new entry at position Count(). Payload is the kind's two fields, in order.
+    // Appends a new entry at position Count(). Data are the payload's fields, in order.
     template <class... Fields>
     Entry* Add(std::string Name, Fields... Data) {
-        return new Entry(this, std::move(Name), Payload(Data...));
+        return new Entry(this, std::move(Name), MakePayload(Data...));
     }
 
     // Position of the first entry named Name (case-insensitive), or -1.
@@ -69,6 +71,21 @@ public:
     // Copies Source's name and payload into the entry at I; does nothing when I is out of range.
     void Set(int I, const Entry& Source) {
         if (Entry* Target = this->Get(I)) Target->Assign(Source);
+    }
+
+private:
+    // A compiler without parenthesised aggregate initialisation (clang before 16) cannot build
+    // the two-field payloads from their fields directly; they are assigned one by one instead.
+    template <class... Fields>
+    static Payload MakePayload(Fields... Data) {
+        if constexpr (std::is_constructible_v<Payload, Fields...>) {
+            return Payload(Data...);
+        } else {
+            Payload Result;
+            auto& [First, Second] = Result;
+            std::tie(First, Second) = std::tuple(Data...);
+            return Result;
+        }
     }
 };
 
