@@ -20,6 +20,12 @@ ZZ_PACKAGES=(
     nlohmann-json3-dev  # nlohmann/json: the form-file library package/form
     libcli11-dev        # CLI11: command-line parsing in tools/
     locales             # de_DE.UTF-8 for the tests that run under a non-C locale
+    qt6-base-dev        # Qt 6 Widgets, Gui, Sql and Test: controls/, package/, apps/
+    libqt6sql6-sqlite   # Qt SQL's SQLite driver, the data-aware memo's embedded default
+    qt6-tools-dev       # Qt Designer's plugin interface and QUiLoader: package/
+    qt6-tools-dev-tools # Qt Designer itself, for trying the plugin by hand
+    qt6-charts-dev      # Qt Charts: the workbench's plot
+    fonts-liberation2   # Liberation Mono, the metrics behind "Courier New" in the editor tests
 )
 
 # The non-C locale that the tests use (a comma as decimal separator).
