@@ -23,7 +23,7 @@ ZZ_PACKAGES=(
     qt6-base-dev        # Qt 6 Widgets, Gui, Sql and Test: controls/, package/, apps/
     libqt6sql6-sqlite   # Qt SQL's SQLite driver, the data-aware memo's embedded default
     qt6-tools-dev       # Qt Designer's plugin interface and QUiLoader: package/
-    qt6-tools-dev-tools # Qt Designer itself, for trying the plugin by hand
+    designer-qt6        # Qt Designer itself, for trying the plugin by hand
     qt6-charts-dev      # Qt Charts: the workbench's plot
     fonts-liberation2   # Liberation Mono, the metrics behind "Courier New" in the editor tests
 )
