@@ -25,6 +25,7 @@ ZZ_PACKAGES=(
     qt6-tools-dev       # Qt Designer's plugin interface and QUiLoader: package/
     designer-qt6        # Qt Designer itself, for trying the plugin by hand
     qt6-charts-dev      # Qt Charts: the workbench's plot
+    libqt6opengl6-dev   # Qt OpenGL development files, which Qt Charts' CMake package requires
     fonts-liberation2   # Liberation Mono, the metrics behind "Courier New" in the editor tests
 )
 

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <zoZezo/zoZezo.h>
+
+class QSettings;
+
+namespace workbench {
+
+// The seven characters of the equation language's punctuation, as the user chose them: read
+// from and applied to an evaluator, checked, and kept in the settings.
+struct TSyntaxCharacters {
+    struct TField {
+        const char* Name; // the evaluator's property name
+        char TSyntaxCharacters::*Member;
+    };
+
+    char DecimalPoint = '.';
+    char Imaginary = 'j';
+    char OpenParentesis = '(';
+    char CloseParentesis = ')';
+    char Separator = ';';
+    char OpenComment = '{';
+    char CloseComment = '}';
+
+    static const std::array<TField, 7>& Fields();
+
+    static TSyntaxCharacters Of(const zoZezo::TzoZezoEvaluator& Evaluator);
+    void ApplyTo(zoZezo::TzoZezoEvaluator& Evaluator) const;
+
+    // Why the equation language could not work with these characters; empty when it can.
+    // Each is one printable ASCII character, and no two are the same; the imaginary suffix is
+    // a letter other than `e` (the exponent), the others are neither letters, digits, blanks
+    // nor operator characters.
+    QString Problem() const;
+
+    // Reads the characters kept under "syntax/"; missing or unusable ones give the defaults.
+    static TSyntaxCharacters Load(QSettings& Settings);
+    void Save(QSettings& Settings) const;
+
+    friend bool operator==(const TSyntaxCharacters&, const TSyntaxCharacters&) = default;
+};
+
+} // namespace workbench

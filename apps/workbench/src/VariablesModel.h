@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <deque>
+#include <string>
+#include <vector>
+#include <zoZezo/zoZezo.h>
+
+namespace workbench {
+
+// A host variable: its name and the two cells the evaluator reads.
+struct TVariableCell {
+    std::string Name;
+    long double Re = 0;
+    long double Im = 0;
+};
+
+// The variables that equations use and nothing else defines, made on demand while the
+// evaluator compiles (through OnAcceptLabel), with their real and imaginary cells. The table
+// shows one row per variable; the user edits the values, and ValuesChanged tells the host to
+// compute again. A variable stays when the text stops using it, so its value is kept for when
+// the name comes back; Used() tells the ones the last compilation referred to.
+class TVariablesModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    enum TColumn { vcName, vcReal, vcImaginary, vcCount };
+
+    explicit TVariablesModel(QObject* Parent = nullptr);
+
+    // Takes over the evaluator's OnAcceptLabel and binds the variables made so far to it.
+    // The evaluator must outlive its attachment; Detach (or attaching another) ends it.
+    void Attach(zoZezo::TzoZezoEvaluator& Evaluator);
+    void Detach();
+
+    // A host variable stands only where nothing else gives the name a meaning: a constant,
+    // or an equation compiled before. Otherwise `a` typed before `a: 1` existed would hide
+    // that equation from then on.
+    static bool DefinedElsewhere(const zoZezo::TzoZezoEvaluator& Evaluator,
+                                 const std::string& Name);
+
+    int Count() const { return static_cast<int>(FCells.size()); }
+    const TVariableCell& Cell(int Row) const { return FCells[static_cast<std::size_t>(Row)]; }
+    int IndexOf(const std::string& Name) const;
+    // Sets a value and emits ValuesChanged.
+    void SetValue(int Row, const zoZezo::TComplex& Value);
+    // Copies of every variable, for an evaluator of its own (a sweep).
+    std::vector<TVariableCell> Snapshot() const;
+
+    // Marks the variables that the evaluator's compiled equations refer to.
+    void MarkUsed();
+    bool Used(int Row) const;
+
+    int rowCount(const QModelIndex& Parent = {}) const override;
+    int columnCount(const QModelIndex& Parent = {}) const override;
+    QVariant data(const QModelIndex& Index, int Role) const override;
+    QVariant headerData(int Section, Qt::Orientation Orientation, int Role) const override;
+    Qt::ItemFlags flags(const QModelIndex& Index) const override;
+    bool setData(const QModelIndex& Index, const QVariant& Value, int Role) override;
+
+signals:
+    void ValuesChanged();
+
+private:
+    void Accept(const std::string& Name, zoZezo::TLabelType Type, int& Position);
+    int Add(const std::string& Name);
+
+    zoZezo::TzoZezoEvaluator* FEvaluator = nullptr;
+    std::deque<TVariableCell> FCells; // a deque never moves its elements: the cells stay put
+    std::vector<bool> FUsed;
+};
+
+} // namespace workbench

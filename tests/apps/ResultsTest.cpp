@@ -1,0 +1,131 @@
+#include "Rebuild.h"
+#include "ResultsModel.h"
+#include "VariablesModel.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using workbench::TResultRow;
+using workbench::TResultsModel;
+using workbench::TVariablesModel;
+
+namespace {
+
+QString Cell(const TResultsModel& Model, int Row, int Column) {
+    return Model.data(Model.index(Row, Column), Qt::DisplayRole).toString();
+}
+
+class ResultsTest : public ::testing::Test {
+protected:
+    zoZezo::TzoZezoEvaluator Evaluator;
+    TVariablesModel Variables;
+    TResultsModel Results;
+
+    void SetUp() override { Variables.Attach(Evaluator); }
+    void Show(const QStringList& Lines) {
+        Rebuild(Evaluator, Lines);
+        Results.Update(Evaluator);
+    }
+};
+
+TEST_F(ResultsTest, ValueEquationsAreListedWithTheirValuesAsZezoPrintsThem) {
+    Show({"a: 3+4j", "", "{ a comment }", "f(x): x*2", "b: f(a)*1j", "c: 1/3", "d: 2"});
+    ASSERT_EQ(Results.rowCount(), 4);
+    EXPECT_EQ(Cell(Results, 0, TResultsModel::rcLine), "1");
+    EXPECT_EQ(Cell(Results, 0, TResultsModel::rcName), "a");
+    EXPECT_EQ(Cell(Results, 0, TResultsModel::rcValue), "3+4j");
+    EXPECT_EQ(Cell(Results, 1, TResultsModel::rcLine), "5");
+    EXPECT_EQ(Cell(Results, 1, TResultsModel::rcValue), "-8+6j");
+    EXPECT_EQ(Cell(Results, 2, TResultsModel::rcValue), "0.333333333333333");
+    EXPECT_EQ(Cell(Results, 3, TResultsModel::rcValue), "2");
+    EXPECT_EQ(Results.FaultyRow(), -1);
+}
+
+TEST_F(ResultsTest, TheImaginarySuffixIsTheEvaluators) {
+    Evaluator.Imaginary = 'i';
+    Show({"z: 2i*3"});
+    EXPECT_EQ(Cell(Results, 0, TResultsModel::rcValue), "0+6i");
+}
+
+TEST_F(ResultsTest, AComputationErrorIsARowNotAnException) {
+    Show({"r: Round(2j)", "s: 1j and 1", "t: 5"});
+    ASSERT_EQ(Results.rowCount(), 3);
+    EXPECT_EQ(Results.Rows()[0].Kind, TResultRow::rkComputeError);
+    EXPECT_EQ(Cell(Results, 0, TResultsModel::rcValue), "Number must be real");
+    EXPECT_EQ(Cell(Results, 1, TResultsModel::rcValue), "Number must be real");
+    EXPECT_EQ(Cell(Results, 2, TResultsModel::rcValue), "5");
+    EXPECT_TRUE(Results.data(Results.index(0, 2), Qt::ForegroundRole).isValid());
+}
+
+TEST_F(ResultsTest, TheFaultyLineIsMarkedWithMessageLineAndCharacterColumn) {
+    Show({"a: 1", "b: { \u00e9\u00e9 } 2+", "c: 3"});
+    ASSERT_EQ(Results.rowCount(), 2);
+    ASSERT_EQ(Results.FaultyRow(), 1);
+    EXPECT_EQ(Cell(Results, 1, TResultsModel::rcLine), "2");
+    EXPECT_EQ(Cell(Results, 1, TResultsModel::rcValue),
+              "Error: Incomplete expression (position:2,13).");
+    EXPECT_TRUE(Results.data(Results.index(1, 0), Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(Results.data(Results.index(0, 0), Qt::BackgroundRole).isValid());
+}
+
+TEST_F(ResultsTest, UnknownNamesBecomeVariablesThatTheUserSets) {
+    Show({"y: 2*x + k*1j", "z: pi"});
+    ASSERT_EQ(Variables.Count(), 2);
+    EXPECT_EQ(Variables.Cell(0).Name, "x");
+    EXPECT_EQ(Variables.Cell(1).Name, "k");
+    EXPECT_EQ(Cell(Results, 0, TResultsModel::rcValue), "0");
+
+    QSignalSpy Changed(&Variables, &TVariablesModel::ValuesChanged);
+    ASSERT_TRUE(
+        Variables.setData(Variables.index(0, TVariablesModel::vcReal), "1.5", Qt::EditRole));
+    ASSERT_TRUE(
+        Variables.setData(Variables.index(1, TVariablesModel::vcImaginary), "2", Qt::EditRole));
+    EXPECT_EQ(Changed.count(), 2);
+    Results.Update(Evaluator);
+    EXPECT_EQ(Cell(Results, 0, TResultsModel::rcValue), "1");
+    EXPECT_EQ(Variables.data(Variables.index(1, TVariablesModel::vcImaginary), Qt::DisplayRole),
+              "2");
+}
+
+TEST_F(ResultsTest, AValueThatIsNotANumberIsRefused) {
+    Show({"y: x"});
+    EXPECT_FALSE(
+        Variables.setData(Variables.index(0, TVariablesModel::vcReal), "two", Qt::EditRole));
+    EXPECT_FALSE(Variables.setData(Variables.index(0, TVariablesModel::vcName), "q", Qt::EditRole));
+    EXPECT_EQ(Variables.Cell(0).Re, 0);
+    EXPECT_EQ(Variables.Cell(0).Name, "x");
+}
+
+TEST_F(ResultsTest, NamesThatSomethingDefinesNeverBecomeVariables) {
+    Show({"a: 2", "b: a*pi*e", "f(q): q", "c: f(1)"});
+    EXPECT_EQ(Variables.Count(), 0);
+}
+
+TEST_F(ResultsTest, AnEquationWrittenLaterTakesOverFromTheVariable) {
+    Show({"p: q*2"});
+    ASSERT_EQ(Variables.Count(), 1);
+    Variables.SetValue(0, {10, 0});
+    Show({"q: 5", "p: q*2"});
+    ASSERT_EQ(Results.rowCount(), 2);
+    EXPECT_EQ(Cell(Results, 1, TResultsModel::rcValue), "10");
+    Variables.MarkUsed();
+    EXPECT_FALSE(Variables.Used(0));
+    Show({"p: q*3"});
+    Variables.MarkUsed();
+    EXPECT_TRUE(Variables.Used(0));
+    EXPECT_EQ(Cell(Results, 0, TResultsModel::rcValue), "30");
+}
+
+TEST_F(ResultsTest, VariablesSurviveAnotherAttachment) {
+    Show({"y: x"});
+    Variables.SetValue(0, {4, 0});
+    zoZezo::TzoZezoEvaluator Other;
+    Variables.Attach(Other);
+    EXPECT_FALSE(Evaluator.OnAcceptLabel);
+    Rebuild(Other, {"y: x+1"});
+    Results.Update(Other);
+    EXPECT_EQ(Cell(Results, 0, TResultsModel::rcValue), "5");
+    Variables.Detach();
+}
+
+} // namespace
