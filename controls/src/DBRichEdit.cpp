@@ -55,11 +55,12 @@ void TDBRichEdit::LoadField() {
     if (Error != FBindingError) {
         FBindingError = Error;
         if (!Error.isEmpty()) emit DataError(Error);
+        emit DataStatusChanged();
     }
     if (FModified && !DataSource()) {
         // The data source went away and could not take the edits (it said why): the text
         // stays in sight, no longer tied to a record.
-        FModified = false;
+        SetModified(false);
         return;
     }
     if (FModified) return; // the user's text stays until it is written or cancelled
@@ -81,8 +82,14 @@ void TDBRichEdit::TextEdited() {
     if (FLoading || FModified || !FDataLink.CanModify()) return;
     // Recolouring also signals a change: only a different text counts as an edit.
     if (!document()->isModified() && Text() == FLoadedText) return;
-    FModified = true;
+    SetModified(true);
     FDataLink.Edit();
+}
+
+void TDBRichEdit::SetModified(bool Value) {
+    if (Value == FModified) return;
+    FModified = Value;
+    emit DataStatusChanged();
 }
 
 void TDBRichEdit::HandInText() {
@@ -91,7 +98,7 @@ void TDBRichEdit::HandInText() {
 
 void TDBRichEdit::EditingChanged() {
     const TDataSource* Source = DataSource();
-    if (Source && Source->State() != TDataSetState::dsEdit) FModified = false;
+    if (Source && Source->State() != TDataSetState::dsEdit) SetModified(false);
 }
 
 void TDBRichEdit::WatchWindow() {

@@ -59,6 +59,8 @@ public:
 signals:
     // A write failed, or the binding names a field or record set that is not there.
     void DataError(const QString& Message);
+    // Modified() or BindingError() changed.
+    void DataStatusChanged();
 
 protected:
     bool event(QEvent* Event) override;
@@ -68,6 +70,7 @@ protected:
 
 private:
     void LoadField();
+    void SetModified(bool Value);
     void ShowText(const QString& Value);
     void TextEdited();
     void HandInText();
