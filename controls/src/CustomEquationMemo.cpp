@@ -321,7 +321,9 @@ void TCustomovEquationMemo::Loaded() {
     emit OnCreate(this);
 }
 
-void TCustomovEquationMemo::SetStatusText(const QString& Text) { FStatusLine->setText(Text); }
+void TCustomovEquationMemo::SetStatusText(const QString& Text) {
+    FStatusLine->setText(Text);
+}
 
 QString TCustomovEquationMemo::StatusText() const {
     return FStatusLine->text();

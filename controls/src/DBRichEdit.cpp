@@ -57,9 +57,9 @@ void TDBRichEdit::LoadField() {
         if (!Error.isEmpty()) emit DataError(Error);
         emit DataStatusChanged();
     }
-    if (FModified && !DataSource()) {
-        // The data source went away and could not take the edits (it said why): the text
-        // stays in sight, no longer tied to a record.
+    if (FModified && (!DataSource() || !DataSource()->Model())) {
+        // The data source or its record set went away and could not take the edits (it said
+        // why): the text stays in sight, no longer tied to a record.
         SetModified(false);
         return;
     }

@@ -289,12 +289,12 @@ void TDataSource::ConnectModel() {
 }
 
 void TDataSource::ModelDestroyed() {
-    const bool Lost = FEditing && !FChanges.isEmpty();
     FRow = -1;
-    EndEdit();
     emit CurrentRowChanged(-1);
+    // Editors still in the edit see the record set gone and keep their text in sight.
     emit DataChanged();
-    if (Lost) Fail(tr("The record set was freed before its changed record was saved."));
+    if (FEditing) Fail(tr("The record set was freed before the changed record was saved."));
+    EndEdit();
 }
 
 void TDataSource::ModelReset() {

@@ -269,4 +269,16 @@ TEST_F(DBRichEditTest, ADataSourceFreedFirstUnbindsTheEditor) {
     EXPECT_TRUE(Bound.SaveEdits());
 }
 
+TEST_F(DBRichEditTest, ARecordSetFreedWhileEditingLeavesTheTextInSight) {
+    QSignalSpy Errors(&Editor, &TDBRichEdit::DataError);
+    TypeOver(Editor, QStringLiteral("a: 9"));
+    Model.reset();
+    EXPECT_EQ(Editor.Text(), QStringLiteral("a: 9"));
+    EXPECT_FALSE(Editor.Modified());
+    EXPECT_TRUE(Editor.isReadOnly());
+    ASSERT_FALSE(Errors.isEmpty());
+    EXPECT_TRUE(Errors.last()[0].toString().contains(QStringLiteral("freed")));
+    EXPECT_EQ(Source.State(), TDataSetState::dsInactive);
+}
+
 } // namespace
