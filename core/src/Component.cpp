@@ -11,10 +11,32 @@ TComponent::TComponent(TComponent* AOwner) : FOwner(AOwner) {
 }
 
 TComponent::~TComponent() {
+    while (!FFreeNotifies.empty()) {
+        auto* Receiver = FFreeNotifies.back();
+        FFreeNotifies.pop_back();
+        std::erase(Receiver->FFreeNotifies, this);
+        Receiver->Notification(this);
+    }
     while (!FComponents.empty())
         delete FComponents.back();
     if (FOwner) std::erase(FOwner->FComponents, this);
 }
+
+void TComponent::FreeNotification(TComponent* Receiver) {
+    if (!Receiver || Receiver == this) return;
+    if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), Receiver) != FFreeNotifies.end())
+        return;
+    FFreeNotifies.push_back(Receiver);
+    Receiver->FFreeNotifies.push_back(this);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* Receiver) {
+    if (!Receiver) return;
+    std::erase(FFreeNotifies, Receiver);
+    std::erase(Receiver->FFreeNotifies, this);
+}
+
+void TComponent::Notification(TComponent*) {}
 
 TPropertyList TComponent::StoredProperties() const {
     TPropertyList Stored;

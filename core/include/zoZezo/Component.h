@@ -45,6 +45,14 @@ public:
     bool Designing() const { return FDesigning; }
     void SetDesigning(bool Value) { FDesigning = Value; }
 
+    // Asks for a notice when this component is destroyed: Receiver's Notification(this) runs
+    // then. The link goes both ways, so a receiver destroyed first is also told when the
+    // other goes, and neither keeps a pointer to a destroyed component. Adding a receiver
+    // twice keeps one link.
+    void FreeNotification(TComponent* Receiver);
+    // Drops the link that FreeNotification made, in both directions.
+    void RemoveFreeNotification(TComponent* Receiver);
+
     // The published properties, in declaration order.
     const std::vector<TPropertyInfo>& Properties() const { return FProperties; }
 
@@ -58,6 +66,10 @@ public:
     void LoadProperties(const TPropertyList& Values);
 
 protected:
+    // AComponent, linked through FreeNotification, is being destroyed: its own destructor
+    // has run, so only its address may be used. Does nothing here.
+    virtual void Notification(TComponent* AComponent);
+
     void Publish(TPropertyInfo Info);
     // Publishes a one-character property backed by Field.
     void PublishChar(std::string Name, char& Field, char Default);
@@ -66,6 +78,7 @@ private:
     TComponent* FOwner;
     std::vector<TComponent*> FComponents;
     std::vector<TPropertyInfo> FProperties;
+    std::vector<TComponent*> FFreeNotifies;
     bool FDesigning = false;
 };
 

@@ -1,0 +1,8 @@
+#pragma once
+
+// The equation editor widgets: include this one header.
+#include "zoZezo/Color.h"
+#include "zoZezo/CustomEquationMemo.h"
+#include "zoZezo/EquationMemo.h"
+#include "zoZezo/Font.h"
+#include "zoZezo/MessageBoxHandler.h"

@@ -1,0 +1,208 @@
+#pragma once
+
+#include "zoZezo/Component.h"
+#include "zoZezo/Evaluator.h"
+#include "zoZezo/Font.h"
+
+#include <QColor>
+#include <QFont>
+#include <QFrame>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QTextCharFormat>
+#include <array>
+
+namespace zoZezo {
+
+class TBevel;
+class TEquationHighlighter;
+class TRefreshTimer;
+class TStatusLine;
+
+// The equation editor panel: an editor in which the user writes one equation per line, a
+// separator line and a status line under it, and a refresh timer. After every pause in typing
+// of RefreshDelay milliseconds it rebuilds the equation list of the evaluator it points at
+// (which it does not own) from the editor's lines, shows the first faulty line's error in the
+// status line (a click there puts the caret on it), and, when every line compiled, colours the
+// text by character class with the four class fonts. OnEvaluate then fires, whatever the
+// outcome.
+//
+// The class creates no editor: a variant creates one (any QPlainTextEdit) and hands it to
+// SetUpEditor from its constructor. Until then the memo has no editor and rebuilds nothing but
+// the error state.
+//
+// Design mode is TComponent's Designing(): while it is set, edits fire no OnChange and start no
+// rebuild.
+class TCustomovEquationMemo : public QFrame, public TComponent {
+    Q_OBJECT
+    Q_PROPERTY(int RefreshDelay READ RefreshDelay WRITE SetRefreshDelay)
+    Q_PROPERTY(QFont FontOfIds READ FontOfIdsQFont WRITE SetFontOfIdsQFont)
+    Q_PROPERTY(QColor FontOfIdsColor READ FontOfIdsColor WRITE SetFontOfIdsColor)
+    Q_PROPERTY(QFont FontOfNumbers READ FontOfNumbersQFont WRITE SetFontOfNumbersQFont)
+    Q_PROPERTY(QColor FontOfNumbersColor READ FontOfNumbersColor WRITE SetFontOfNumbersColor)
+    Q_PROPERTY(QFont FontOfSymbols READ FontOfSymbolsQFont WRITE SetFontOfSymbolsQFont)
+    Q_PROPERTY(QColor FontOfSymbolsColor READ FontOfSymbolsColor WRITE SetFontOfSymbolsColor)
+    Q_PROPERTY(QFont FontOfRemarks READ FontOfRemarksQFont WRITE SetFontOfRemarksQFont)
+    Q_PROPERTY(QColor FontOfRemarksColor READ FontOfRemarksColor WRITE SetFontOfRemarksColor)
+    Q_PROPERTY(zoZezo::TzoZezoEvaluator* zoZezoEvaluator READ zoZezoEvaluator WRITE
+                   SetzoZezoEvaluator DESIGNABLE false STORED false)
+    Q_PROPERTY(QString StatusText READ StatusText STORED false)
+
+public:
+    // Panel 240 x 80 pixels in "Courier New", fonts, status line, bevel and an idle timer.
+    // Installs the message-box handler for ShowMessage (see MessageBoxHandler.h).
+    explicit TCustomovEquationMemo(QWidget* Parent = nullptr);
+    ~TCustomovEquationMemo() override;
+
+    const char* ClassName() const override { return "TCustomovEquationMemo"; }
+
+    // Rebuilds at once: clears the evaluator's equation list, adds and compiles the editor's
+    // lines in order until one fails, then shows that error, or clears the status line and
+    // colours the text; fires OnEvaluate last. Without an evaluator it only clears the error
+    // line and column and fires OnEvaluate. Leaves the timer as it was. Exceptions of the
+    // host's handlers pass through.
+    void Refresh();
+    // The timer's handler: in design mode nothing; otherwise Refresh, then the timer is idle.
+    // An exception from Refresh is shown through ShowMessage and the timer is armed again, so
+    // the rebuild is retried after RefreshDelay. Never throws.
+    void CheckEquations();
+    // The editor's change handler: outside design mode, restarts the pause from zero and fires
+    // OnChange.
+    void Change();
+    // The status line's click handler: with an error recorded, focuses the editor and puts the
+    // caret before the faulty character (at the end of the line when the error lies past it).
+    void PositionateEquation();
+
+    // Plain-text mode: no colouring. Here it only records Value; a variant also switches its
+    // editor (see SetEditorPlainText).
+    virtual void SetPlainText(bool Value);
+    bool PlainText() const { return FPlainText; }
+
+    // Milliseconds of pause after the last change before the rebuild; 500 by default. Takes
+    // effect at once, also on a running countdown's next start.
+    int RefreshDelay() const { return FRefreshDelay; }
+    void SetRefreshDelay(int Value);
+    // True while the timer counts down to a rebuild.
+    bool RefreshPending() const;
+
+    // The evaluator whose equation list the memo rebuilds, or null. Not owned; the reference
+    // clears itself when that evaluator is destroyed.
+    TzoZezoEvaluator* zoZezoEvaluator() const { return FEvaluator; }
+    void SetzoZezoEvaluator(TzoZezoEvaluator* Value);
+
+    // The editor's lines, each block's text whole (no line breaks), the last line included.
+    QStringList Equations() const;
+    // Replaces the editor's text by Lines; the rebuild follows as after any edit.
+    void SetEquations(const QStringList& Lines);
+
+    // The fonts of the four character classes. Setting one copies it and repaints the text
+    // coloured with it at once; nothing is rebuilt.
+    const TFont& FontOfIds() const { return FFonts[ccId]; }
+    const TFont& FontOfNumbers() const { return FFonts[ccNumber]; }
+    const TFont& FontOfSymbols() const { return FFonts[ccSymbol]; }
+    const TFont& FontOfRemarks() const { return FFonts[ccRemark]; }
+    void SetFontOfIds(const TFont& Value) { SetClassFont(ccId, Value); }
+    void SetFontOfNumbers(const TFont& Value) { SetClassFont(ccNumber, Value); }
+    void SetFontOfSymbols(const TFont& Value) { SetClassFont(ccSymbol, Value); }
+    void SetFontOfRemarks(const TFont& Value) { SetClassFont(ccRemark, Value); }
+
+    // The same fonts as properties a form designer edits: face, size and style as a QFont,
+    // the colour apart.
+    QFont FontOfIdsQFont() const { return FontOfIds().ToQFont(); }
+    QFont FontOfNumbersQFont() const { return FontOfNumbers().ToQFont(); }
+    QFont FontOfSymbolsQFont() const { return FontOfSymbols().ToQFont(); }
+    QFont FontOfRemarksQFont() const { return FontOfRemarks().ToQFont(); }
+    void SetFontOfIdsQFont(const QFont& Value) { SetClassQFont(ccId, Value); }
+    void SetFontOfNumbersQFont(const QFont& Value) { SetClassQFont(ccNumber, Value); }
+    void SetFontOfSymbolsQFont(const QFont& Value) { SetClassQFont(ccSymbol, Value); }
+    void SetFontOfRemarksQFont(const QFont& Value) { SetClassQFont(ccRemark, Value); }
+    QColor FontOfIdsColor() const { return ToQColor(FontOfIds().Color); }
+    QColor FontOfNumbersColor() const { return ToQColor(FontOfNumbers().Color); }
+    QColor FontOfSymbolsColor() const { return ToQColor(FontOfSymbols().Color); }
+    QColor FontOfRemarksColor() const { return ToQColor(FontOfRemarks().Color); }
+    void SetFontOfIdsColor(const QColor& Value) { SetClassColor(ccId, Value); }
+    void SetFontOfNumbersColor(const QColor& Value) { SetClassColor(ccNumber, Value); }
+    void SetFontOfSymbolsColor(const QColor& Value) { SetClassColor(ccSymbol, Value); }
+    void SetFontOfRemarksColor(const QColor& Value) { SetClassColor(ccRemark, Value); }
+
+    // Gives the focus to the editor.
+    void SetFocus();
+
+    // Call once the memo has been read from a stored form: fires OnCreate, nothing else.
+    virtual void Loaded();
+
+    // The last rebuild's error: line and column count from 1 (the column in characters), both
+    // 0 when the last rebuild found none or had no evaluator. Code and message describe the
+    // last error and are cleared only by a rebuild in which every line compiled.
+    int ErrorLine() const { return FErrorLine; }
+    int ErrorColumn() const { return FErrorColumn; }
+    int ErrorCode() const { return FErrorCode; }
+    QString ErrorMessage() const { return FErrorMessage; }
+    // What the status line shows.
+    QString StatusText() const;
+
+    // The hosted editor; null until a variant has set one up.
+    QPlainTextEdit* Editor() const { return FEditor; }
+
+    QSize sizeHint() const override { return {240, 80}; }
+
+Q_SIGNALS:
+    // From Loaded.
+    void OnCreate(zoZezo::TCustomovEquationMemo* Sender);
+    // At the end of every Refresh that returns normally.
+    void OnEvaluate(zoZezo::TCustomovEquationMemo* Sender);
+    // After every change of the editor's text outside design mode; recolouring is no change.
+    void OnChange(zoZezo::TCustomovEquationMemo* Sender);
+
+protected:
+    // The character classes of the compiler's class digits '0' to '3'.
+    enum TCharClass : int { ccRemark, ccSymbol, ccId, ccNumber };
+
+    // For a variant's constructor: makes Editor (a new QPlainTextEdit or subclass, owned from
+    // now on) the memo's editor: fills the panel above the bevel, no frame, no line wrap, both
+    // scroll bars as needed, the memo's font, its text changes wired to Change and the
+    // colouring attached; last it calls SetPlainText(false), which reaches the variant's
+    // override. Call it once.
+    void SetUpEditor(QPlainTextEdit* Editor);
+    // For a variant's SetPlainText: the editor's own plain-text mode. True removes every
+    // colour from the text and stops colouring; false colours again from the next rebuild.
+    // Neither counts as a change of the text.
+    void SetEditorPlainText(bool Value);
+
+    // Clears the evaluator reference when that evaluator is destroyed.
+    void Notification(TComponent* AComponent) override;
+
+private:
+    void SetClassFont(TCharClass Class, const TFont& Value);
+    void SetClassQFont(TCharClass Class, const QFont& Value);
+    void SetClassColor(TCharClass Class, const QColor& Value);
+
+    void Rebuild();
+    void ShowError(const TEquation& Faulty, const QString& Line);
+    void Recolour();
+    void RepaintColours();
+    void GetEditorCaret(int& Line, int& Column) const;
+    void SetEditorCaret(int Line, int Column);
+    void EditorTextChanged();
+
+    std::array<TFont, 4> FFonts;
+    std::array<QTextCharFormat, 4> FFormats;
+    TBevel* FBevel;
+    TStatusLine* FStatusLine;
+    TRefreshTimer* FTimer;
+    QPointer<QPlainTextEdit> FEditor;
+    TEquationHighlighter* FHighlighter = nullptr;
+    TzoZezoEvaluator* FEvaluator = nullptr;
+    int FErrorColumn = 0;
+    int FErrorLine = 0;
+    int FErrorCode = 0;
+    QString FErrorMessage;
+    int FRefreshDelay = 500;
+    bool FPlainText = false;
+    int FRecolouring = 0; // > 0 while the memo changes formats, which is no edit of the text
+};
+
+} // namespace zoZezo
