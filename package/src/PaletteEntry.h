@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QtUiPlugin/QDesignerCustomWidgetInterface>
+#include <functional>
+
+namespace zoZezo {
+
+// What the palette needs to know of one component class.
+struct TComponentClass {
+    // The C++ class name, with its namespace, as a form file records it.
+    QString Name;
+    // The header a generated form includes.
+    QString IncludeFile;
+    QString ToolTip;
+    QString WhatsThis;
+    // The name Designer gives the first component of the class on a form.
+    QString DefaultObjectName;
+    // Creates a component under Parent; Designing tells whether Qt Designer hosts it.
+    std::function<QWidget*(QWidget* Parent, bool Designing)> Create;
+};
+
+// One component on a Qt Designer palette page. Its icon is the palette bitmap named after the
+// class without its namespace, in capitals, whose bottom-left pixel gives the transparent
+// colour.
+//
+// Qt Designer calls initialize() before it creates components; QUiLoader does not. So a
+// component is made in design mode exactly when Designer asks for it, and a form loaded at run
+// time gets run-time components from the same plugin.
+class TPaletteEntry : public QObject, public QDesignerCustomWidgetInterface {
+    Q_OBJECT
+    Q_INTERFACES(QDesignerCustomWidgetInterface)
+
+public:
+    TPaletteEntry(QString Page, TComponentClass Class, QObject* Parent);
+
+    QString name() const override { return FClass.Name; }
+    QString group() const override { return FPage; }
+    QString toolTip() const override { return FClass.ToolTip; }
+    QString whatsThis() const override { return FClass.WhatsThis; }
+    QString includeFile() const override { return FClass.IncludeFile; }
+    QIcon icon() const override;
+    bool isContainer() const override { return false; }
+    QWidget* createWidget(QWidget* Parent) override;
+    bool isInitialized() const override { return FDesigner != nullptr; }
+    void initialize(QDesignerFormEditorInterface* Core) override;
+    // Names the class and the default object name only, so that a new component on a form
+    // has no property marked as changed.
+    QString domXml() const override;
+
+    // The resource path of the palette bitmap, e.g. ":/zeRuzeD5/palette/TOVEQUATIONMEMO".
+    QString BitmapPath() const;
+
+private:
+    QString FPage;
+    TComponentClass FClass;
+    QDesignerFormEditorInterface* FDesigner = nullptr;
+};
+
+} // namespace zoZezo
