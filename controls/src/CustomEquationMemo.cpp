@@ -331,6 +331,10 @@ void TCustomovEquationMemo::Loaded() {
     emit OnCreate(this);
 }
 
+void TCustomovEquationMemo::SetStatusText(const QString& Text) {
+    FStatusLine->setText(Text);
+}
+
 QString TCustomovEquationMemo::StatusText() const {
     return FStatusLine->text();
 }

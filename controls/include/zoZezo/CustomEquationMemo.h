@@ -178,6 +178,9 @@ protected:
     // Neither counts as a change of the text.
     void SetEditorPlainText(bool Value);
 
+    // For a variant's own reports: shows Text in the status line until a rebuild replaces it.
+    void SetStatusText(const QString& Text);
+
     // Clears the evaluator reference when that evaluator is destroyed.
     void Notification(TComponent* AComponent) override;
 
