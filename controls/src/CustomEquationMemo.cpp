@@ -276,6 +276,16 @@ void TCustomovEquationMemo::SetzoZezoEvaluator(TzoZezoEvaluator* Value) {
     if (FEvaluator) FEvaluator->FreeNotification(this);
 }
 
+QString TCustomovEquationMemo::zoZezoEvaluatorName() const {
+    return FEvaluator ? QString::fromStdString(FEvaluator->Name) : FEvaluatorName;
+}
+
+void TCustomovEquationMemo::SetzoZezoEvaluatorName(const QString& Name) {
+    FEvaluatorName = Name;
+    if (FEvaluator && QString::fromStdString(FEvaluator->Name) != Name)
+        SetzoZezoEvaluator(nullptr);
+}
+
 void TCustomovEquationMemo::Notification(TComponent* AComponent) {
     if (AComponent == FEvaluator) FEvaluator = nullptr;
 }

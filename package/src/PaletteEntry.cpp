@@ -10,9 +10,12 @@ namespace zoZezo {
 TPaletteEntry::TPaletteEntry(QString Page, TComponentClass Class, QObject* Parent)
     : QObject(Parent), FPage(std::move(Page)), FClass(std::move(Class)) {}
 
+QString TPaletteEntry::UnqualifiedName() const {
+    return FClass.Name.section(QStringLiteral("::"), -1);
+}
+
 QString TPaletteEntry::BitmapPath() const {
-    const QString Unqualified = FClass.Name.section(QStringLiteral("::"), -1);
-    return QStringLiteral(":/zeRuzeD5/palette/") + Unqualified.toUpper();
+    return QStringLiteral(":/zeRuzeD5/palette/") + UnqualifiedName().toUpper();
 }
 
 QIcon TPaletteEntry::icon() const {
@@ -20,7 +23,8 @@ QIcon TPaletteEntry::icon() const {
     if (Bitmap.isNull()) return {};
     QPixmap Pixmap = QPixmap::fromImage(Bitmap);
     const QColor Transparent = Bitmap.pixelColor(0, Bitmap.height() - 1);
-    Pixmap.setMask(QBitmap::fromImage(Bitmap.createMaskFromColor(Transparent.rgb(), Qt::MaskOutColor)));
+    Pixmap.setMask(
+        QBitmap::fromImage(Bitmap.createMaskFromColor(Transparent.rgb(), Qt::MaskInColor)));
     return QIcon(Pixmap);
 }
 
@@ -33,10 +37,10 @@ void TPaletteEntry::initialize(QDesignerFormEditorInterface* Core) {
 }
 
 QString TPaletteEntry::domXml() const {
-    return QStringLiteral("<ui language=\"c++\">\n"
-                          "  <widget class=\"%1\" name=\"%2\"/>\n"
+    return QStringLiteral("<ui language=\"c++\" displayname=\"%1\">\n"
+                          "  <widget class=\"%2\" name=\"%3\"/>\n"
                           "</ui>\n")
-        .arg(FClass.Name, FClass.DefaultObjectName);
+        .arg(UnqualifiedName(), FClass.Name, FClass.DefaultObjectName);
 }
 
 } // namespace zoZezo

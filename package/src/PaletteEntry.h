@@ -45,10 +45,12 @@ public:
     QWidget* createWidget(QWidget* Parent) override;
     bool isInitialized() const override { return FDesigner != nullptr; }
     void initialize(QDesignerFormEditorInterface* Core) override;
-    // Names the class and the default object name only, so that a new component on a form
-    // has no property marked as changed.
+    // Names the class, the default object name and, for the widget box, the class without
+    // its namespace; no property, so that a new component on a form has none marked changed.
     QString domXml() const override;
 
+    // The class name without its namespace, e.g. "TovEquationMemo".
+    QString UnqualifiedName() const;
     // The resource path of the palette bitmap, e.g. ":/zeRuzeD5/palette/TOVEQUATIONMEMO".
     QString BitmapPath() const;
 

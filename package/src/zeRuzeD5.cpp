@@ -1,7 +1,6 @@
 // The package unit: the unit table and the module's exported entry points.
 
 #include "PackageUnits.h"
-
 #include "zoZezo/MathMsg.h"
 
 #include <QLoggingCategory>

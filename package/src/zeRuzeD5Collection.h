@@ -13,8 +13,7 @@ namespace zoZezo {
 // QPluginLoader::unload does, is the matching unload.
 class TzeRuzeD5 : public QObject, public QDesignerCustomWidgetCollectionInterface {
     Q_OBJECT
-    Q_PLUGIN_METADATA(IID QDesignerCustomWidgetCollectionInterface_iid FILE
-                      "../zeRuzeD5.json")
+    Q_PLUGIN_METADATA(IID QDesignerCustomWidgetCollectionInterface_iid FILE "../zeRuzeD5.json")
     Q_INTERFACES(QDesignerCustomWidgetCollectionInterface)
 
 public:

@@ -48,6 +48,11 @@ protected:
         Finalize = reinterpret_cast<TPackageEntry>(Module.resolve("Finalize"));
         GetTable = reinterpret_cast<TGetPackageInfoTable>(Module.resolve("GetPackageInfoTable"));
         ASSERT_TRUE(Initialize && Finalize && GetTable);
+        UnitTrace Probe;
+        Initialize();
+        const bool Fresh = !UnitTrace::Steps().isEmpty();
+        Finalize();
+        if (!Fresh) GTEST_SKIP() << "another loader of this process holds the module";
     }
     void TearDown() override { Module.unload(); }
 

@@ -153,4 +153,14 @@ TEST_F(PaletteTest, ThePackageIconIsAResourceOfTheModule) {
     EXPECT_TRUE(Icon.hasAlphaChannel());
 }
 
+TEST_F(PaletteTest, IconsShowTheDrawingOnATransparentBackground) {
+    for (auto* Entry : Entries()) {
+        SCOPED_TRACE(Entry->name().toStdString());
+        const QImage Icon = Entry->icon().pixmap(24, 24).toImage();
+        ASSERT_EQ(Icon.size(), QSize(24, 24));
+        EXPECT_EQ(qAlpha(Icon.pixel(0, 23)), 0) << "the bottom-left colour is the background";
+        EXPECT_EQ(qAlpha(Icon.pixel(12, 12)), 255) << "the drawing stays";
+    }
+}
+
 } // namespace

@@ -14,8 +14,8 @@ protected:
     }
 
     static QDesignerCustomWidgetCollectionInterface* Collection() {
-        auto* Instance = qobject_cast<QDesignerCustomWidgetCollectionInterface*>(
-            Loader().instance());
+        auto* Instance =
+            qobject_cast<QDesignerCustomWidgetCollectionInterface*>(Loader().instance());
         EXPECT_NE(Instance, nullptr) << Loader().errorString().toStdString();
         return Instance;
     }

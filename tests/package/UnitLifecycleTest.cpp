@@ -8,12 +8,24 @@ namespace {
 
 std::vector<std::string> Trace;
 
-void StartA() { Trace.push_back("start A"); }
-void EndA() { Trace.push_back("end A"); }
-void StartB() { Trace.push_back("start B"); }
-void EndB() { Trace.push_back("end B"); }
-void StartC() { Trace.push_back("start C"); }
-void EndC() { Trace.push_back("end C"); }
+void StartA() {
+    Trace.push_back("start A");
+}
+void EndA() {
+    Trace.push_back("end A");
+}
+void StartB() {
+    Trace.push_back("start B");
+}
+void EndB() {
+    Trace.push_back("end B");
+}
+void StartC() {
+    Trace.push_back("start C");
+}
+void EndC() {
+    Trace.push_back("end C");
+}
 
 constexpr TUnitInfo Units[] = {{"A", StartA, EndA}, {"B", StartB, EndB}, {"C", StartC, EndC}};
 constexpr TPackageInfoTable Table = {3, Units};
@@ -58,8 +70,8 @@ TEST_F(UnitLifecycleTest, LoadAfterTheLastUnloadStartsAgain) {
     Lifecycle.Load();
     Lifecycle.Unload();
     Lifecycle.Load();
-    EXPECT_EQ(Trace, (Steps{"start A", "start B", "start C", "end C", "end B", "end A",
-                            "start A", "start B", "start C"}));
+    EXPECT_EQ(Trace, (Steps{"start A", "start B", "start C", "end C", "end B", "end A", "start A",
+                            "start B", "start C"}));
 }
 
 } // namespace

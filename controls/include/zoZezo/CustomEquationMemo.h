@@ -47,8 +47,8 @@ class TCustomovEquationMemo : public QFrame, public TComponent {
     Q_PROPERTY(QColor FontOfSymbolsColor READ FontOfSymbolsColor WRITE SetFontOfSymbolsColor)
     Q_PROPERTY(QFont FontOfRemarks READ FontOfRemarksQFont WRITE SetFontOfRemarksQFont)
     Q_PROPERTY(QColor FontOfRemarksColor READ FontOfRemarksColor WRITE SetFontOfRemarksColor)
-    Q_PROPERTY(zoZezo::TzoZezoEvaluator* zoZezoEvaluator READ zoZezoEvaluator WRITE
-                   SetzoZezoEvaluator DESIGNABLE false STORED false)
+    // The evaluator by name, as a form file stores it (see zoZezoEvaluatorName).
+    Q_PROPERTY(QString zoZezoEvaluator READ zoZezoEvaluatorName WRITE SetzoZezoEvaluatorName)
     Q_PROPERTY(QString StatusText READ StatusText STORED false)
 
 public:
@@ -92,6 +92,12 @@ public:
     // clears itself when that evaluator is destroyed.
     TzoZezoEvaluator* zoZezoEvaluator() const { return FEvaluator; }
     void SetzoZezoEvaluator(TzoZezoEvaluator* Value);
+    // The name of the evaluator on the memo's form: that of the assigned evaluator, or else the
+    // name given, which FormLoaded (FormLoaded.h) resolves to the TzoZezoEvaluatorWidget of
+    // that objectName once the form is built. Setting a name other than the assigned
+    // evaluator's drops that evaluator.
+    QString zoZezoEvaluatorName() const;
+    void SetzoZezoEvaluatorName(const QString& Name);
 
     // The editor's lines, each block's text whole (no line breaks), the last line included.
     QStringList Equations() const;
@@ -199,6 +205,7 @@ private:
     QPointer<QPlainTextEdit> FEditor;
     TEquationHighlighter* FHighlighter = nullptr;
     TzoZezoEvaluator* FEvaluator = nullptr;
+    QString FEvaluatorName; // the name a form gave, until FormLoaded resolves it
     int FErrorColumn = 0;
     int FErrorLine = 0;
     int FErrorCode = 0;
