@@ -1,0 +1,66 @@
+#include "Screenshot.h"
+
+#include "MainWindow.h"
+#include "ui_MainWindow.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QImage>
+#include <QTimer>
+#include <zoZezo/DBEquationMemo.h>
+
+namespace workbench {
+namespace {
+
+// Runs the event loop until Signal fires or the time is up; true when it fired.
+template <class Sender, class Signal>
+bool WaitFor(Sender* Object, Signal Which, int Milliseconds) {
+    QEventLoop Loop;
+    bool Fired = false;
+    QObject::connect(Object, Which, &Loop, [&] {
+        Fired = true;
+        Loop.quit();
+    });
+    QTimer::singleShot(Milliseconds, &Loop, &QEventLoop::quit);
+    Loop.exec();
+    return Fired;
+}
+
+int RowNamed(const TDocumentStore& Store, const QString& Name) {
+    for (int Row = 0; Row < Store.Count(); ++Row)
+        if (Store.Name(Row) == Name) return Row;
+    return -1;
+}
+
+} // namespace
+
+bool TakeScreenshot(TMainWindow& Window, const QString& Path, QString& Error) {
+    const int Row = Window.Store() ? RowNamed(*Window.Store(), "circuit") : -1;
+    if (Row < 0 || !Window.SelectDocument(Row)) {
+        Error = "the database holds no document named circuit";
+        return false;
+    }
+    Window.resize(1180, 760);
+    Window.show();
+    QApplication::processEvents();
+    Window.Memo()->Refresh();
+    Ui::TMainWindow& Form = Window.Form();
+    Form.EquationBox->setCurrentText("current");
+    Form.VariableBox->setCurrentText("f");
+    Form.FromBox->setValue(500);
+    Form.ToBox->setValue(2000);
+    Form.StepBox->setValue(5);
+    if (!Window.Plot() || !WaitFor(&Window.Sweep(), &TSweep::Finished, 10000)) {
+        Error = "the plot did not finish: " + Window.Sweep().ErrorText();
+        return false;
+    }
+    QTimer::singleShot(100, [] {}); // let the chart lay itself out
+    WaitFor(&Window, &TMainWindow::ResultsUpdated, 200);
+    if (!Window.grab().toImage().convertToFormat(QImage::Format_Indexed8).save(Path)) {
+        Error = "cannot write " + Path;
+        return false;
+    }
+    return true;
+}
+
+} // namespace workbench

@@ -1,0 +1,54 @@
+#include "MainWindow.h"
+#include "Screenshot.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTemporaryDir>
+#include <cstdio>
+
+int main(int Argc, char** Argv) {
+    QApplication Application(Argc, Argv);
+    QApplication::setOrganizationName("zoZezo");
+    QApplication::setApplicationName("zezo-workbench");
+    QApplication::setApplicationVersion("1.0.0");
+
+    QCommandLineParser Parser;
+    Parser.setApplicationDescription("Write equations, see their values, plot them.");
+    Parser.addHelpOption();
+    Parser.addVersionOption();
+    const QCommandLineOption Database({"d", "database"},
+                                      QString("The SQLite file of the documents (default: %1).")
+                                          .arg(workbench::TMainWindow::DefaultDatabasePath()),
+                                      "file");
+    const QCommandLineOption Screenshot(
+        "screenshot",
+        "Show the circuit example with a plot, save a picture of the window to <png> and quit. "
+        "Without --database it uses a new database of its own.",
+        "png");
+    Parser.addOption(Database);
+    Parser.addOption(Screenshot);
+    Parser.process(Application);
+
+    QTemporaryDir Scratch;
+    QString Path = Parser.value(Database);
+    if (Path.isEmpty())
+        Path = Parser.isSet(Screenshot) ? Scratch.filePath("documents.sqlite")
+                                        : workbench::TMainWindow::DefaultDatabasePath();
+
+    workbench::TMainWindow Window;
+    if (Parser.isSet(Screenshot)) {
+        Window.SetWarning([](const QString& Text) {
+            std::fprintf(stderr, "zezo-workbench: %s\n", qPrintable(Text));
+        });
+        QString Error;
+        if (!Window.OpenDatabase(Path) ||
+            !workbench::TakeScreenshot(Window, Parser.value(Screenshot), Error)) {
+            std::fprintf(stderr, "zezo-workbench: %s\n", qPrintable(Error));
+            return 1;
+        }
+        return 0;
+    }
+    Window.OpenDatabase(Path);
+    Window.show();
+    return QApplication::exec();
+}
