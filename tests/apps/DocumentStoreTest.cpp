@@ -51,7 +51,9 @@ TEST_F(DocumentStoreTest, CreateRenameRemoveAndBodyReachTheFile) {
     {
         TDocumentStore Store;
         ASSERT_TRUE(Store.Open(Path));
-        ASSERT_TRUE(Store.Create(Store.UnusedName(), "", Row));
+        ASSERT_TRUE(Store.Create(Store.UnusedName(), QString(), Row))
+            << Store.ErrorText().toStdString();
+        EXPECT_EQ(Store.Body(Row), "");
         EXPECT_EQ(Store.Name(Row), "Untitled");
         EXPECT_EQ(Store.UnusedName(), "Untitled 2");
         const QString Text = "y: 2*x \t{ <&> \u00e9 \U0001F600 }\n\nz: y";

@@ -168,7 +168,7 @@ bool TDocumentStore::Create(const QString& Name, const QString& Body, int& Row) 
     QSqlRecord Record = FModel->record();
     Record.remove(Record.indexOf("id"));
     Record.setValue("name", Name);
-    Record.setValue("body", Body);
+    Record.setValue("body", Body.isNull() ? QString("") : Body); // a null QString is NULL
     if (!FModel->insertRecord(-1, Record)) return Fail(DatabaseMessage(FModel->lastError()));
     if (!Submit()) return false;
     Row = Count() - 1; // ordered by id, and a new id is the largest
@@ -189,7 +189,7 @@ bool TDocumentStore::Remove(int Row) {
 
 bool TDocumentStore::SetBody(int Row, const QString& Body) {
     if (!FModel || Row < 0 || Row >= Count()) return Fail(tr("no such document"));
-    FModel->setData(FModel->index(Row, dcBody), Body);
+    FModel->setData(FModel->index(Row, dcBody), Body.isNull() ? QString("") : Body);
     return Submit();
 }
 
