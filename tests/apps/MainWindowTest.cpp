@@ -67,6 +67,7 @@ protected:
 
 TEST_F(MainWindowTest, TypedEquationsShowTheirValuesAfterThePause) {
     auto Window = OpenWindow(Path);
+    EXPECT_EQ(Window->Memo()->zoZezoEvaluator(), &Window->Evaluator()); // named in the form
     ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
     EXPECT_EQ(Window->Store()->Name(Window->DataSource().CurrentRow()), "Untitled");
     Type(*Window, "a: 2\nb: a*3j\n{ note }\nc: 1/3");

@@ -19,6 +19,7 @@
 #include <QStandardPaths>
 #include <zoZezo/DBEquationMemo.h>
 #include <zoZezo/EvaluatorWidget.h>
+#include <zoZezo/FormLoaded.h>
 
 namespace workbench {
 namespace {
@@ -37,9 +38,8 @@ QString LastDocumentOf(const QString& Path) {
 TMainWindow::TMainWindow(QWidget* Parent)
     : QMainWindow(Parent), FUi(std::make_unique<Ui::TMainWindow>()) {
     FUi->setupUi(this);
-    FUi->Memo->SetzoZezoEvaluator(&Evaluator());
+    zoZezo::FormLoaded(this); // the memo finds the form's evaluator by name
     FUi->Memo->SetDataSource(&FDataSource);
-    FUi->Memo->SetDataField("body");
     FVariables.Attach(Evaluator());
     QSettings Settings;
     TSyntaxCharacters::Load(Settings).ApplyTo(Evaluator());
@@ -137,8 +137,14 @@ bool TMainWindow::OpenDatabase(const QString& Path) {
         return false;
     }
     FSweep.Cancel();
-    FDataSource.SetModel(Opened->Model());
+    if (!FDataSource.SetModel(Opened->Model())) {
+        Warn(tr("The document could not be saved, so it stays open: %1")
+                 .arg(FDataSource.LastError()));
+        return false;
+    }
+    QItemSelectionModel* Selection = FUi->DocumentList->selectionModel();
     FUi->DocumentList->setModel(Opened->Model());
+    delete Selection; // a view does not free the selection of the model it showed before
     FUi->DocumentList->setModelColumn(TDocumentStore::dcName);
     connect(FUi->DocumentList->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TMainWindow::ListSelectionChanged);
