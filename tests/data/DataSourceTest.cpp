@@ -116,6 +116,19 @@ TEST_F(DataSourceTest, ARecordDeletedElsewhereIsNotReportedAsSaved) {
     EXPECT_EQ(Source.State(), TDataSetState::dsEdit);
 }
 
+TEST_F(DataSourceTest, ChangesOutliveTheirRecordLeavingTheModel) {
+    ASSERT_TRUE(Source.Edit());
+    Db.Exec(QStringLiteral("DELETE FROM docs"));
+    ASSERT_TRUE(Model->select());
+    EXPECT_EQ(Source.CurrentRow(), -1);
+    EXPECT_EQ(Source.State(), TDataSetState::dsEdit);
+    EXPECT_TRUE(Source.SetFieldValue(Body, QStringLiteral("homeless")));
+    EXPECT_FALSE(Source.Post());
+    EXPECT_TRUE(Source.LastError().contains(QStringLiteral("deleted")));
+    Source.Cancel();
+    EXPECT_EQ(Source.State(), TDataSetState::dsInactive);
+}
+
 TEST_F(DataSourceTest, ATableWithoutKeyIsMatchedByAllItsValues) {
     Db.Exec(QStringLiteral("CREATE TABLE notes (body TEXT, extra TEXT)"));
     Db.Exec(QStringLiteral("INSERT INTO notes VALUES ('a', NULL), ('b', 'x'), ('b', 'x')"));
