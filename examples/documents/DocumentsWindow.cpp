@@ -14,10 +14,10 @@ namespace {
 QString ComplexText(const zoZezo::TComplex& Value) {
     const auto Re = static_cast<double>(Value.Re);
     const auto Im = static_cast<double>(Value.Im);
-    if (Im == 0) return QString::number(Re, 'g', 12);
-    return QStringLiteral("%1%2%3j").arg(QString::number(Re, 'g', 12),
+    if (Im == 0) return QString::number(Re, 'g', 10);
+    return QStringLiteral("%1%2%3j").arg(QString::number(Re, 'g', 10),
                                          Im < 0 ? QStringLiteral("-") : QStringLiteral("+"),
-                                         QString::number(Im < 0 ? -Im : Im, 'g', 12));
+                                         QString::number(Im < 0 ? -Im : Im, 'g', 10));
 }
 
 } // namespace
