@@ -6,6 +6,7 @@
 #include "RefreshTimer.h"
 #include "StatusLine.h"
 #include "TextPosition.h"
+#include "zoZezo/Exception.h"
 #include "zoZezo/MessageBoxHandler.h"
 #include "zoZezo/Platform.h"
 
@@ -32,6 +33,18 @@ public:
 
 private:
     int& FDepth;
+};
+
+// Marks the memo as rebuilding while it lives.
+class TRebuilding {
+public:
+    explicit TRebuilding(bool& Flag) : FFlag(Flag) { FFlag = true; }
+    ~TRebuilding() { FFlag = false; }
+    TRebuilding(const TRebuilding&) = delete;
+    TRebuilding& operator=(const TRebuilding&) = delete;
+
+private:
+    bool& FFlag;
 };
 
 // One undo-free batch of format changes: the document lays out and repaints once at its end.
@@ -91,7 +104,10 @@ TCustomovEquationMemo::TCustomovEquationMemo(QWidget* Parent) : QFrame(Parent) {
 
 TCustomovEquationMemo::~TCustomovEquationMemo() {
     SetzoZezoEvaluator(nullptr);
-    if (FEditor) disconnect(FEditor, nullptr, this, nullptr);
+    if (FEditor) {
+        disconnect(FEditor, nullptr, this, nullptr);
+        disconnect(FEditor->document(), nullptr, this, nullptr);
+    }
     delete FHighlighter;
     delete FEditor.data();
 }
@@ -106,6 +122,10 @@ void TCustomovEquationMemo::SetUpEditor(QPlainTextEdit* Editor) {
     static_cast<QVBoxLayout*>(layout())->insertWidget(0, Editor, 1);
     setFocusProxy(Editor);
     connect(Editor, &QPlainTextEdit::textChanged, this, &TCustomovEquationMemo::EditorTextChanged);
+    // Before the highlighter connects: the line classes follow an edit before it repaints.
+    FLineClasses = std::make_unique<TLineClassesTracker>(*Editor->document());
+    connect(Editor->document(), &QTextDocument::contentsChange, this,
+            &TCustomovEquationMemo::EditorContentsChanged);
     FHighlighter = new TEquationHighlighter(this, FFormats);
     SetEditorPlainText(false);
     SetPlainText(false);
@@ -131,9 +151,15 @@ void TCustomovEquationMemo::SetEditorPlainText(bool Value) {
 }
 
 void TCustomovEquationMemo::Refresh() {
+    if (FRebuilding)
+        throw EzoZezoEvaluatorError("The equations are being rebuilt: a rebuild cannot start "
+                                    "inside another");
     FErrorLine = 0;
     FErrorColumn = 0;
-    if (FEvaluator) Rebuild();
+    if (FEvaluator) {
+        const TRebuilding Guard(FRebuilding);
+        Rebuild();
+    }
     emit OnEvaluate(this);
 }
 
@@ -172,7 +198,6 @@ void TCustomovEquationMemo::ShowError(const TEquation& Faulty, const QString& Li
 void TCustomovEquationMemo::Recolour() {
     if (!FEditor || !FHighlighter) return;
     TRecolouring Guard(FRecolouring);
-    const bool HadFocus = FEditor->hasFocus();
     int Line = 0, Column = 0;
     GetEditorCaret(Line, Column);
     FStatusLine->SetTextColor(ToQColor(clGrayText));
@@ -192,9 +217,14 @@ void TCustomovEquationMemo::Recolour() {
             FHighlighter->rehighlightBlock(Block);
         }
     }
+    // The caret goes back where it was, a selection collapsing to its start; the view stays
+    // where the user scrolled it, even when the caret is out of sight.
+    const int Across = FEditor->horizontalScrollBar()->value();
+    const int Down = FEditor->verticalScrollBar()->value();
     SetEditorCaret(Line, Column);
+    FEditor->horizontalScrollBar()->setValue(Across);
+    FEditor->verticalScrollBar()->setValue(Down);
     FStatusLine->SetTextColor(ToQColor(clMaroon));
-    if (HadFocus) FEditor->setFocus();
 }
 
 void TCustomovEquationMemo::RepaintColours() {
@@ -247,6 +277,10 @@ void TCustomovEquationMemo::Change() {
 
 void TCustomovEquationMemo::EditorTextChanged() {
     if (FRecolouring == 0) Change();
+}
+
+void TCustomovEquationMemo::EditorContentsChanged(int Position, int Removed, int Added) {
+    if (FRecolouring == 0) FLineClasses->FollowEdit(*FEditor->document(), Position, Removed, Added);
 }
 
 void TCustomovEquationMemo::PositionateEquation() {

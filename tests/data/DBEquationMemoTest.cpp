@@ -152,12 +152,6 @@ TEST_F(DBEquationMemoTest, LoadingARecordRebuildsAfterThePause) {
     EXPECT_FALSE(Memo->Modified()); // loading is no edit
 }
 
-TEST_F(DBEquationMemoTest, NavigationWithUnsavedEditsWritesThemFirst) {
-    TypeOver(Editor(), QString::fromUcs4(U"a: 2 { \U0001D70B }"));
-    ASSERT_TRUE(Source.Next());
-    EXPECT_EQ(Db.Body(First).toString(), QString::fromUcs4(U"a: 2 { \U0001D70B }"));
-    EXPECT_EQ(Editor().toPlainText(), QStringLiteral("c: 3"));
-}
 
 TEST_F(DBEquationMemoTest, SwitchingTheDataSourceWritesTheEditsFirst) {
     TDataSource Other;
@@ -170,15 +164,6 @@ TEST_F(DBEquationMemoTest, SwitchingTheDataSourceWritesTheEditsFirst) {
     ASSERT_TRUE(Memo->SetDataSource(&Source));
 }
 
-TEST_F(DBEquationMemoTest, ClosingTheWindowWritesTheEdits) {
-    QWidget Window;
-    Memo->setParent(&Window);
-    Window.show();
-    TypeOver(Editor(), QStringLiteral("a: 6"));
-    EXPECT_TRUE(Window.close());
-    EXPECT_EQ(Db.Body(First).toString(), QStringLiteral("a: 6"));
-    Memo->setParent(nullptr);
-}
 
 TEST_F(DBEquationMemoTest, FreeingTheMemoWritesTheEdits) {
     TypeOver(Editor(), QStringLiteral("a: 7"));
@@ -225,13 +210,6 @@ TEST_F(DBEquationMemoTest, AWrongFieldNameIsShownAndMended) {
     ASSERT_TRUE(Memo->SetDataField(QStringLiteral("body")));
     EXPECT_TRUE(Memo->DataError().isEmpty());
     EXPECT_EQ(Editor().toPlainText(), QStringLiteral("a: 1\nb: a+1"));
-}
-
-TEST_F(DBEquationMemoTest, ADataSourceWithoutRecordSetIsShown) {
-    TDataSource Empty;
-    ASSERT_TRUE(Memo->SetDataSource(&Empty));
-    EXPECT_EQ(Memo->StatusText(), QStringLiteral("The data source has no record set."));
-    ASSERT_TRUE(Memo->SetDataSource(nullptr));
 }
 
 TEST_F(DBEquationMemoTest, TheDataSourceFreedBeforeTheMemo) {
