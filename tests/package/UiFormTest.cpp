@@ -141,6 +141,7 @@ TEST_F(UiFormTest, ALoadedFormGivesBackItsComponentsAndProperties) {
     EXPECT_EQ(Memo->RefreshDelay(), 20);
     EXPECT_EQ(Memo->zoZezoEvaluatorName(), QStringLiteral("Evaluator1"));
     EXPECT_EQ(Memo->zoZezoEvaluator(), nullptr) << "resolved when the form is complete";
+    EXPECT_EQ(DBMemo->GetDataField(), QStringLiteral("Equations"));
 }
 
 TEST_F(UiFormTest, FormLoadedResolvesTheEvaluatorAndFiresOnCreateOnce) {
@@ -208,6 +209,8 @@ TEST_F(UiFormTest, SavingWritesOnlyTheChangedProperties) {
     const QSet<QString> DBMemo = Saved.value(QStringLiteral("DBMemo1"));
     EXPECT_TRUE(DBMemo.contains(QStringLiteral("zoZezoEvaluator")));
     EXPECT_FALSE(DBMemo.contains(QStringLiteral("RefreshDelay")));
+    EXPECT_TRUE(DBMemo.contains(QStringLiteral("DataField")));
+    EXPECT_FALSE(DBMemo.contains(QStringLiteral("PlainText")));
     EXPECT_FALSE(Saved.contains(QStringLiteral("qt_scrollarea_viewport")))
         << "a component's inner widgets are not saved";
 }
