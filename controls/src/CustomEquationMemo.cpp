@@ -6,6 +6,7 @@
 #include "RefreshTimer.h"
 #include "StatusLine.h"
 #include "TextPosition.h"
+#include "zoZezo/Exception.h"
 #include "zoZezo/MessageBoxHandler.h"
 #include "zoZezo/Platform.h"
 
@@ -32,6 +33,18 @@ public:
 
 private:
     int& FDepth;
+};
+
+// Marks the memo as rebuilding while it lives.
+class TRebuilding {
+public:
+    explicit TRebuilding(bool& Flag) : FFlag(Flag) { FFlag = true; }
+    ~TRebuilding() { FFlag = false; }
+    TRebuilding(const TRebuilding&) = delete;
+    TRebuilding& operator=(const TRebuilding&) = delete;
+
+private:
+    bool& FFlag;
 };
 
 // One undo-free batch of format changes: the document lays out and repaints once at its end.
@@ -91,7 +104,10 @@ TCustomovEquationMemo::TCustomovEquationMemo(QWidget* Parent) : QFrame(Parent) {
 
 TCustomovEquationMemo::~TCustomovEquationMemo() {
     SetzoZezoEvaluator(nullptr);
-    if (FEditor) disconnect(FEditor, nullptr, this, nullptr);
+    if (FEditor) {
+        disconnect(FEditor, nullptr, this, nullptr);
+        disconnect(FEditor->document(), nullptr, this, nullptr);
+    }
     delete FHighlighter;
     delete FEditor.data();
 }
@@ -106,6 +122,10 @@ void TCustomovEquationMemo::SetUpEditor(QPlainTextEdit* Editor) {
     static_cast<QVBoxLayout*>(layout())->insertWidget(0, Editor, 1);
     setFocusProxy(Editor);
     connect(Editor, &QPlainTextEdit::textChanged, this, &TCustomovEquationMemo::EditorTextChanged);
+    // Before the highlighter connects: the line classes follow an edit before it repaints.
+    FLineClasses = std::make_unique<TLineClassesTracker>(*Editor->document());
+    connect(Editor->document(), &QTextDocument::contentsChange, this,
+            &TCustomovEquationMemo::EditorContentsChanged);
     FHighlighter = new TEquationHighlighter(this, FFormats);
     SetEditorPlainText(false);
     SetPlainText(false);
@@ -131,9 +151,15 @@ void TCustomovEquationMemo::SetEditorPlainText(bool Value) {
 }
 
 void TCustomovEquationMemo::Refresh() {
+    if (FRebuilding)
+        throw EzoZezoEvaluatorError("The equations are being rebuilt: a rebuild cannot start "
+                                    "inside another");
     FErrorLine = 0;
     FErrorColumn = 0;
-    if (FEvaluator) Rebuild();
+    if (FEvaluator) {
+        const TRebuilding Guard(FRebuilding);
+        Rebuild();
+    }
     emit OnEvaluate(this);
 }
 
@@ -247,6 +273,10 @@ void TCustomovEquationMemo::Change() {
 
 void TCustomovEquationMemo::EditorTextChanged() {
     if (FRecolouring == 0) Change();
+}
+
+void TCustomovEquationMemo::EditorContentsChanged(int Position, int Removed, int Added) {
+    if (FRecolouring == 0) FLineClasses->FollowEdit(*FEditor->document(), Position, Removed, Added);
 }
 
 void TCustomovEquationMemo::PositionateEquation() {

@@ -155,7 +155,10 @@ bool TDataSource::Edit() {
 }
 
 bool TDataSource::SetFieldValue(int Column, const QVariant& Value) {
-    if (!CanModify(Column))
+    // Once the edit runs, changes belong to the edited record, even if it is no longer the
+    // current one (another program deleted it, say): the post then says what became of it.
+    const bool Known = FModel && Column >= 0 && Column < FModel->columnCount();
+    if (!(FEditing ? Known : CanModify(Column)))
         return Fail(
             tr("The field in column %1 of the current record cannot be changed.").arg(Column));
     if (!Edit()) return false;

@@ -4,7 +4,7 @@ namespace zoZezo {
 namespace {
 
 // The character that starts at UTF-16 offset I of Line: how many UTF-16 units it takes and
-// how many bytes its UTF-8 form takes. A lone surrogate turns into U+FFFD in UTF-8.
+// how many bytes its UTF-8 form takes. Qt writes a lone surrogate as one '?'.
 struct TCharacterSize {
     int Units;
     int Bytes;
@@ -14,7 +14,7 @@ TCharacterSize CharacterAt(const QString& Line, int I) {
     const char16_t Unit = Line[I].unicode();
     if (QChar::isHighSurrogate(Unit) && I + 1 < Line.size() && Line[I + 1].isLowSurrogate())
         return {2, 4};
-    if (Unit < 0x80) return {1, 1};
+    if (Unit < 0x80 || QChar::isSurrogate(Unit)) return {1, 1};
     if (Unit < 0x800) return {1, 2};
     return {1, 3};
 }

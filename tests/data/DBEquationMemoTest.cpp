@@ -227,13 +227,6 @@ TEST_F(DBEquationMemoTest, AWrongFieldNameIsShownAndMended) {
     EXPECT_EQ(Editor().toPlainText(), QStringLiteral("a: 1\nb: a+1"));
 }
 
-TEST_F(DBEquationMemoTest, ADataSourceWithoutRecordSetIsShown) {
-    TDataSource Empty;
-    ASSERT_TRUE(Memo->SetDataSource(&Empty));
-    EXPECT_EQ(Memo->StatusText(), QStringLiteral("The data source has no record set."));
-    ASSERT_TRUE(Memo->SetDataSource(nullptr));
-}
-
 TEST_F(DBEquationMemoTest, TheDataSourceFreedBeforeTheMemo) {
     auto Doomed = std::make_unique<TDataSource>();
     ASSERT_TRUE(Doomed->SetModel(Model.get()));

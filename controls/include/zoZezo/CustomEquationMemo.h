@@ -14,11 +14,13 @@
 #include <QStringList>
 #include <QTextCharFormat>
 #include <array>
+#include <memory>
 
 namespace zoZezo {
 
 class TBevel;
 class TEquationHighlighter;
+class TLineClassesTracker;
 class TRefreshTimer;
 class TStatusLine;
 
@@ -63,7 +65,8 @@ public:
     // lines in order until one fails, then shows that error, or clears the status line and
     // colours the text; fires OnEvaluate last. Without an evaluator it only clears the error
     // line and column and fires OnEvaluate. Leaves the timer as it was. Exceptions of the
-    // host's handlers pass through.
+    // host's handlers pass through; a call from a handler while the lines compile throws
+    // EzoZezoEvaluatorError and changes nothing.
     void Refresh();
     // The timer's handler: in design mode nothing; otherwise Refresh, then the timer is idle.
     // An exception from Refresh is shown through ShowMessage and the timer is armed again, so
@@ -199,6 +202,7 @@ private:
     void GetEditorCaret(int& Line, int& Column) const;
     void SetEditorCaret(int Line, int Column);
     void EditorTextChanged();
+    void EditorContentsChanged(int Position, int Removed, int Added);
 
     std::array<TFont, 4> FFonts;
     std::array<QTextCharFormat, 4> FFormats;
@@ -207,6 +211,7 @@ private:
     TRefreshTimer* FTimer;
     QPointer<QPlainTextEdit> FEditor;
     TEquationHighlighter* FHighlighter = nullptr;
+    std::unique_ptr<TLineClassesTracker> FLineClasses;
     TzoZezoEvaluator* FEvaluator = nullptr;
     QString FEvaluatorName; // the name a form gave, until FormLoaded resolves it
     int FErrorColumn = 0;
@@ -215,6 +220,7 @@ private:
     QString FErrorMessage;
     int FRefreshDelay = 500;
     bool FPlainText = false;
+    bool FRebuilding = false;
     int FRecolouring = 0; // > 0 while the memo changes formats, which is no edit of the text
 };
 

@@ -20,7 +20,8 @@ namespace zoZezo {
 // text is written when the data source posts, which happens on TDataSource::Post(), on moving
 // to another record, on SaveEdits(), when the editor loses the focus (except to a popup menu),
 // before DataSource or DataField change, when its window is asked to close, and when the
-// editor or the data source is freed.
+// editor or the data source is freed. (So a button meant to cancel the edits should not take
+// the focus: give it Qt::NoFocus.)
 //
 // When a write fails, the text stays in the editor exactly as it is and stays marked as
 // modified, so a later post writes it; DataError carries the database's message. A close of

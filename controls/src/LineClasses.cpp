@@ -1,0 +1,44 @@
+#include "LineClasses.h"
+
+#include <QTextBlock>
+
+namespace zoZezo {
+namespace {
+
+constexpr char NoClass = ' ';
+
+void SetDigits(QTextBlock Block, const QByteArray& Digits) {
+    Block.setUserData(Digits.isEmpty() ? nullptr : new TLineClasses(Digits));
+}
+
+} // namespace
+
+void TLineClassesTracker::FollowEdit(QTextDocument& Document, int Position, int Removed,
+                                     int Added) {
+    const int Lines = Document.blockCount();
+    const QTextBlock First = Document.findBlock(Position);
+    const QTextBlock Last = Document.findBlock(Position + Added);
+    const int LinesAdded = Last.blockNumber() - First.blockNumber();
+    const int LinesRemoved = FLines - Lines + LinesAdded;
+    FLines = Lines;
+    const auto* Classes = static_cast<const TLineClasses*>(First.userData());
+    if (!Classes) return;
+    const int Column = Position - First.position();
+    const QByteArray Old = Classes->Digits;
+    if (LinesRemoved > 0) {
+        // Qt keeps the data of the line after lines removed whole, the first line's data when
+        // the removal starts inside it: only the first line's part before the edit is sure.
+        if (Column > 0) SetDigits(First, Old.left(Column));
+        if (LinesAdded > 0) SetDigits(Last, {});
+        return;
+    }
+    const QByteArray Tail = Old.mid(Column + Removed);
+    if (LinesAdded == 0) {
+        SetDigits(First, Old.left(Column) + QByteArray(Added, NoClass) + Tail);
+        return;
+    }
+    SetDigits(First, Old.left(Column));
+    SetDigits(Last, QByteArray(Position + Added - Last.position(), NoClass) + Tail);
+}
+
+} // namespace zoZezo
