@@ -198,7 +198,6 @@ void TCustomovEquationMemo::ShowError(const TEquation& Faulty, const QString& Li
 void TCustomovEquationMemo::Recolour() {
     if (!FEditor || !FHighlighter) return;
     TRecolouring Guard(FRecolouring);
-    const bool HadFocus = FEditor->hasFocus();
     int Line = 0, Column = 0;
     GetEditorCaret(Line, Column);
     FStatusLine->SetTextColor(ToQColor(clGrayText));
@@ -218,9 +217,14 @@ void TCustomovEquationMemo::Recolour() {
             FHighlighter->rehighlightBlock(Block);
         }
     }
+    // The caret goes back where it was, a selection collapsing to its start; the view stays
+    // where the user scrolled it, even when the caret is out of sight.
+    const int Across = FEditor->horizontalScrollBar()->value();
+    const int Down = FEditor->verticalScrollBar()->value();
     SetEditorCaret(Line, Column);
+    FEditor->horizontalScrollBar()->setValue(Across);
+    FEditor->verticalScrollBar()->setValue(Down);
     FStatusLine->SetTextColor(ToQColor(clMaroon));
-    if (HadFocus) FEditor->setFocus();
 }
 
 void TCustomovEquationMemo::RepaintColours() {

@@ -3,6 +3,7 @@
 // colours of lines that move).
 #include "MemoFixture.h"
 
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 
@@ -101,6 +102,20 @@ TEST_F(Colouring, SelectionCollapsesToACaretAtItsStart) {
     EXPECT_FALSE(Editor().textCursor().hasSelection());
     EXPECT_EQ(Editor().textCursor().blockNumber(), 1);
     EXPECT_EQ(Editor().textCursor().positionInBlock(), 2);
+}
+
+TEST_F(Colouring, ViewStaysWhereTheUserScrolledIt) {
+    QStringList Lines;
+    for (int I = 0; I < 200; ++I)
+        Lines << QStringLiteral("v%1: %1").arg(I);
+    Memo.SetEquations(Lines);
+    Editor().moveCursor(QTextCursor::Start);
+    QScrollBar& Down = *Editor().verticalScrollBar();
+    Down.setValue(Down.maximum());
+    ASSERT_GT(Down.value(), 0);
+    Memo.CheckEquations();
+    EXPECT_EQ(Down.value(), Down.maximum());
+    EXPECT_EQ(Editor().textCursor().position(), 0);
 }
 
 TEST_F(Colouring, LinesKeepTheirColoursWhenLinesAboveComeAndGo) {

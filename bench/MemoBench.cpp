@@ -1,0 +1,116 @@
+// The equation memo on a 10,000-line document, offscreen: the rebuild with its recolouring,
+// and one keystroke from the edit to the repainted line. Its own program, as it needs a
+// QApplication: build/bench/bench/zoZezoMemoBench.
+
+#include <QApplication>
+#include <QTest>
+#include <QTextBlock>
+#include <benchmark/benchmark.h>
+#include <zoZezo/EquationMemo.h>
+
+namespace {
+
+constexpr int Lines = 10000;
+
+// Values, functions with parameters, calls of them, references to earlier lines and
+// comments, as a user might write them.
+QStringList Document() {
+    const char* Bodies[] = {"2*x^2+Sin(x)", "(x+1)*(x-1)/(x*x+1)", "Sqrt(x*x+2.5e-1)",
+                            "Exp(-x*x/2)*Cos(3*x)", "pi*x+e-2.5 {constants}"};
+    QStringList Text;
+    for (int K = 0; K < Lines; ++K) {
+        const QString N = QString::number(K), Before = QString::number(K - 1);
+        switch (K % 4) {
+        case 0: Text << "v" + N + ": " + Bodies[(K / 4) % 5]; break;
+        case 1: Text << "g" + N + "(a;b): a*b+v" + Before; break;
+        case 2: Text << "v" + N + ": 2*g" + Before + "(x;3)-pi {a call}"; break;
+        default: Text << "v" + N + ": v" + Before + "+v" + QString::number(K - 3);
+        }
+    }
+    return Text;
+}
+
+// A shown memo holding the document, bound to an evaluator with a variable x.
+struct TMemoSetup {
+    long double X = 0.5;
+    zoZezo::TzoZezoEvaluator Evaluator;
+    zoZezo::TovEquationMemo Memo;
+
+    TMemoSetup() {
+        Evaluator.Variables().Add("x", &X, nullptr);
+        Memo.SetzoZezoEvaluator(&Evaluator);
+        Memo.SetRefreshDelay(3'600'000); // no rebuild but the measured ones
+        Memo.resize(600, 400);
+        Memo.show();
+        Memo.SetEquations(Document());
+    }
+
+    // Forgets the colours, so that the next rebuild colours every line anew.
+    void ForgetColours() {
+        Memo.SetPlainText(true);
+        Memo.SetPlainText(false);
+    }
+};
+
+// The pause's rebuild of the whole document: every line compiled and every line coloured,
+// then the editor repainted.
+void RebuildAndRecolour(benchmark::State& State) {
+    TMemoSetup Setup;
+    for (auto _ : State) {
+        State.PauseTiming();
+        Setup.ForgetColours();
+        State.ResumeTiming();
+        Setup.Memo.CheckEquations();
+        Setup.Memo.Editor()->viewport()->repaint();
+    }
+    if (Setup.Memo.ErrorLine() != 0) State.SkipWithError("the document has a faulty line");
+}
+
+// The same rebuild when no line's classes changed: only the compilation and the comparison.
+void RebuildUnchangedColours(benchmark::State& State) {
+    TMemoSetup Setup;
+    Setup.Memo.CheckEquations();
+    for (auto _ : State) {
+        Setup.Memo.CheckEquations();
+        Setup.Memo.Editor()->viewport()->repaint();
+    }
+}
+
+// One keystroke in the coloured document, in a line in view: the edit, the line's classes
+// following it, the highlighter repainting it, the editor repainted. Typing and deleting a
+// character by turns keeps the document as it was.
+void Keystroke(benchmark::State& State) {
+    TMemoSetup Setup;
+    Setup.Memo.CheckEquations();
+    QPlainTextEdit& Editor = *Setup.Memo.Editor();
+    QTextCursor Caret(Editor.document()->findBlockByNumber(Lines / 2));
+    Caret.movePosition(QTextCursor::EndOfBlock);
+    Editor.setTextCursor(Caret);
+    Editor.ensureCursorVisible();
+    Editor.viewport()->repaint();
+    bool Type = true;
+    for (auto _ : State) {
+        if (Type)
+            QTest::keyClick(&Editor, Qt::Key_7);
+        else
+            QTest::keyClick(&Editor, Qt::Key_Backspace);
+        Type = !Type;
+        Editor.viewport()->repaint();
+    }
+    if (Setup.Evaluator.Equations().Count() != Lines) State.SkipWithError("a rebuild ran");
+}
+
+BENCHMARK(RebuildAndRecolour)->Unit(benchmark::kMillisecond);
+BENCHMARK(RebuildUnchangedColours)->Unit(benchmark::kMillisecond);
+BENCHMARK(Keystroke)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication Application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
