@@ -4,8 +4,8 @@
 # shows the page "Orvane Math". Arguments go to Designer (a .ui file to open, say).
 #
 #   scripts/designer.sh [FILE.ui]
-#   scripts/designer.sh --screenshot OUT.png   # no display needed: Designer under xvfb-run,
-#                                              # a picture of its window after a few seconds
+#   scripts/designer.sh --screenshot OUT.png [FILE.ui]
+#       no display needed: Designer under xvfb-run, a picture of the screen after a few seconds
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/bootstrap.sh"
 
@@ -18,7 +18,8 @@ if [ "${1:-}" != "--screenshot" ]; then
     exec "$Designer" "$@"
 fi
 
-Shot="$(realpath -m "${2:?usage: designer.sh --screenshot OUT.png}")"
+Shot="$(realpath -m "${2:?usage: designer.sh --screenshot OUT.png [FILE.ui]}")"
+shift 2
 zz_setup xvfb imagemagick
 zz_build dev --target zeRuzeD5
 # A settings folder of its own: no start-up dialog, the standard widget box pages closed so
@@ -35,9 +36,9 @@ Closed%20categories=Layouts, Spacers, Buttons, Item Views (Model-Based), Item Wi
 CONF
 export XDG_CONFIG_HOME="$Settings" Shot Designer
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
-    "$Designer" &
+    "$Designer" "$@" &
     Pid=$!
     sleep "${ZZ_DESIGNER_WAIT:-8}"
     import -window root "$Shot"
-    kill "$Pid"'
+    kill "$Pid"' designer "$@"
 zz_log "screenshot: $Shot"

@@ -11,6 +11,7 @@ constexpr int MarkerSize = 28;
 
 TzoZezoEvaluatorWidget::TzoZezoEvaluatorWidget(QWidget* Parent) : QWidget(Parent) {
     setToolTip(QStringLiteral("zoZezo evaluator"));
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connect(this, &QObject::objectNameChanged, this,
             [this](const QString& Name) { FEvaluator.Name = Name.toStdString(); });
     SetDesigning(false);

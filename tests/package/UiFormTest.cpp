@@ -2,6 +2,7 @@
 // module, and saving one the way Qt Designer does, with only the changed properties.
 
 #include "PluginFixture.h"
+#include "ui_Equations.h"
 #include "zoZezo/DBEquationMemo.h"
 #include "zoZezo/EquationMemo.h"
 #include "zoZezo/EvaluatorWidget.h"
@@ -141,6 +142,7 @@ TEST_F(UiFormTest, ALoadedFormGivesBackItsComponentsAndProperties) {
     EXPECT_EQ(Memo->RefreshDelay(), 20);
     EXPECT_EQ(Memo->zoZezoEvaluatorName(), QStringLiteral("Evaluator1"));
     EXPECT_EQ(Memo->zoZezoEvaluator(), nullptr) << "resolved when the form is complete";
+    EXPECT_EQ(DBMemo->GetDataField(), QStringLiteral("Equations"));
 }
 
 TEST_F(UiFormTest, FormLoadedResolvesTheEvaluatorAndFiresOnCreateOnce) {
@@ -173,6 +175,20 @@ TEST_F(UiFormTest, TypingAndPausingRebuildsTheEvaluatorNamedInTheForm) {
     ASSERT_EQ(Equations.Count(), 1);
     EXPECT_EQ(Memo->ErrorLine(), 0) << Memo->StatusText().toStdString();
     EXPECT_DOUBLE_EQ(static_cast<double>(Equations.GetEquation(0)->Compute()), 6.0);
+}
+
+TEST_F(UiFormTest, AUicGeneratedFormIsCompletedTheSameWay) {
+    QWidget Widget;
+    Ui::EquationsForm Ui;
+    Ui.setupUi(&Widget);
+    EXPECT_EQ(Ui.Evaluator1->CloseComment(), QLatin1Char(']'));
+    EXPECT_FALSE(Ui.Evaluator1->Designing());
+    EXPECT_EQ(Ui.Memo1->zoZezoEvaluator(), nullptr);
+    QSignalSpy Created(Ui.Memo1, &TCustomovEquationMemo::OnCreate);
+    zoZezo::FormLoaded(&Widget);
+    EXPECT_EQ(Ui.Memo1->zoZezoEvaluator(), &Ui.Evaluator1->Evaluator());
+    EXPECT_EQ(Ui.DBMemo1->zoZezoEvaluator(), &Ui.Evaluator1->Evaluator());
+    EXPECT_EQ(Created.count(), 1);
 }
 
 TEST_F(UiFormTest, AFormNamingAMissingEvaluatorLeavesTheMemoWithoutOne) {
@@ -208,6 +224,8 @@ TEST_F(UiFormTest, SavingWritesOnlyTheChangedProperties) {
     const QSet<QString> DBMemo = Saved.value(QStringLiteral("DBMemo1"));
     EXPECT_TRUE(DBMemo.contains(QStringLiteral("zoZezoEvaluator")));
     EXPECT_FALSE(DBMemo.contains(QStringLiteral("RefreshDelay")));
+    EXPECT_TRUE(DBMemo.contains(QStringLiteral("DataField")));
+    EXPECT_FALSE(DBMemo.contains(QStringLiteral("PlainText")));
     EXPECT_FALSE(Saved.contains(QStringLiteral("qt_scrollarea_viewport")))
         << "a component's inner widgets are not saved";
 }

@@ -40,7 +40,7 @@ class TStatusLine;
 // rebuild.
 class TCustomovEquationMemo : public QFrame, public TComponent {
     Q_OBJECT
-    Q_PROPERTY(int RefreshDelay READ RefreshDelay WRITE SetRefreshDelay)
+    Q_PROPERTY(int RefreshDelay READ RefreshDelay WRITE setRefreshDelay)
     Q_PROPERTY(QFont FontOfIds READ FontOfIdsQFont WRITE SetFontOfIdsQFont)
     Q_PROPERTY(QColor FontOfIdsColor READ FontOfIdsColor WRITE SetFontOfIdsColor)
     Q_PROPERTY(QFont FontOfNumbers READ FontOfNumbersQFont WRITE SetFontOfNumbersQFont)
@@ -88,6 +88,9 @@ public:
     // effect at once, also on a running countdown's next start.
     int RefreshDelay() const { return FRefreshDelay; }
     void SetRefreshDelay(int Value);
+    // The same under Qt's setter name: a form designer stores a whole-number property without
+    // marking its setter as non-standard, so uic-generated code calls setRefreshDelay.
+    void setRefreshDelay(int Value) { SetRefreshDelay(Value); }
     // True while the timer counts down to a rebuild.
     bool RefreshPending() const;
 
