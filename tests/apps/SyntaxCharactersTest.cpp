@@ -1,5 +1,8 @@
 #include "SyntaxCharacters.h"
 
+#include "SettingsDialog.h"
+
+#include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -50,6 +53,24 @@ TEST(SyntaxCharactersTest, SettingsKeepThemAndUnusableOnesGiveTheDefaults) {
     EXPECT_EQ(TSyntaxCharacters::Load(Settings), Syntax);
     Settings.setValue("syntax/Separator", "(");
     EXPECT_EQ(TSyntaxCharacters::Load(Settings), TSyntaxCharacters());
+}
+
+} // namespace
+
+namespace {
+
+TEST(SettingsDialogTest, RefusesCharactersThatCannotWorkAndSaysWhy) {
+    workbench::TSettingsDialog Dialog(TSyntaxCharacters{});
+    Dialog.Field(4)->setText("."); // the separator as the decimal point
+    Dialog.accept();
+    EXPECT_NE(Dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(Dialog.Characters().Problem().isEmpty());
+    Dialog.Field(0)->setText(",");
+    Dialog.Field(4)->setText("|");
+    Dialog.accept();
+    EXPECT_EQ(Dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(Dialog.Characters().DecimalPoint, ',');
+    EXPECT_EQ(Dialog.Characters().Separator, '|');
 }
 
 } // namespace
