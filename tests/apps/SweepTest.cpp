@@ -92,11 +92,11 @@ TEST(SweepTest, ALongSweepRunsInSlicesAndCanBeCancelled) {
     Sweep.SetSliceMilliseconds(1);
     QSignalSpy Progress(&Sweep, &TSweep::Progress);
     QSignalSpy Finished(&Sweep, &TSweep::Finished);
-    ASSERT_TRUE(Sweep.Start(Job({"y: Sin(x)*Exp(x/1000)"}, "y", "x", {0, 999999, 1})));
+    ASSERT_TRUE(Sweep.Start(Job({"y: Sin(x)*Exp(x/1000)"}, "y", "x", {0, 99999, 1})));
     EXPECT_TRUE(Sweep.Points().empty()); // nothing computed before the event loop runs
     ASSERT_TRUE(Progress.wait(5000));
     EXPECT_TRUE(Sweep.Running());
-    EXPECT_LT(Sweep.Points().size(), 1000000u);
+    EXPECT_LT(Sweep.Points().size(), 100000u);
     Sweep.Cancel();
     ASSERT_EQ(Finished.count(), 1);
     EXPECT_TRUE(Finished.front().front().toBool());

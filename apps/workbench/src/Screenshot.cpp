@@ -26,6 +26,13 @@ bool WaitFor(Sender* Object, Signal Which, int Milliseconds) {
     return Fired;
 }
 
+// Runs the event loop for a while.
+void Settle(int Milliseconds) {
+    QEventLoop Loop;
+    QTimer::singleShot(Milliseconds, &Loop, &QEventLoop::quit);
+    Loop.exec();
+}
+
 int RowNamed(const TDocumentStore& Store, const QString& Name) {
     for (int Row = 0; Row < Store.Count(); ++Row)
         if (Store.Name(Row) == Name) return Row;
@@ -54,8 +61,7 @@ bool TakeScreenshot(TMainWindow& Window, const QString& Path, QString& Error) {
         Error = "the plot did not finish: " + Window.Sweep().ErrorText();
         return false;
     }
-    QTimer::singleShot(100, [] {}); // let the chart lay itself out
-    WaitFor(&Window, &TMainWindow::ResultsUpdated, 200);
+    Settle(200); // the chart lays itself out and repaints
     if (!Window.grab().toImage().convertToFormat(QImage::Format_Indexed8).save(Path)) {
         Error = "cannot write " + Path;
         return false;

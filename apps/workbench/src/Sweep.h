@@ -17,7 +17,8 @@ namespace workbench {
 
 // From, From + Step, ... up to To, To included.
 struct TSweepRange {
-    static constexpr std::size_t MaxPoints = 1'000'000;
+    // More would not show better in a plot, and would make drawing it slow.
+    static constexpr std::size_t MaxPoints = 100'000;
 
     long double From = 0;
     long double To = 1;
