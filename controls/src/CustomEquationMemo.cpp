@@ -16,6 +16,8 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 #include <exception>
+#include <string>
+#include <vector>
 
 namespace zoZezo {
 namespace {
@@ -165,14 +167,14 @@ void TCustomovEquationMemo::Refresh() {
 
 void TCustomovEquationMemo::Rebuild() {
     // A copy: a host's handler may edit the text while the lines compile.
-    const QStringList Lines = Equations();
+    std::vector<std::string> Texts = EquationTexts();
     auto& List = FEvaluator->Equations();
     List.Clear();
-    for (int I = 0; I < Lines.size(); ++I) {
-        TEquation* Equation = List.Add(ToEquationText(Lines[I]));
+    for (std::size_t I = 0; I < Texts.size(); ++I) {
+        TEquation* Equation = List.Add(std::move(Texts[I]));
         if (!Equation->Check()) {
-            FErrorLine = I + 1;
-            ShowError(*Equation, Lines[I]);
+            FErrorLine = static_cast<int>(I) + 1;
+            ShowError(*Equation);
             return;
         }
     }
@@ -186,7 +188,18 @@ void TCustomovEquationMemo::Rebuild() {
     FStatusLine->setText({});
 }
 
-void TCustomovEquationMemo::ShowError(const TEquation& Faulty, const QString& Line) {
+std::vector<std::string> TCustomovEquationMemo::EquationTexts() const {
+    std::vector<std::string> Texts;
+    if (!FEditor || FEditor->document()->isEmpty()) return Texts;
+    const QTextDocument* Document = FEditor->document();
+    Texts.reserve(static_cast<std::size_t>(Document->blockCount()));
+    for (QTextBlock Block = Document->begin(); Block.isValid(); Block = Block.next())
+        Texts.push_back(ToEquationText(Block.text()));
+    return Texts;
+}
+
+void TCustomovEquationMemo::ShowError(const TEquation& Faulty) {
+    const QString Line = QString::fromStdString(Faulty.EquationStr());
     const int Byte = Faulty.ErrorPos() - 1;
     FErrorColumn = Byte < 0 ? Faulty.ErrorPos()
                             : CharacterCountBefore(Line, Utf16OffsetOfByte(Line, Byte)) + 1;
@@ -206,6 +219,7 @@ void TCustomovEquationMemo::Recolour() {
     {
         const auto& List = FEvaluator->Equations();
         TFormatBatch Batch(FEditor->document());
+        std::vector<QTextBlock> Changed;
         int I = 0;
         for (QTextBlock Block = FEditor->document()->begin(); Block.isValid() && I < List.Count();
              Block = Block.next(), ++I) {
@@ -214,7 +228,15 @@ void TCustomovEquationMemo::Recolour() {
             const auto* Old = static_cast<const TLineClasses*>(Block.userData());
             if (Old && Old->Digits == Digits) continue;
             Block.setUserData(new TLineClasses(std::move(Digits)));
-            FHighlighter->rehighlightBlock(Block);
+            Changed.push_back(Block);
+        }
+        // One pass over the whole text costs less than many single lines from about a tenth
+        // of the lines on.
+        if (Changed.size() * 10 > static_cast<std::size_t>(FEditor->document()->blockCount())) {
+            FHighlighter->rehighlight();
+        } else {
+            for (const QTextBlock& Block : Changed)
+                FHighlighter->rehighlightBlock(Block);
         }
     }
     // The caret goes back where it was, a selection collapsing to its start; the view stays

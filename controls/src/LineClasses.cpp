@@ -8,6 +8,9 @@ namespace {
 constexpr char NoClass = ' ';
 
 void SetDigits(QTextBlock Block, const QByteArray& Digits) {
+    // An edit that reaches the end of the text finds no block after it; an invalid block would
+    // drop the data without owning it.
+    if (!Block.isValid()) return;
     Block.setUserData(Digits.isEmpty() ? nullptr : new TLineClasses(Digits));
 }
 

@@ -14,10 +14,10 @@ namespace {
 QString ComplexText(const zoZezo::TComplex& Value) {
     const auto Re = static_cast<double>(Value.Re);
     const auto Im = static_cast<double>(Value.Im);
-    if (Im == 0) return QString::number(Re, 'g', 10);
-    return QStringLiteral("%1%2%3j").arg(QString::number(Re, 'g', 10),
+    if (Im == 0) return QString::number(Re, 'g', 8);
+    return QStringLiteral("%1%2%3j").arg(QString::number(Re, 'g', 8),
                                          Im < 0 ? QStringLiteral("-") : QStringLiteral("+"),
-                                         QString::number(Im < 0 ? -Im : Im, 'g', 10));
+                                         QString::number(Im < 0 ? -Im : Im, 'g', 8));
 }
 
 } // namespace
@@ -43,7 +43,7 @@ TDocumentsWindow::TDocumentsWindow(QWidget* Parent) : QWidget(Parent) {
 
     FValues = new QLabel;
     FValues->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    FValues->setMinimumWidth(240);
+    FValues->setMinimumWidth(280);
     FValues->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* Save = new QPushButton(QStringLiteral("Save"));
@@ -59,7 +59,7 @@ TDocumentsWindow::TDocumentsWindow(QWidget* Parent) : QWidget(Parent) {
     Layout->addWidget(FMemo, 1);
     Layout->addWidget(FValues);
     Layout->addLayout(Buttons);
-    resize(840, 300);
+    resize(880, 300);
 
     connect(Save, &QPushButton::clicked, FMemo, &zoZezo::TovDBEquationMemo::SaveEdits);
     connect(Revert, &QPushButton::clicked, &FSource, &zoZezo::TDataSource::Cancel);

@@ -255,19 +255,6 @@ TEST_F(DBRichEditTest, ADataSourceWithoutRecordSetIsReported) {
     EXPECT_EQ(Editor.BindingError(), QString());
 }
 
-TEST_F(DBRichEditTest, ADataSourceFreedFirstUnbindsTheEditor) {
-    auto Doomed = std::make_unique<TDataSource>();
-    ASSERT_TRUE(Doomed->SetModel(Model.get()));
-    TDBRichEdit Bound;
-    ASSERT_TRUE(Bound.SetDataSource(Doomed.get()));
-    ASSERT_TRUE(Bound.SetDataField(QStringLiteral("body")));
-    TypeOver(Bound, QStringLiteral("a: 8"));
-    Doomed.reset();
-    EXPECT_EQ(Bound.DataSource(), nullptr);
-    EXPECT_EQ(Db.Body(First).toString(), QStringLiteral("a: 8")); // written on the way out
-    EXPECT_TRUE(Bound.isReadOnly());
-    EXPECT_TRUE(Bound.SaveEdits());
-}
 
 TEST_F(DBRichEditTest, ARecordSetFreedWhileEditingLeavesTheTextInSight) {
     QSignalSpy Errors(&Editor, &TDBRichEdit::DataError);

@@ -15,6 +15,8 @@
 #include <QTextCharFormat>
 #include <array>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace zoZezo {
 
@@ -51,7 +53,7 @@ class TCustomovEquationMemo : public QFrame, public TComponent {
     Q_PROPERTY(QColor FontOfRemarksColor READ FontOfRemarksColor WRITE SetFontOfRemarksColor)
     // The evaluator by name, as a form file stores it (see zoZezoEvaluatorName).
     Q_PROPERTY(QString zoZezoEvaluator READ zoZezoEvaluatorName WRITE SetzoZezoEvaluatorName)
-    Q_PROPERTY(QString StatusText READ StatusText STORED false)
+    Q_PROPERTY(QString StatusText READ StatusText DESIGNABLE false STORED false)
 
 public:
     // Panel 240 x 80 pixels in "Courier New", fonts, status line, bevel and an idle timer.
@@ -196,7 +198,8 @@ private:
     void SetClassColor(TCharClass Class, const QColor& Value);
 
     void Rebuild();
-    void ShowError(const TEquation& Faulty, const QString& Line);
+    std::vector<std::string> EquationTexts() const;
+    void ShowError(const TEquation& Faulty);
     void Recolour();
     void RepaintColours();
     void GetEditorCaret(int& Line, int& Column) const;

@@ -30,7 +30,7 @@ class TovDBEquationMemo : public TCustomovEquationMemo {
     Q_PROPERTY(QString DataField READ GetDataField WRITE SetDataField)
     Q_PROPERTY(zoZezo::TDataSource* DataSource READ GetDataSource WRITE SetDataSource)
     Q_PROPERTY(bool PlainText READ GetPlainText WRITE SetPlainText)
-    Q_PROPERTY(QString DataError READ DataError STORED false)
+    Q_PROPERTY(QString DataError READ DataError DESIGNABLE false STORED false)
 
 public:
     // The memo of TCustomovEquationMemo with its data link, then a data-aware editor in

@@ -40,7 +40,8 @@ enum class TDataSetState {
 //
 // Failure. A post that fails leaves the data source in dsEdit with every change kept, emits
 // Error with the database's message, and returns false; posting again later writes the same
-// changes. Nothing here throws.
+// changes. A record set freed while a record is edited ends the edit: the changes cannot be
+// written anywhere, and Error says so (editors keep the text in sight). Nothing here throws.
 class TDataSource : public QObject {
     Q_OBJECT
     Q_PROPERTY(QAbstractItemModel* Model READ Model WRITE SetModel)
