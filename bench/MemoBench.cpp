@@ -76,6 +76,28 @@ void RebuildUnchangedColours(benchmark::State& State) {
     }
 }
 
+// The editor's loop as a user meets it: one line of the coloured document edited, then the
+// pause's rebuild, which compiles every line and recolours the one whose classes changed.
+void EditOneLineAndRebuild(benchmark::State& State) {
+    TMemoSetup Setup;
+    Setup.Memo.CheckEquations();
+    QTextCursor Caret(Setup.Memo.Editor()->document()->findBlockByNumber(Lines / 2 + 3));
+    Caret.movePosition(QTextCursor::EndOfBlock);
+    bool Append = true;
+    for (auto _ : State) {
+        if (Append) {
+            Caret.insertText(QStringLiteral("+1"));
+        } else {
+            Caret.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, 2);
+            Caret.removeSelectedText();
+        }
+        Append = !Append;
+        Setup.Memo.CheckEquations();
+        Setup.Memo.Editor()->viewport()->repaint();
+    }
+    if (Setup.Memo.ErrorLine() != 0) State.SkipWithError("the document has a faulty line");
+}
+
 // One keystroke in the coloured document, in a line in view: the edit, the line's classes
 // following it, the highlighter repainting it, the editor repainted. Typing and deleting a
 // character by turns keeps the document as it was.
@@ -102,6 +124,7 @@ void Keystroke(benchmark::State& State) {
 
 BENCHMARK(RebuildAndRecolour)->Unit(benchmark::kMillisecond);
 BENCHMARK(RebuildUnchangedColours)->Unit(benchmark::kMillisecond);
+BENCHMARK(EditOneLineAndRebuild)->Unit(benchmark::kMillisecond);
 BENCHMARK(Keystroke)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -220,14 +220,15 @@ void TCustomovEquationMemo::Recolour() {
         const auto& List = FEvaluator->Equations();
         TFormatBatch Batch(FEditor->document());
         std::vector<QTextBlock> Changed;
+        QByteArray Digits;
         int I = 0;
         for (QTextBlock Block = FEditor->document()->begin(); Block.isValid() && I < List.Count();
              Block = Block.next(), ++I) {
-            QByteArray Digits =
-                ClassesPerUtf16Unit(Block.text(), List.GetEquation(I)->CharClasses());
+            const TEquation& Equation = *List.GetEquation(I);
+            ClassesPerUtf16Unit(Equation.EquationStr(), Equation.CharClasses(), Digits);
             const auto* Old = static_cast<const TLineClasses*>(Block.userData());
             if (Old && Old->Digits == Digits) continue;
-            Block.setUserData(new TLineClasses(std::move(Digits)));
+            Block.setUserData(new TLineClasses(Digits));
             Changed.push_back(Block);
         }
         // One pass over the whole text costs less than many single lines from about a tenth

@@ -1,5 +1,7 @@
 #include "TextPosition.h"
 
+#include <algorithm>
+
 namespace zoZezo {
 namespace {
 
@@ -50,17 +52,17 @@ int Utf16OffsetOfCharacter(const QString& Line, int Count) {
     return I;
 }
 
-QByteArray ClassesPerUtf16Unit(const QString& Line, std::string_view ByteClasses) {
-    QByteArray Classes;
-    Classes.reserve(Line.size());
-    std::size_t Byte = 0;
-    for (int I = 0; I < Line.size() && Byte < ByteClasses.size();) {
-        const auto Size = CharacterAt(Line, I);
-        Classes.append(Size.Units, ByteClasses[Byte]);
-        Byte += static_cast<std::size_t>(Size.Bytes);
-        I += Size.Units;
+void ClassesPerUtf16Unit(std::string_view Text, std::string_view ByteClasses, QByteArray& Digits) {
+    Digits.resize(0);
+    const std::size_t End = std::min(Text.size(), ByteClasses.size());
+    for (std::size_t Byte = 0; Byte < End;) {
+        const auto Lead = static_cast<unsigned char>(Text[Byte]);
+        // A lead byte 11110xxx starts a character outside the BMP: two UTF-16 units.
+        const int Units = Lead >= 0xF0 ? 2 : 1;
+        const std::size_t Bytes = Lead < 0x80 ? 1 : Lead < 0xE0 ? 2 : Lead < 0xF0 ? 3 : 4;
+        Digits.append(Units, ByteClasses[Byte]);
+        Byte += Bytes;
     }
-    return Classes;
 }
 
 } // namespace zoZezo

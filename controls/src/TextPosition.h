@@ -24,9 +24,9 @@ int CharacterCountBefore(const QString& Line, int Offset);
 // line's length.
 int Utf16OffsetOfCharacter(const QString& Line, int Count);
 
-// Per-byte class digits of Line's UTF-8 text turned into one digit per UTF-16 unit: each
-// character takes the class of its first byte, on each of its units. Stops where ByteClasses
-// or the line ends.
-QByteArray ClassesPerUtf16Unit(const QString& Line, std::string_view ByteClasses);
+// Per-byte class digits of the UTF-8 Text turned into one digit per UTF-16 unit of the same
+// text, into Digits: each character takes the class of its first byte, on each of its units.
+// Stops where ByteClasses or Text ends. Reuses Digits' storage.
+void ClassesPerUtf16Unit(std::string_view Text, std::string_view ByteClasses, QByteArray& Digits);
 
 } // namespace zoZezo

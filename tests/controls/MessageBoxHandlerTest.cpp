@@ -1,7 +1,7 @@
 // Which handler shows ShowMessage's texts once a memo exists.
-#include "MemoFixture.h"
-
 #include "zoZezo/MessageBoxHandler.h"
+
+#include "MemoFixture.h"
 
 namespace zoZezo::test {
 namespace {

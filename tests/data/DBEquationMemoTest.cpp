@@ -152,6 +152,11 @@ TEST_F(DBEquationMemoTest, LoadingARecordRebuildsAfterThePause) {
     EXPECT_FALSE(Memo->Modified()); // loading is no edit
 }
 
+TEST_F(DBEquationMemoTest, EquationsSetByTheHostAreAnEditToo) {
+    Memo->SetEquations({QStringLiteral("q: 1"), QStringLiteral("r: q")});
+    ASSERT_TRUE(Source.Next());
+    EXPECT_EQ(Db.Body(First).toString(), QStringLiteral("q: 1\nr: q"));
+}
 
 TEST_F(DBEquationMemoTest, SwitchingTheDataSourceWritesTheEditsFirst) {
     TDataSource Other;
@@ -163,7 +168,6 @@ TEST_F(DBEquationMemoTest, SwitchingTheDataSourceWritesTheEditsFirst) {
     EXPECT_EQ(Editor().toPlainText(), QStringLiteral("c: 3"));
     ASSERT_TRUE(Memo->SetDataSource(&Source));
 }
-
 
 TEST_F(DBEquationMemoTest, FreeingTheMemoWritesTheEdits) {
     TypeOver(Editor(), QStringLiteral("a: 7"));
