@@ -111,10 +111,10 @@ TEST_F(AllocationTest, ComputingAllocatesNothing) {
     const std::size_t Before = Allocations;
     for (int Round = 0; Round < 3; ++Round) {
         for (TEquation* Equation : Equations) {
-            Equation->Compute();
-            Equation->ComputeC();
+            (void)Equation->Compute();
+            (void)Equation->ComputeC();
             const TComplex Args[] = {{1, 2}};
-            Equation->ComputeArgsC(Args);
+            (void)Equation->ComputeArgsC(Args);
         }
     }
     EXPECT_EQ(Allocations - Before, 0u);
