@@ -115,7 +115,7 @@ void TEngine::Unwind() {
 // stand in its window from Sp on. A callee that now takes fewer parameters than the call has
 // arguments gets the top ones, the others staying in the caller's window; one that takes more
 // is refused, since it would read below the call's arguments.
-void TEngine::Call() {
+[[gnu::always_inline]] inline void TEngine::Call() {
     TFrame& Caller = Current();
     const TInstruction& Instruction = Caller.Ip[-1];
     TEquation* Callee = EntryAt(*Caller.Equation->Owner(), Instruction.Index);
@@ -140,6 +140,10 @@ void TEngine::Call() {
 // has begun, and its frame keeps it then.
 void TEngine::CallChecking(TEquation& Callee, std::size_t Sp, int Count) {
     const TEquation::THold Hold(Callee, false);
+    struct TAfterHostCode {
+        TEngine& Engine;
+        ~TAfterHostCode() { Engine.ReadTables(Engine.Current()); }
+    } Reread{*this};
     if (!Callee.Checked()) Callee.Check();
     if (Callee.ErrorCode() != 0) return ShowMessage(Callee.ErrorMsg());
     Enter(Callee, {FValues.Data() + Sp, static_cast<std::size_t>(Count)});
@@ -282,17 +286,19 @@ template <TBuiltin Builtin>
             return fast::Assign(Top, Result);
     }
     fast::Assign(*Sp, Top);
-    Sp = CallFunction(Instruction, Sp, Top);
+    const TCalled Called = CallFunction(Instruction, Sp);
+    fast::Assign(Top, Called.Value);
+    Sp = Called.Sp;
     ReadTables(Frame);
 }
 
-// Calls a function's callback on the arguments that end with Last, the first deepest, leaving
-// its value in Top; returns the new Sp. The function's parameter count at this moment decides:
+// Calls a function's callback on the arguments that end with Last, the first deepest; returns
+// the value now on top and the new Sp (Top itself is not passed, so that it stays in registers). The function's parameter count at this moment decides:
 // 0 to 4, up to the call's arguments, takes that many of the top values; more is refused; a
 // count outside 0 to 4 makes the call do nothing, the value at Last staying on top. Values the
 // code did not plan for, because the count has shrunk since compiling, widen the window.
-[[gnu::noinline]] TComplex* TEngine::CallFunction(const TInstruction& Instruction, TComplex* Last,
-                                                  TComplex& Top) {
+[[gnu::noinline]] TEngine::TCalled TEngine::CallFunction(const TInstruction& Instruction,
+                                                         TComplex* Last) {
     const TFunction* Fn = EntryAt(FEvaluator.Functions(), Instruction.Index);
     if (!Fn || !Fn->Callback) Stale("a function it calls is gone or has lost its callback");
     const std::uint8_t Arity = ArityOf(Fn->ParamCount);
@@ -309,9 +315,8 @@ template <TBuiltin Builtin>
             Last = FValues.Data() + At;
         }
     }
-    if (Arity == TInstruction::NoArity) return Last;
-    fast::Assign(Top, Fn->Callback(std::span<const TComplex>(Last + 1 - Arity, Arity)));
-    return Last + 1 - Arity;
+    if (Arity == TInstruction::NoArity) return {*Last, Last};
+    return {Fn->Callback(std::span<const TComplex>(Last + 1 - Arity, Arity)), Last + 1 - Arity};
 }
 
 // The lists the step codes are made of (Steps.h), for the cases of Execute's one switch: every
@@ -341,11 +346,13 @@ template <TBuiltin Builtin>
     X(biNone) X(biNeg) X(biExp) X(biSin) X(biCos) X(biTan) X(biSqrt) X(biATan)
 // clang-format on
 
-// Runs Frame's code from where it stands, with Top as the value on top of its stack. Returns
+// Runs Frame's code from where it stands, with Top as the value on top of its stack. The views
+// of the evaluator's tables are current: read when the computation began and after every piece
+// of host code that ran since. Returns
 // true when the code has ended, Top then holding the frame's value; false when it reached a call
 // of another equation, which Call must make (the frame is saved, its arguments stored).
 [[gnu::always_inline]] inline bool TEngine::Execute(TFrame& Frame, TComplex& Top) {
-    ReadTables(Frame);
+    FTables.Parameters = TView<TConstant>(Frame.Equation->LocalConstants().Items());
     TComplex* Sp = FValues.Data() + Frame.Sp;
     const TInstruction* Ip = Frame.Ip;
     const TInstruction* const End = Frame.End;
@@ -450,6 +457,7 @@ long double TEngine::Run(TEquation& Equation, std::span<const TComplex> Args, lo
 long double TEngine::RunHere(TEquation& Equation, std::span<const TComplex> Args,
                              long double* Im) {
     Enter(Equation, Args);
+    ReadTables(Current());
     TComplex Top;
     Top.Re = Top.Im = 0;
     for (;;) {

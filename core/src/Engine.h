@@ -138,7 +138,11 @@ private:
     void Function(const TFrame& Frame, const TInstruction& Instruction, TComplex& Top,
                   TComplex*& Sp);
     TComplex CallOperator(const TInstruction& Instruction, const TComplex* Operands) const;
-    TComplex* CallFunction(const TInstruction& Instruction, TComplex* Last, TComplex& Top);
+    struct TCalled {
+        TComplex Value; // now on top
+        TComplex* Sp;
+    };
+    TCalled CallFunction(const TInstruction& Instruction, TComplex* Last);
 
     long double RunHere(TEquation& Equation, std::span<const TComplex> Args, long double* Im);
     void Enter(TEquation& Equation, std::span<const TComplex> Args);
