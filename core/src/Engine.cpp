@@ -27,6 +27,12 @@ auto* EntryAt(const Table& Entries, int Index) {
 }
 
 
+// Why a call cannot run: its callee takes more parameters than it has arguments.
+std::string MoreParameters(const char* Kind, const std::string& Name, int Count, int Args) {
+    return std::string(Kind) + " '" + Name + "' it calls takes " + std::to_string(Count) +
+           " parameters now, more than the " + std::to_string(Args) + " arguments of the call,";
+}
+
 } // namespace
 
 using engine::TView;
@@ -53,9 +59,11 @@ void TEngine::Refuse(const std::string& Why) {
 }
 
 void TEngine::RefuseRuns() const {
-    Refuse("The computation would run equations more than " + std::to_string(FBudget) +
-           " times, the evaluator's run budget; equations call each other too often, or the "
-           "budget is too small for this computation: raise it with SetRunBudget");
+    throw EzoZezoRunBudgetError(
+        "The computation would run equations more than " + std::to_string(FBudget) +
+            " times, the evaluator's run budget; equations call each other too often, or the "
+            "budget is too small for this computation: raise it with SetRunBudget",
+        FBudget);
 }
 
 void TEngine::Widen(int Extra) {
@@ -123,9 +131,7 @@ void TEngine::Unwind() {
     const int Count = Callee->LocalConstants().Count();
     if (Count != Instruction.Args) [[unlikely]] {
         if (Count > Instruction.Args)
-            Stale("equation '" + Callee->FunctionName() + "' it calls now takes " +
-                  std::to_string(Count) + " parameters, more than the " +
-                  std::to_string(Instruction.Args) + " arguments of the call");
+            Stale(MoreParameters("equation", Callee->FunctionName(), Count, Instruction.Args));
         Caller.Sp += static_cast<std::size_t>(Instruction.Args - Count);
         Widen(Instruction.Args - Count);
     }
@@ -303,9 +309,7 @@ template <TBuiltin Builtin>
     if (!Fn || !Fn->Callback) Stale("a function it calls is gone or has lost its callback");
     const std::uint8_t Arity = ArityOf(Fn->ParamCount);
     if (Arity != TInstruction::NoArity && Arity > Instruction.Args)
-        Stale("function '" + Fn->Name + "' it calls now takes " + std::to_string(Arity) +
-              " parameters, more than the " + std::to_string(Instruction.Args) +
-              " arguments of the call");
+        Stale(MoreParameters("function", Fn->Name, Arity, Instruction.Args));
     if (Arity != Instruction.Arity) [[unlikely]] {
         const int Effect = Arity == TInstruction::NoArity ? 0 : 1 - Arity;
         const int Extra = Effect - StackEffect(opFunction, Instruction.Arity);
