@@ -225,7 +225,8 @@ void TSession::Replace(TTable Table, int I, int Source) {
 void TSession::Compute(TEquation& Equation) {
     if (++FComputations > MaxComputations) return;
     try {
-        (void)Equation.ComputeArgsC(std::span(Arguments).first(FIn.Byte() % (Arguments.size() + 1)));
+        (void)Equation.ComputeArgsC(
+            std::span(Arguments).first(FIn.Byte() % (Arguments.size() + 1)));
     } catch (const EzoZezoEvaluatorError&) {
         // stale code, deep recursion and the callbacks' refusals are reported this way
     }

@@ -50,9 +50,9 @@ TEST_P(FunctionCount, TakesTheTopValuesOrDoesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Counts, FunctionCount,
     testing::Values(TCountCase{"Unchanged", 3, 3, "r: 10*W(1;2;3)", 10 * 223},
-                    TCountCase{"Two", 3, 2, "r: 10*W(1;2;3)", 1 * 123},   // 10 1 123
-                    TCountCase{"One", 3, 1, "r: 10*W(1;2;3)", 2 * 103},   // 10 1 2 103
-                    TCountCase{"None", 3, 0, "r: 10*W(1;2;3)", 3 * 100},  // 10 1 2 3 100
+                    TCountCase{"Two", 3, 2, "r: 10*W(1;2;3)", 1 * 123},     // 10 1 123
+                    TCountCase{"One", 3, 1, "r: 10*W(1;2;3)", 2 * 103},     // 10 1 2 103
+                    TCountCase{"None", 3, 0, "r: 10*W(1;2;3)", 3 * 100},    // 10 1 2 3 100
                     TCountCase{"Negative", 3, -1, "r: 10*W(1;2;3)", 2 * 3}, // 10 1 2 3
                     TCountCase{"Five", 3, 5, "r: 10*W(1;2;3)", 2 * 3},
                     TCountCase{"FromNoCall", 5, 2, "r: 10*W(1;2;3;4;5)", 3 * 145},

@@ -83,8 +83,7 @@ class RefusedWhileComputing : public Reentry, public testing::WithParamInterface
 TEST_P(RefusedWhileComputing, ChangesNothingAndLeavesTheEvaluatorUsable) {
     const TChange& Change = GetParam();
     const std::size_t Count = Evaluator.Equations().Items().size();
-    const std::string Thrown =
-        DuringComputation([&] { Change.Apply(Evaluator, *Inner, *Outer); });
+    const std::string Thrown = DuringComputation([&] { Change.Apply(Evaluator, *Inner, *Outer); });
     if (Change.Refused) {
         EXPECT_EQ(Thrown, Refusal(Change.Refused));
         EXPECT_EQ(Evaluator.Equations().Items().size(), Count);
@@ -99,17 +98,18 @@ TEST_P(RefusedWhileComputing, ChangesNothingAndLeavesTheEvaluatorUsable) {
 INSTANTIATE_TEST_SUITE_P(
     Changes, RefusedWhileComputing,
     testing::Values(
-        TChange{"RecompileRunning", [](TzoZezoEvaluator&, TEquation& R, TEquation&) { (void)R.Check(); },
-                "inner"},
+        TChange{"RecompileRunning",
+                [](TzoZezoEvaluator&, TEquation& R, TEquation&) { (void)R.Check(); }, "inner"},
         TChange{"EditRunning",
                 [](TzoZezoEvaluator&, TEquation& R, TEquation&) { R.SetEquationStr("inner: 5"); },
                 "inner"},
         TChange{"EditCaller",
                 [](TzoZezoEvaluator&, TEquation&, TEquation& C) { C.SetEquationStr("outer: 5"); },
                 "outer"},
-        TChange{"RecompileCaller", [](TzoZezoEvaluator&, TEquation&, TEquation& C) { (void)C.Check(); },
-                "outer"},
-        TChange{"ClearCode", [](TzoZezoEvaluator&, TEquation& R, TEquation&) { R.ClearInstructions(); },
+        TChange{"RecompileCaller",
+                [](TzoZezoEvaluator&, TEquation&, TEquation& C) { (void)C.Check(); }, "outer"},
+        TChange{"ClearCode",
+                [](TzoZezoEvaluator&, TEquation& R, TEquation&) { R.ClearInstructions(); },
                 "inner"},
         TChange{"DeleteCaller",
                 [](TzoZezoEvaluator& E, TEquation&, TEquation&) { E.Equations().Delete(2); },
@@ -117,8 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
         TChange{"ClearList",
                 [](TzoZezoEvaluator& E, TEquation&, TEquation&) { E.Equations().Clear(); },
                 "inner"},
-        TChange{"Start", [](TzoZezoEvaluator& E, TEquation&, TEquation&) { E.Start(); },
-                "inner"},
+        TChange{"Start", [](TzoZezoEvaluator& E, TEquation&, TEquation&) { E.Start(); }, "inner"},
         TChange{"CopyTextIntoRunning",
                 [](TzoZezoEvaluator& E, TEquation&, TEquation&) {
                     E.Equations().SetEquation(0, *E.Equations().GetEquation(1));
@@ -126,7 +125,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "inner"},
         // what touches no running equation is allowed
         TChange{"SameTextInAnotherCase",
-                [](TzoZezoEvaluator&, TEquation& R, TEquation&) { R.SetEquationStr("INNER: hook(X)*2"); },
+                [](TzoZezoEvaluator&, TEquation& R, TEquation&) {
+                    R.SetEquationStr("INNER: hook(X)*2");
+                },
                 nullptr},
         TChange{"AddAndComputeAnother",
                 [](TzoZezoEvaluator& E, TEquation&, TEquation&) {
@@ -221,9 +222,8 @@ TEST_F(Reentry, TheEquationBeingCompiledOutlivesItsDelete) {
 
 TEST_F(Reentry, AHandlerMayReplaceItselfWhileItRuns) {
     std::string Seen;
-    Evaluator.OnAcceptLabel = [&, Padding = std::string(100, 'p')](TEquation*,
-                                                                   const std::string& Name,
-                                                                   TLabelType, int&) {
+    Evaluator.OnAcceptLabel = [&, Padding = std::string(100, 'p')](
+                                  TEquation*, const std::string& Name, TLabelType, int&) {
         Evaluator.OnAcceptLabel = nullptr; // destroys the handler's own object
         Seen = Name + Padding.substr(0, 1);
     };

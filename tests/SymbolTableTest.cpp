@@ -1,6 +1,7 @@
 // The symbol tables (TConstants, TVariables, TFunctions, TOperators) and the owned list under
 // them: positions, lookup by name, copying entries, and who frees what.
 #include "zoZezo/SymbolTable.h"
+
 #include "zoZezo/zoZezo.h"
 
 #include <gtest/gtest.h>
@@ -253,7 +254,9 @@ TEST(SymbolTable, TypedAdd) {
 }
 
 template <class Table, class Number, class Callback>
-concept Addable = requires(Table& T, Number N, Callback C) { T.Add("g", N, C); };
+concept Addable = requires(Table& T, Number N, Callback C) {
+    T.Add("g", N, C);
+};
 static_assert(Addable<TFunctions, int, TFunctionCallback>);
 static_assert(!Addable<TFunctions, double, TFunctionCallback>, "a fractional parameter count");
 static_assert(!Addable<TOperators, double, TOperatorCallback>, "a fractional priority");

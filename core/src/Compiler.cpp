@@ -300,7 +300,8 @@ bool TCompiler::StripSign(std::string& Token) {
 template <class Table>
 int TCompiler::Lookup(const Table& Entries, const std::string& Name, TLabelType Type) {
     int Index = Entries.IndexOf(Name);
-    if (FEvaluator.OnAcceptLabel) TAcceptLabelProc(FEvaluator.OnAcceptLabel)(&FEquation, Name, Type, Index);
+    if (FEvaluator.OnAcceptLabel)
+        TAcceptLabelProc(FEvaluator.OnAcceptLabel)(&FEquation, Name, Type, Index);
     return Entries.InRange(Index) ? Index : -1;
 }
 
@@ -422,7 +423,8 @@ void TCompiler::FunctionCall(TLevel& L) {
         ParseGroup(L, Expected);
         // a group holds at least one argument, also for a function without parameters
         if (FEquation.FErrorCode == 0)
-            Emit(opFunction, Index, 0, FunctionArity(ParamCount), std::max<std::uint8_t>(Expected, 1));
+            Emit(opFunction, Index, 0, FunctionArity(ParamCount),
+                 std::max<std::uint8_t>(Expected, 1));
     } else if ((Index = FEquation.Owner()->FunctionIndexByName(Name)) >= 0) {
         const int Count = FEquation.Owner()->GetEquation(Index)->LocalConstants().Count();
         if (Count == 0) {

@@ -26,7 +26,6 @@ auto* EntryAt(const Table& Entries, int Index) {
     return Entries.InRange(Index) ? Entries.Items()[static_cast<std::size_t>(Index)] : nullptr;
 }
 
-
 // Why a call cannot run: its callee takes more parameters than it has arguments.
 std::string MoreParameters(const char* Kind, const std::string& Name, int Count, int Args) {
     return std::string(Kind) + " '" + Name + "' it calls takes " + std::to_string(Count) +
@@ -36,7 +35,6 @@ std::string MoreParameters(const char* Kind, const std::string& Name, int Count,
 } // namespace
 
 using engine::TView;
-
 
 void TEngine::ReadTables(const TFrame& Frame) {
     FTables = {TView<TOperator>(FEvaluator.Operators().Items()),
@@ -299,10 +297,11 @@ template <TBuiltin Builtin>
 }
 
 // Calls a function's callback on the arguments that end with Last, the first deepest; returns
-// the value now on top and the new Sp (Top itself is not passed, so that it stays in registers). The function's parameter count at this moment decides:
-// 0 to 4, up to the call's arguments, takes that many of the top values; more is refused; a
-// count outside 0 to 4 makes the call do nothing, the value at Last staying on top. Values the
-// code did not plan for, because the count has shrunk since compiling, widen the window.
+// the value now on top and the new Sp (Top itself is not passed, so that it stays in registers).
+// The function's parameter count at this moment decides: 0 to 4, up to the call's arguments, takes
+// that many of the top values; more is refused; a count outside 0 to 4 makes the call do nothing,
+// the value at Last staying on top. Values the code did not plan for, because the count has shrunk
+// since compiling, widen the window.
 [[gnu::noinline]] TEngine::TCalled TEngine::CallFunction(const TInstruction& Instruction,
                                                          TComplex* Last) {
     const TFunction* Fn = EntryAt(FEvaluator.Functions(), Instruction.Index);
@@ -458,8 +457,7 @@ long double TEngine::Run(TEquation& Equation, std::span<const TComplex> Args, lo
     }
 }
 
-long double TEngine::RunHere(TEquation& Equation, std::span<const TComplex> Args,
-                             long double* Im) {
+long double TEngine::RunHere(TEquation& Equation, std::span<const TComplex> Args, long double* Im) {
     Enter(Equation, Args);
     ReadTables(Current());
     TComplex Top;
@@ -478,8 +476,7 @@ long double TEngine::RunHere(TEquation& Equation, std::span<const TComplex> Args
 }
 
 void TEngine::ReleaseStacks() {
-    if (FRunning)
-        Refuse("The memory of computations cannot be released while a computation runs");
+    if (FRunning) Refuse("The memory of computations cannot be released while a computation runs");
     FValues.Release();
     FFrames.Release();
 }

@@ -32,7 +32,8 @@ public:
 
     // Makes room for Count items, keeping the first Used ones.
     void Reserve(std::size_t Count, std::size_t Used) {
-        if (Count > FCapacity) [[unlikely]] Grow(Count, Used);
+        if (Count > FCapacity) [[unlikely]]
+            Grow(Count, Used);
     }
 
     // Gives the heap block back; the stack holds N items again.
@@ -175,7 +176,7 @@ private:
     } FTables;
 
     engine::TGrowingStack<TComplex, 512> FValues; // room for the deepest nesting of groups
-    std::size_t FValuesTop = 0;           // past the last window
+    std::size_t FValuesTop = 0;                   // past the last window
     engine::TGrowingStack<TFrame, 32> FFrames;
     std::size_t FDepth = 0;
     std::uint64_t FRuns = 0;   // equation runs begun in this computation

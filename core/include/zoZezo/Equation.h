@@ -136,11 +136,13 @@ private:
     void Lock() { ++FLocks; }
     void Unlock() {
         --FLocks;
-        if (FFreed) [[unlikely]] FreeWhenUnused();
+        if (FFreed) [[unlikely]]
+            FreeWhenUnused();
     }
     void Unpin() {
         --FPins;
-        if (FFreed) [[unlikely]] FreeWhenUnused();
+        if (FFreed) [[unlikely]]
+            FreeWhenUnused();
     }
     void FreeWhenUnused();
     // Throws the refusal of a change while the equation is busy.

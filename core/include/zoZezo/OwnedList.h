@@ -24,7 +24,9 @@ public:
     [[nodiscard]] int Count() const { return static_cast<int>(FItems.size()); }
 
     // The item at I, or null when I is out of range.
-    [[nodiscard]] Item* Get(int I) const { return InRange(I) ? FItems[static_cast<std::size_t>(I)] : nullptr; }
+    [[nodiscard]] Item* Get(int I) const {
+        return InRange(I) ? FItems[static_cast<std::size_t>(I)] : nullptr;
+    }
 
     // Frees the item at I; does nothing when I is out of range.
     void Delete(int I) {

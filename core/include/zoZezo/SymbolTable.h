@@ -4,10 +4,10 @@
 #include "zoZezo/OwnedList.h"
 #include "zoZezo/Platform.h"
 
+#include <concepts>
 #include <span>
 #include <string>
 #include <string_view>
-#include <concepts>
 
 namespace zoZezo {
 
