@@ -18,6 +18,7 @@ TEquation::~TEquation() {
 }
 
 void TEquation::operator delete(TEquation* Equation, std::destroying_delete_t) {
+    if (!Equation) return; // a compiler may call it for a null pointer
     if (Equation->FLocks > 0 || Equation->FPins > 0) {
         if (Equation->FOwner && !Equation->FFreed) Equation->FOwner->Remove(Equation);
         Equation->FFreed = true;
