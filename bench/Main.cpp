@@ -180,6 +180,7 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     bench::RegisterEvaluation();
     bench::RegisterCompilation();
+    bench::RegisterChains();
     bench::TTableReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);
     benchmark::Shutdown();

@@ -20,5 +20,6 @@ benchmark::internal::Benchmark* Register(const std::string& Name, Args&&... Argu
 
 void RegisterEvaluation();
 void RegisterCompilation();
+void RegisterChains();
 
 } // namespace bench

@@ -34,12 +34,12 @@ bool Compute(TEquation& Equation, std::size_t K) {
     const std::size_t Count = K % (Arguments.size() + 1);
     try {
         if (K % 2 == 0) {
-            Equation.ComputeArgsC(std::span(Arguments).first(Count));
+            (void)Equation.ComputeArgsC(std::span(Arguments).first(Count));
         } else {
             std::array<long double, Arguments.size()> Reals{};
             for (std::size_t A = 0; A < Count; ++A)
                 Reals[A] = Arguments[A].Re;
-            Equation.ComputeArgs(std::span(Reals).first(Count));
+            (void)Equation.ComputeArgs(std::span(Reals).first(Count));
         }
         return true;
     } catch (const EzoZezoEvaluatorError&) {

@@ -2,6 +2,7 @@
 #include "FuzzTargets.h"
 #include "zoZezo/zoZezo.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -40,6 +41,11 @@ TComplex Sum(std::span<const TComplex> Args) {
     return Total;
 }
 
+class TSession;
+TSession* Active = nullptr; // the session whose host code the callbacks run
+
+TComplex Reenter(std::span<const TComplex> Args);
+
 enum TTable { tbConstants, tbVariables, tbFunctions, tbOperators, tbEquations, tbTableCount };
 
 class TSession {
@@ -47,6 +53,9 @@ public:
     explicit TSession(TFuzzInput& Input) : FIn(Input) {}
 
     void Step();
+    // Runs one step from host code in the middle of a compilation or a computation, as a host's
+    // handler might; the evaluator may refuse it.
+    void StepFromHostCode();
 
 private:
     std::string Name() { return Names[FIn.Byte() % Names.size()]; }
@@ -72,13 +81,35 @@ private:
     void RequireFunctionIndex(const std::string& Name) const;
 
     TFuzzInput& FIn;
+    bool Listed(const TEquation* Equation) const {
+        const auto& Items = FEvaluator.Equations().Items();
+        return std::find(Items.begin(), Items.end(), Equation) != Items.end();
+    }
+
     TzoZezoEvaluator FEvaluator;
     long double FCells[4] = {1, -2, 0.5L, 3};
     int FComputations = 0;
+    int FNesting = 0; // steps run from host code, one inside the other
 };
 
+TComplex Reenter(std::span<const TComplex> Args) {
+    if (Active) Active->StepFromHostCode();
+    return Sum(Args);
+}
+
+void TSession::StepFromHostCode() {
+    if (FNesting >= 2 || FIn.Empty()) return;
+    ++FNesting;
+    try {
+        Step();
+    } catch (const EzoZezoEvaluatorError&) {
+        // a change of what is running, refused
+    }
+    --FNesting;
+}
+
 void TSession::Step() {
-    switch (FIn.Byte() % 18) {
+    switch (FIn.Byte() % 20) {
     // Every operand is read into a variable first: arguments are evaluated in no fixed
     // order, and an input must replay alike whichever compiler built the target.
     case 0: {
@@ -124,9 +155,10 @@ void TSession::Step() {
         break;
     case 10:
         if (TEquation* E = Equation()) {
-            E->Check();
-            Require(E->ErrorMsg() == MathMsg.at(static_cast<std::size_t>(E->ErrorCode())),
-                    "ErrorMsg is MathMsg[ErrorCode]");
+            (void)E->Check();
+            if (Listed(E)) // not freed by host code while it compiled
+                Require(E->ErrorMsg() == MathMsg.at(static_cast<std::size_t>(E->ErrorCode())),
+                        "ErrorMsg is MathMsg[ErrorCode]");
         }
         break;
     case 11:
@@ -148,6 +180,9 @@ void TSession::Step() {
         break;
     }
     case 17: RequireFunctionIndex(Name()); break;
+    // host code that runs in the middle of computations, and frees equations directly
+    case 18: FEvaluator.Functions().Add(Name(), 1, Reenter); break;
+    case 19: delete Equation(); break;
     }
 }
 
@@ -190,7 +225,8 @@ void TSession::Replace(TTable Table, int I, int Source) {
 void TSession::Compute(TEquation& Equation) {
     if (++FComputations > MaxComputations) return;
     try {
-        Equation.ComputeArgsC(std::span(Arguments).first(FIn.Byte() % (Arguments.size() + 1)));
+        (void)Equation.ComputeArgsC(
+            std::span(Arguments).first(FIn.Byte() % (Arguments.size() + 1)));
     } catch (const EzoZezoEvaluatorError&) {
         // stale code, deep recursion and the callbacks' refusals are reported this way
     }
@@ -205,8 +241,13 @@ void TSession::SetSyntaxCharacter() {
 // No handler; a handler that answers with nonsense positions; or one that defines names on
 // demand, as a host would: v… as variables, c… as constants, u… as functions.
 void TSession::AnswerLabels() {
-    switch (FIn.Byte() % 3) {
+    switch (FIn.Byte() % 4) {
     case 0: FEvaluator.OnAcceptLabel = nullptr; break;
+    case 3:
+        FEvaluator.OnAcceptLabel = [this](TEquation*, const std::string&, TLabelType, int&) {
+            StepFromHostCode();
+        };
+        break;
     case 1:
         FEvaluator.OnAcceptLabel = [](TEquation*, const std::string& Name, TLabelType,
                                       int& Position) {
@@ -249,8 +290,10 @@ int FuzzTables(const std::uint8_t* Data, std::size_t Size) {
     RandSeed(1);
     TFuzzInput Input(Data, Size);
     TSession Session(Input);
+    Active = &Session;
     while (!Input.Empty())
         Session.Step();
+    Active = nullptr;
     return 0;
 }
 

@@ -111,10 +111,10 @@ TEST_F(AllocationTest, ComputingAllocatesNothing) {
     const std::size_t Before = Allocations;
     for (int Round = 0; Round < 3; ++Round) {
         for (TEquation* Equation : Equations) {
-            Equation->Compute();
-            Equation->ComputeC();
+            (void)Equation->Compute();
+            (void)Equation->ComputeC();
             const TComplex Args[] = {{1, 2}};
-            Equation->ComputeArgsC(Args);
+            (void)Equation->ComputeArgsC(Args);
         }
     }
     EXPECT_EQ(Allocations - Before, 0u);
@@ -130,4 +130,25 @@ TEST_F(AllocationTest, CodeCostsOneRecordPerInstructionAndADigitPerCharacter) {
     const std::size_t Instructions = Equation.Instructions().size();
     EXPECT_LE(LiveBytes - Before, Instructions * 32 + Text.size() + 256);
     EXPECT_EQ(sizeof(TInstruction), 32u);
+}
+
+// The stacks stay with the evaluator: once a computation has grown them, computing again at any
+// depth allocates nothing, until the host gives the memory back.
+TEST_F(AllocationTest, DeepChainsAllocateNothingOnceWarmedUp) {
+    constexpr int Depth = 2000;
+    std::vector<TEquation*> Chain{&Compile("e0: x")};
+    for (int K = 1; K < Depth; ++K)
+        Chain.push_back(&Compile("e" + std::to_string(K) + ": e" + std::to_string(K - 1) + "+1"));
+    EXPECT_EQ(Evaluator.ComputeMemory(), 0u);
+    EXPECT_EQ(Chain.back()->Compute(), X + Depth - 1); // warms up: 2000 frames
+    EXPECT_GT(Evaluator.ComputeMemory(), 0u);
+    const std::size_t Before = Allocations;
+    for (TEquation* Equation : Chain)
+        (void)Equation->Compute();
+    EXPECT_EQ(Chain.back()->Compute(), X + Depth - 1);
+    EXPECT_EQ(Allocations - Before, 0u);
+    Evaluator.ReleaseComputeMemory();
+    EXPECT_EQ(Evaluator.ComputeMemory(), 0u);
+    EXPECT_EQ(Chain[31]->Compute(), X + 31); // 32 frames fit without the heap
+    EXPECT_EQ(Allocations - Before, 0u);
 }

@@ -122,11 +122,11 @@ TEST_F(EngineTest, CallbackErrorsPassThroughNestedRuns) {
     Evaluator.Functions().Add("Fail", 1, &Fail);
     Compile("inner(a): Fail(a)");
     auto& Outer = Compile("outer: 1 + inner(2)");
-    EXPECT_THROW(Outer.Compute(), EzoZezoEvaluatorError);
+    EXPECT_THROW((void)Outer.Compute(), EzoZezoEvaluatorError);
     EXPECT_EQ(Messages, "");
-    EXPECT_THROW(Compile("y: Not(1j)").Compute(), EzoZezoEvaluatorError);
+    EXPECT_THROW((void)Compile("y: Not(1j)").Compute(), EzoZezoEvaluatorError);
     try {
-        Compile("y: 1j > 0").Compute();
+        (void)Compile("y: 1j > 0").Compute();
         FAIL();
     } catch (const EzoZezoEvaluatorError& Error) {
         EXPECT_STREQ(Error.what(), "Number must be real");
@@ -171,7 +171,7 @@ TEST_F(EngineTest, StaleCodeIsRefused) {
     Evaluator.Equations().GetEquation(3)->Check();
     for (TEquation* Stale : {&UsesX, &UsesK, &UsesF, &UsesG}) {
         try {
-            Stale->Compute();
+            (void)Stale->Compute();
             ADD_FAILURE() << Stale->EquationStr();
         } catch (const EzoZezoEvaluatorError& Error) {
             EXPECT_NE(std::string(Error.what()).find("check the equation again"),
@@ -179,7 +179,7 @@ TEST_F(EngineTest, StaleCodeIsRefused) {
         }
     }
     Evaluator.Equations().Delete(3);
-    EXPECT_THROW(UsesG.Compute(), EzoZezoEvaluatorError);
+    EXPECT_THROW((void)UsesG.Compute(), EzoZezoEvaluatorError);
 }
 
 TEST_F(EngineTest, SelfRecursionStopsWithAClearError) {
@@ -187,7 +187,7 @@ TEST_F(EngineTest, SelfRecursionStopsWithAClearError) {
     F.SetEquationStr("f(n): f(n-1)");
     ASSERT_TRUE(F.Check());
     try {
-        F.Compute();
+        (void)F.Compute();
         FAIL();
     } catch (const EzoZezoEvaluatorError& Error) {
         EXPECT_NE(std::string(Error.what()).find("levels deep"), std::string::npos);

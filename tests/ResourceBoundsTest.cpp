@@ -175,7 +175,8 @@ TEST_F(ResourceBounds, CallsThatMultiplyAreRefused) {
             Compile("e" + std::to_string(K) + ": " + Before + Repeat("+" + Before, 9)).Check());
     }
     EXPECT_EQ(Evaluator.Equations().GetEquation(5)->Compute(), 100'000);
-    EXPECT_THROW(Evaluator.Equations().GetEquation(12)->Compute(), EzoZezoEvaluatorError);
+    Evaluator.SetRunBudget(1'000'000); // the default would take seconds to reach
+    EXPECT_THROW((void)Evaluator.Equations().GetEquation(12)->Compute(), EzoZezoEvaluatorError);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -214,11 +215,37 @@ INSTANTIATE_TEST_SUITE_P(
         TCase{"Powers", [] { return "y: " + Repeat("2^", HundredThousand) + "1"; }, 0, INFINITY}),
     NameOf);
 
+// e0: 1, eK: e(K-1)+e(K-1): e20 runs 2^21 - 1 equations and computes to 2^20.
+TEST_F(ResourceBounds, RunBudgetLetsLongComputationsFinishAndIsTheHostsToSet) {
+    Compile("e0: 1");
+    for (int K = 1; K <= 20; ++K) {
+        const std::string Before = "e" + std::to_string(K - 1);
+        ASSERT_TRUE(Compile("e" + std::to_string(K) + ": " + Before + "+" + Before).Check());
+    }
+    TEquation& E20 = *Evaluator.Equations().GetEquation(20);
+    EXPECT_EQ(Evaluator.RunBudget(), 100'000'000u);
+    EXPECT_EQ(E20.Compute(), 1 << 20);
+    Evaluator.SetRunBudget((1 << 21) - 1);
+    EXPECT_EQ(E20.Compute(), 1 << 20);
+    Evaluator.SetRunBudget((1 << 21) - 2);
+    try {
+        (void)E20.Compute();
+        ADD_FAILURE() << "not refused";
+    } catch (const EzoZezoRunBudgetError& Error) {
+        EXPECT_EQ(Error.Runs(), (1u << 21) - 2);
+        EXPECT_STREQ(Error.what(),
+                     "The computation would run equations more than 2097150 times, the "
+                     "evaluator's run budget; equations call each other too often, or the budget "
+                     "is too small for this computation: raise it with SetRunBudget");
+    }
+    EXPECT_EQ(Evaluator.Equations().GetEquation(19)->Compute(), 1 << 19); // usable after
+}
+
 TEST_F(ResourceBounds, SelfRecursionIsRefused) {
     TEquation& F = Compile("f(n): n");
     F.SetEquationStr("f(n): f(n-1)");
     ASSERT_TRUE(F.Check());
-    EXPECT_THROW(F.Compute(), EzoZezoEvaluatorError);
+    EXPECT_THROW((void)F.Compute(), EzoZezoEvaluatorError);
 }
 
 TEST_F(ResourceBounds, MutualRecursionIsRefused) {
@@ -226,7 +253,7 @@ TEST_F(ResourceBounds, MutualRecursionIsRefused) {
     TEquation& G = Compile("g: f+1");
     F.SetEquationStr("f: g");
     ASSERT_TRUE(F.Check());
-    EXPECT_THROW(G.Compute(), EzoZezoEvaluatorError);
+    EXPECT_THROW((void)G.Compute(), EzoZezoEvaluatorError);
 }
 
 // Syntax characters, in order: DecimalPoint, Imaginary, OpenParentesis, CloseParentesis,

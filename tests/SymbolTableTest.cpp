@@ -2,6 +2,8 @@
 // them: positions, lookup by name, copying entries, and who frees what.
 #include "zoZezo/SymbolTable.h"
 
+#include "zoZezo/zoZezo.h"
+
 #include <gtest/gtest.h>
 #include <span>
 #include <string>
@@ -232,3 +234,29 @@ TEST(SymbolTable, DestroyingATableFreesItsEntries) {
     }
     EXPECT_EQ(Destroyed(), (std::vector<int>{2, 1}));
 }
+
+// Each table adds entries from its own fields; the imaginary cell and part are optional.
+TEST(SymbolTable, TypedAdd) {
+    TzoZezoEvaluator Evaluator;
+    long double Re = 2, Im = 3;
+    const TVariable& RealOnly = *Evaluator.Variables().Add("x", &Re);
+    EXPECT_EQ(RealOnly.RePtr, &Re);
+    EXPECT_EQ(RealOnly.ImPtr, nullptr);
+    EXPECT_EQ(Evaluator.Variables().Add("z", &Re, &Im)->ImPtr, &Im);
+    EXPECT_EQ(Evaluator.Variables().Add("n", &Re, nullptr)->ImPtr, nullptr);
+    const TConstant& C = *Evaluator.Constants().Add("c", 1.5L);
+    EXPECT_EQ(C.Re, 1.5L);
+    EXPECT_EQ(C.Im, 0);
+    const TFunction& F = *Evaluator.Functions().Add("f", 1, FnSin);
+    EXPECT_EQ(F.ParamCount, 1);
+    EXPECT_EQ(F.Callback, FnSin);
+    EXPECT_EQ(Evaluator.Operators().Add("#", 2, OpAdd)->Priority, 2);
+}
+
+template <class Table, class Number, class Callback>
+concept Addable = requires(Table& T, Number N, Callback C) {
+    T.Add("g", N, C);
+};
+static_assert(Addable<TFunctions, int, TFunctionCallback>);
+static_assert(!Addable<TFunctions, double, TFunctionCallback>, "a fractional parameter count");
+static_assert(!Addable<TOperators, double, TOperatorCallback>, "a fractional priority");

@@ -292,4 +292,32 @@ TEST(ZezoExamples, EveryExampleChecksAndEvaluates) {
     EXPECT_GE(Count, 3);
 }
 
+// e0: 1 and eK: e(K-1)+e(K-1): the line eK runs 2^(K+1)-1 equations.
+std::string Doubling(int Last) {
+    std::string Text = "e0: 1\n";
+    for (int K = 1; K <= Last; ++K) {
+        const std::string Before = "e" + std::to_string(K - 1);
+        Text += "e" + std::to_string(K) + ": " + Before + "+" + Before + "\n";
+    }
+    return Text;
+}
+
+TEST(ZezoEval, RunBudgetIsAnOption) {
+    const auto Default = Zezo({"eval", "--json"}, Doubling(20));
+    ASSERT_EQ(Default.Status, 0) << Default.Err;
+    EXPECT_EQ(ReadBack(JsonLines(Default.Out).back()["value"][0]), 1048576);
+
+    const auto Lowered = Zezo({"eval", "--max-runs", "1000"}, Doubling(10));
+    EXPECT_EQ(Lowered.Status, 2);
+    EXPECT_NE(Lowered.Out.find("e8 = 256"), std::string::npos); // 511 runs fit
+    EXPECT_EQ(Lowered.Err, "e9: the computation would run equations more than 1000 times; "
+                           "raise the budget with --max-runs\n"
+                           "e10: the computation would run equations more than 1000 times; "
+                           "raise the budget with --max-runs\n");
+
+    const auto Zero = Zezo({"eval", "--max-runs", "0"}, "a: 1");
+    EXPECT_EQ(Zero.Status, 64);
+    EXPECT_NE(Zero.Err.find("--max-runs"), std::string::npos);
+}
+
 } // namespace

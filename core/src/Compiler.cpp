@@ -296,10 +296,12 @@ bool TCompiler::StripSign(std::string& Token) {
 
 // Looks Name up in a table and lets the host's OnAcceptLabel confirm, redirect or hide it.
 // A position the handler gives outside the table counts as not found.
+// The handler is called through a copy, so that it may replace OnAcceptLabel while it runs.
 template <class Table>
 int TCompiler::Lookup(const Table& Entries, const std::string& Name, TLabelType Type) {
     int Index = Entries.IndexOf(Name);
-    if (FEvaluator.OnAcceptLabel) FEvaluator.OnAcceptLabel(&FEquation, Name, Type, Index);
+    if (FEvaluator.OnAcceptLabel)
+        TAcceptLabelProc(FEvaluator.OnAcceptLabel)(&FEquation, Name, Type, Index);
     return Entries.InRange(Index) ? Index : -1;
 }
 
@@ -417,8 +419,12 @@ void TCompiler::FunctionCall(TLevel& L) {
     int Index = Lookup(FEvaluator.Functions(), Name, ltFunction);
     if (Index >= 0) {
         const int ParamCount = FEvaluator.Functions().GetFunction(Index)->ParamCount;
-        ParseGroup(L, static_cast<std::uint8_t>(ParamCount));
-        if (FEquation.FErrorCode == 0) Emit(opFunction, Index, 0, FunctionArity(ParamCount));
+        const auto Expected = static_cast<std::uint8_t>(ParamCount);
+        ParseGroup(L, Expected);
+        // a group holds at least one argument, also for a function without parameters
+        if (FEquation.FErrorCode == 0)
+            Emit(opFunction, Index, 0, FunctionArity(ParamCount),
+                 std::max<std::uint8_t>(Expected, 1));
     } else if ((Index = FEquation.Owner()->FunctionIndexByName(Name)) >= 0) {
         const int Count = FEquation.Owner()->GetEquation(Index)->LocalConstants().Count();
         if (Count == 0) {
@@ -426,7 +432,8 @@ void TCompiler::FunctionCall(TLevel& L) {
         } else {
             ParseGroup(L, static_cast<std::uint8_t>(Count));
             if (FEquation.FErrorCode == 0)
-                Emit(opLocalFunction, Index, 0, static_cast<std::uint8_t>(Count));
+                Emit(opLocalFunction, Index, 0, static_cast<std::uint8_t>(Count),
+                     static_cast<std::uint8_t>(Count));
         }
     } else {
         Fail(L, 8);
@@ -455,15 +462,17 @@ void TCompiler::EmitNegation(TLevel& L) {
     const auto& Functions = FEvaluator.Functions();
     const int Index = Functions.IndexOf("NEG");
     if (Index < 0 || Functions.GetFunction(Index)->ParamCount != 1) return Fail(L, 8);
-    Emit(opFunction, Index, 0, 1);
+    Emit(opFunction, Index, 0, 1, 1);
 }
 
-void TCompiler::Emit(TOperation Kind, int Index, long double Value, std::uint8_t Arity) {
+void TCompiler::Emit(TOperation Kind, int Index, long double Value, std::uint8_t Arity,
+                     std::uint8_t Args) {
     TInstruction Instruction;
     Instruction.Value = Value;
     Instruction.Index = Index;
     Instruction.Kind = Kind;
     Instruction.Arity = Arity;
+    Instruction.Args = Args;
     FEquation.FCode.push_back(Instruction);
     FDepth += StackEffect(Kind, Arity);
     FEquation.FStackDepth = std::max(FEquation.FStackDepth, FDepth);
@@ -481,7 +490,9 @@ bool TEquation::Check() {
     if (!FOwner || !FOwner->Evaluator())
         throw EzoZezoEvaluatorError("An equation compiles only as a member of an evaluator's "
                                     "equation list");
-    ClearInstructions();
+    RequireIdle();
+    const THold Compiling(*this, true); // the last to go: the equation may be freed then
+    ClearCode();
     FCharClasses.clear();
     FErrorCode = 0;
     FErrorPos = 0;

@@ -67,7 +67,8 @@ private:
     void NextArgument(TLevel& L);
     void StartExpression(TLevel& L);
     void EmitNegation(TLevel& L);
-    void Emit(TOperation Kind, int Index, long double Value = 0, std::uint8_t Arity = 0);
+    void Emit(TOperation Kind, int Index, long double Value = 0, std::uint8_t Arity = 0,
+              std::uint8_t Args = 0);
     void Fail(TLevel& L, int Code);
 
     // Splits a leading sign off the token: returns whether it was '-', leaves the bare name.

@@ -1,4 +1,5 @@
-#include "FastBuiltins.h"
+#include "Engine.h"
+
 #include "Steps.h"
 #include "zoZezo/Equation.h"
 #include "zoZezo/Equations.h"
@@ -14,41 +15,6 @@
 
 namespace zoZezo {
 namespace {
-
-// A stack of trivially copyable items that lives in place while it holds at most N of them and
-// moves to the heap beyond: a run that fits allocates nothing. Items are addressed by position,
-// since growing moves them.
-template <class T, std::size_t N>
-class TGrowingStack {
-    static_assert(std::is_trivially_copyable_v<T>);
-
-public:
-    T* Data() { return FData; }
-    std::size_t Capacity() const { return FCapacity; }
-
-    // Makes room for Count items, keeping the first Used ones.
-    void Reserve(std::size_t Count, std::size_t Used) {
-        if (Count > FCapacity) Grow(Count, Used);
-    }
-
-private:
-    void Grow(std::size_t Count, std::size_t Used) {
-        const std::size_t Capacity = std::max(Count, 2 * FCapacity);
-        auto Heap = std::make_unique_for_overwrite<unsigned char[]>(Capacity * sizeof(T));
-        T* Data = std::launder(reinterpret_cast<T*>(Heap.get()));
-        std::memcpy(static_cast<void*>(Data), FData, Used * sizeof(T));
-        FHeap = std::move(Heap);
-        FData = Data;
-        FCapacity = Capacity;
-    }
-
-    // Raw storage: items are written before they are read, so none is initialised up front.
-    alignas(T) unsigned char FLocal[N * sizeof(T)];
-    T* FData = std::launder(reinterpret_cast<T*>(FLocal));
-    std::size_t FCapacity = N;
-    std::unique_ptr<unsigned char[]> FHeap;
-};
-
 // The arity a call of a function with this parameter count has; see TInstruction::Arity.
 std::uint8_t ArityOf(int ParamCount) {
     return ParamCount >= 0 && ParamCount <= 4 ? static_cast<std::uint8_t>(ParamCount)
@@ -60,111 +26,15 @@ auto* EntryAt(const Table& Entries, int Index) {
     return Entries.InRange(Index) ? Entries.Items()[static_cast<std::size_t>(Index)] : nullptr;
 }
 
-// A table's entries as the steps read them: one range check and one load per lookup. Read again
-// whenever a callback has run, since a callback may change the table.
-template <class Item>
-class TView {
-public:
-    TView() = default; // unset until a frame reads the tables
-    explicit TView(const std::vector<Item*>& Items) : FData(Items.data()), FSize(Items.size()) {}
-    // The entry at Index, or null when there is none.
-    const Item* At(int Index) const {
-        return static_cast<std::size_t>(Index) < FSize ? FData[Index] : nullptr;
-    }
-
-private:
-    Item* const* FData;
-    std::size_t FSize;
-};
+// Why a call cannot run: its callee takes more parameters than it has arguments.
+std::string MoreParameters(const char* Kind, const std::string& Name, int Count, int Args) {
+    return std::string(Kind) + " '" + Name + "' it calls takes " + std::to_string(Count) +
+           " parameters now, more than the " + std::to_string(Args) + " arguments of the call,";
+}
 
 } // namespace
 
-// Runs compiled code on a value stack.
-//
-// Calls of other equations do not recurse on the C++ stack: each call pushes a frame, so the
-// depth of nesting is bounded by MaxCallDepth alone. Every frame has a window on the value
-// stack, sized from the code's StackDepth().
-//
-// Speed comes from keeping values out of memory: an extended real that is stored and read back
-// at once costs more than the arithmetic on it. So the value on top of the running frame's stack
-// lives in a local (in registers) and the window holds only the values below it; an operand
-// that an operator consumes at once is never pushed at all; built-in operators and functions run
-// in place (FastBuiltins.h) rather than through callbacks that take their operands in memory;
-// and the real part of the result leaves in a register. Table positions and callbacks are still
-// read at every step, since the host may change them between runs.
-class TEngine {
-public:
-    explicit TEngine(const TzoZezoEvaluator& Evaluator) : FEvaluator(Evaluator) {}
-
-    // Runs Equation with Args bound to its parameters; returns the real part of its value and
-    // stores the imaginary part in *Im, unless Im is null.
-    long double Run(TEquation& Equation, std::span<const TComplex> Args, long double* Im);
-
-    static constexpr std::size_t MaxCallDepth = 100000;
-    static constexpr std::size_t MaxValues = std::size_t(1) << 20;
-    // Nothing is cached, so a few lines that each name the line before several times make
-    // the runs multiply; a computation refuses to go beyond this many.
-    static constexpr std::size_t MaxRuns = 1000000;
-
-private:
-    struct TFrame {
-        TEquation* Equation;
-        const TInstruction* Ip;  // the next instruction
-        const TInstruction* End; // past the last one
-        std::size_t Base;        // the window's first position on the value stack
-        std::size_t Sp;          // where the next value that goes below the top is stored
-    };
-
-    bool Execute(TFrame& Frame, TComplex& Top);
-    template <TOperation Kind>
-    TComplex Operand(const TInstruction& Instruction) const;
-    template <TBuiltin Builtin>
-    void Operator(const TFrame& Frame, const TInstruction& Instruction, TComplex& Left,
-                  const TComplex& Right, TComplex* Scratch);
-    TComplex AnyOperand(const TInstruction& Instruction) const;
-    void PushAnyOperand(const TInstruction& Instruction, TComplex& Top, TComplex*& Sp) const;
-    template <TBuiltin Inner, TBuiltin Outer>
-    bool PairStep(const TInstruction* Step, TComplex& Top);
-    template <TBuiltin Function, TBuiltin Outer>
-    bool FunctionPairStep(const TInstruction* Step, TComplex& Top);
-    template <int Exponent>
-    void WholePower(const TFrame& Frame, const TInstruction* Step, TComplex& Top,
-                    TComplex* Scratch);
-    template <TBuiltin Builtin>
-    void Function(const TFrame& Frame, const TInstruction& Instruction, TComplex& Top,
-                  TComplex*& Sp);
-    TComplex CallOperator(const TInstruction& Instruction, const TComplex* Operands) const;
-    TComplex CallFunction(const TInstruction& Instruction, const TComplex* Last) const;
-
-    void Enter(TEquation& Equation, std::span<const TComplex> Args);
-    void Call();
-    void Leave();
-
-    [[noreturn]] void Stale(const char* What) const;
-    [[noreturn]] static void Refuse(const std::string& Why);
-
-    static void Push(TComplex*& Sp, const TComplex& Value) { fast::Assign(*Sp++, Value); }
-    void ReadTables(const TFrame& Frame);
-
-    TFrame& Current() { return FFrames.Data()[FDepth - 1]; }
-    const TFrame& Current() const { return const_cast<TEngine*>(this)->Current(); }
-
-    const TzoZezoEvaluator& FEvaluator;
-    // The tables as the running frame's steps see them; see TView.
-    struct {
-        TView<TOperator> Operators;
-        TView<TConstant> Constants;
-        TView<TVariable> Variables;
-        TView<TFunction> Functions;
-        TView<TConstant> Parameters;
-    } FTables;
-
-    TGrowingStack<TComplex, 512> FValues; // room for the deepest nesting of groups
-    std::size_t FValuesTop = 0;           // past the last window
-    TGrowingStack<TFrame, 32> FFrames;
-    std::size_t FDepth = 0;
-    std::size_t FRuns = 0; // equation runs begun in this computation
-};
+using engine::TView;
 
 void TEngine::ReadTables(const TFrame& Frame) {
     FTables = {TView<TOperator>(FEvaluator.Operators().Items()),
@@ -174,7 +44,7 @@ void TEngine::ReadTables(const TFrame& Frame) {
                TView<TConstant>(Frame.Equation->LocalConstants().Items())};
 }
 
-void TEngine::Stale(const char* What) const {
+void TEngine::Stale(const std::string& What) const {
     const TEquation& Equation = *Current().Equation;
     const std::string& Name =
         Equation.FunctionName().empty() ? Equation.EquationStr() : Equation.FunctionName();
@@ -186,6 +56,23 @@ void TEngine::Refuse(const std::string& Why) {
     throw EzoZezoEvaluatorError(Why);
 }
 
+void TEngine::RefuseRuns() const {
+    throw EzoZezoRunBudgetError(
+        "The computation would run equations more than " + std::to_string(FBudget) +
+            " times, the evaluator's run budget; equations call each other too often, or the "
+            "budget is too small for this computation: raise it with SetRunBudget",
+        FBudget);
+}
+
+void TEngine::Widen(int Extra) {
+    const std::size_t Used = FValuesTop;
+    FValuesTop += static_cast<std::size_t>(Extra);
+    if (FValuesTop > MaxValues)
+        Refuse("The computation needs more than " + std::to_string(MaxValues) +
+               " pending values; equations call each other too deeply");
+    FValues.Reserve(FValuesTop, Used);
+}
+
 // Starts a run of Equation: binds the arguments (missing ones are 0) and opens its frame. Its
 // window holds the values below the top, and operands on their way to a callback:
 // StackDepth() + 1 values at most. The stack starts as Top = 0, which a value pushed onto it
@@ -195,9 +82,7 @@ void TEngine::Refuse(const std::string& Why) {
     if (FDepth == MaxCallDepth)
         Refuse("Equations call each other more than " + std::to_string(MaxCallDepth) +
                " levels deep");
-    if (++FRuns > MaxRuns)
-        Refuse("The computation runs equations more than " + std::to_string(MaxRuns) +
-               " times; equations call each other too often");
+    if (++FRuns > FBudget) RefuseRuns();
     const auto& Parameters = Equation.LocalConstants().Items();
     for (std::size_t K = 0; K < Parameters.size(); ++K) {
         Parameters[K]->Re = K < Args.size() ? Args[K].Re : 0;
@@ -210,6 +95,7 @@ void TEngine::Refuse(const std::string& Why) {
                " pending values; equations call each other too deeply");
     FValues.Reserve(FValuesTop, Base);
     FFrames.Reserve(FDepth + 1, FDepth);
+    Equation.Lock();
     const auto Code = Equation.Instructions();
     FFrames.Data()[FDepth++] = {&Equation, Code.data(), Code.data() + Code.size(), Base, Base};
 }
@@ -217,23 +103,54 @@ void TEngine::Refuse(const std::string& Why) {
 // Ends the current frame; its caller, if any, becomes current. Inline, so that the value the
 // frame leaves can stay in registers.
 [[gnu::always_inline]] inline void TEngine::Leave() {
-    FValuesTop = Current().Base;
+    TFrame& Frame = Current();
+    FValuesTop = Frame.Base;
     --FDepth;
+    Frame.Equation->Unlock(); // frees an equation freed while it ran
+}
+
+// Leaves every frame after an exception, so that the engine is ready for the next computation.
+void TEngine::Unwind() {
+    while (FDepth > 0)
+        Leave();
+    FValuesTop = 0;
+    FRunning = false;
 }
 
 // Calls the equation named by the instruction the current frame stopped after; the arguments
-// stand in its window from Sp on. Enters the callee, or, for a callee with a compile error,
-// shows its message and leaves the caller to go on with 0 as the value of the call.
-void TEngine::Call() {
-    const TFrame& Caller = Current();
+// stand in its window from Sp on. A callee that now takes fewer parameters than the call has
+// arguments gets the top ones, the others staying in the caller's window; one that takes more
+// is refused, since it would read below the call's arguments.
+[[gnu::always_inline]] inline void TEngine::Call() {
+    TFrame& Caller = Current();
     const TInstruction& Instruction = Caller.Ip[-1];
     TEquation* Callee = EntryAt(*Caller.Equation->Owner(), Instruction.Index);
     if (!Callee) Stale("an equation it calls is gone");
     const int Count = Callee->LocalConstants().Count();
-    if (Count != Instruction.Arity) Stale("an equation it calls has changed its parameters");
-    if (!Callee->Checked()) Callee->Check();
-    if (Callee->ErrorCode() != 0) return ShowMessage(Callee->ErrorMsg());
-    Enter(*Callee, {FValues.Data() + Caller.Sp, static_cast<std::size_t>(Count)});
+    if (Count != Instruction.Args) [[unlikely]] {
+        if (Count > Instruction.Args)
+            Stale(MoreParameters("equation", Callee->FunctionName(), Count, Instruction.Args));
+        Caller.Sp += static_cast<std::size_t>(Instruction.Args - Count);
+        Widen(Instruction.Args - Count);
+    }
+    const std::size_t Sp = Caller.Sp;
+    if (!Callee->Checked() || Callee->ErrorCode() != 0) [[unlikely]]
+        return CallChecking(*Callee, Sp, Count);
+    Enter(*Callee, {FValues.Data() + Sp, static_cast<std::size_t>(Count)});
+}
+
+// Calls a callee that must be compiled first or has a compile error. Host code runs meanwhile
+// (OnAcceptLabel, the message handler), which may free the callee: it stays alive until its run
+// has begun, and its frame keeps it then.
+void TEngine::CallChecking(TEquation& Callee, std::size_t Sp, int Count) {
+    const TEquation::THold Hold(Callee, false);
+    struct TAfterHostCode {
+        TEngine& Engine;
+        ~TAfterHostCode() { Engine.ReadTables(Engine.Current()); }
+    } Reread{*this};
+    if (!Callee.Checked()) Callee.Check();
+    if (Callee.ErrorCode() != 0) return ShowMessage(Callee.ErrorMsg());
+    Enter(Callee, {FValues.Data() + Sp, static_cast<std::size_t>(Count)});
 }
 
 // The steps are forced inline into Execute: called, they would take their operands and results
@@ -373,20 +290,36 @@ template <TBuiltin Builtin>
             return fast::Assign(Top, Result);
     }
     fast::Assign(*Sp, Top);
-    fast::Assign(Top, CallFunction(Instruction, Sp));
-    if (Instruction.Arity != TInstruction::NoArity) Sp += 1 - Instruction.Arity;
+    const TCalled Called = CallFunction(Instruction, Sp);
+    fast::Assign(Top, Called.Value);
+    Sp = Called.Sp;
     ReadTables(Frame);
 }
 
-// Calls a function's callback on the arguments that end with Last, the first deepest. A function
-// without a usable arity is not called: the value at Last stays on top.
-[[gnu::noinline]] TComplex TEngine::CallFunction(const TInstruction& Instruction,
-                                                 const TComplex* Last) const {
+// Calls a function's callback on the arguments that end with Last, the first deepest; returns
+// the value now on top and the new Sp (Top itself is not passed, so that it stays in registers).
+// The function's parameter count at this moment decides: 0 to 4, up to the call's arguments, takes
+// that many of the top values; more is refused; a count outside 0 to 4 makes the call do nothing,
+// the value at Last staying on top. Values the code did not plan for, because the count has shrunk
+// since compiling, widen the window.
+[[gnu::noinline]] TEngine::TCalled TEngine::CallFunction(const TInstruction& Instruction,
+                                                         TComplex* Last) {
     const TFunction* Fn = EntryAt(FEvaluator.Functions(), Instruction.Index);
-    if (!Fn || !Fn->Callback || ArityOf(Fn->ParamCount) != Instruction.Arity)
-        Stale("a function it calls is gone, has lost its callback or changed its parameter count");
-    if (Instruction.Arity == TInstruction::NoArity) return *Last;
-    return Fn->Callback(std::span<const TComplex>(Last + 1 - Instruction.Arity, Instruction.Arity));
+    if (!Fn || !Fn->Callback) Stale("a function it calls is gone or has lost its callback");
+    const std::uint8_t Arity = ArityOf(Fn->ParamCount);
+    if (Arity != TInstruction::NoArity && Arity > Instruction.Args)
+        Stale(MoreParameters("function", Fn->Name, Arity, Instruction.Args));
+    if (Arity != Instruction.Arity) [[unlikely]] {
+        const int Effect = Arity == TInstruction::NoArity ? 0 : 1 - Arity;
+        const int Extra = Effect - StackEffect(opFunction, Instruction.Arity);
+        if (Extra > 0) {
+            const std::ptrdiff_t At = Last - FValues.Data();
+            Widen(Extra);
+            Last = FValues.Data() + At;
+        }
+    }
+    if (Arity == TInstruction::NoArity) return {*Last, Last};
+    return {Fn->Callback(std::span<const TComplex>(Last + 1 - Arity, Arity)), Last + 1 - Arity};
 }
 
 // The lists the step codes are made of (Steps.h), for the cases of Execute's one switch: every
@@ -416,13 +349,14 @@ template <TBuiltin Builtin>
     X(biNone) X(biNeg) X(biExp) X(biSin) X(biCos) X(biTan) X(biSqrt) X(biATan)
 // clang-format on
 
-// Runs Frame's code from where it stands, with Top as the value on top of its stack. Returns
+// Runs Frame's code from where it stands, with Top as the value on top of its stack. The views
+// of the evaluator's tables are current: read when the computation began and after every piece
+// of host code that ran since. Returns
 // true when the code has ended, Top then holding the frame's value; false when it reached a call
 // of another equation, which Call must make (the frame is saved, its arguments stored).
 [[gnu::always_inline]] inline bool TEngine::Execute(TFrame& Frame, TComplex& Top) {
-    ReadTables(Frame);
-    TComplex* const Values = FValues.Data();
-    TComplex* Sp = Values + Frame.Sp;
+    FTables.Parameters = TView<TConstant>(Frame.Equation->LocalConstants().Items());
+    TComplex* Sp = FValues.Data() + Frame.Sp;
     const TInstruction* Ip = Frame.Ip;
     const TInstruction* const End = Frame.End;
     while (Ip != End) {
@@ -482,7 +416,7 @@ template <TBuiltin Builtin>
             ZOZEZO_FUNCTION_PAIRS(ZOZEZO_FUNCTION_PAIR, biDivide)
         case steps::Call:
             Push(Sp, Top);
-            Frame.Sp = static_cast<std::size_t>(Sp - Values) - Ip->Arity;
+            Frame.Sp = static_cast<std::size_t>(Sp - FValues.Data()) - Ip->Args;
             Frame.Ip = Ip + 1;
             return false;
 #undef ZOZEZO_FUSED
@@ -506,7 +440,26 @@ template <TBuiltin Builtin>
 #undef ZOZEZO_FUNCTION_PAIRS
 
 long double TEngine::Run(TEquation& Equation, std::span<const TComplex> Args, long double* Im) {
+    if (FRunning) {
+        const auto Nested = std::make_unique<TEngine>(FEvaluator);
+        return Nested->Run(Equation, Args, Im);
+    }
+    FRunning = true;
+    FRuns = 0;
+    FBudget = FEvaluator.RunBudget();
+    try {
+        const long double Re = RunHere(Equation, Args, Im);
+        FRunning = false;
+        return Re;
+    } catch (...) {
+        Unwind();
+        throw;
+    }
+}
+
+long double TEngine::RunHere(TEquation& Equation, std::span<const TComplex> Args, long double* Im) {
     Enter(Equation, Args);
+    ReadTables(Current());
     TComplex Top;
     Top.Re = Top.Im = 0;
     for (;;) {
@@ -522,6 +475,12 @@ long double TEngine::Run(TEquation& Equation, std::span<const TComplex> Args, lo
     return Top.Re;
 }
 
+void TEngine::ReleaseStacks() {
+    if (FRunning) Refuse("The memory of computations cannot be released while a computation runs");
+    FValues.Release();
+    FFrames.Release();
+}
+
 namespace {
 
 // Whether Equation may run: compiles it when unchecked; one with a compile error shows its
@@ -535,14 +494,17 @@ bool Runnable(TEquation& Equation) {
 
 } // namespace
 
+// The equation is held while it computes: host code that runs meanwhile may free it.
 TComplex TEquation::ComputeArgsC(std::span<const TComplex> Args) {
+    const THold Hold(*this, false);
     TComplex Result;
-    if (Runnable(*this)) Result.Re = TEngine(*FOwner->Evaluator()).Run(*this, Args, &Result.Im);
+    if (Runnable(*this)) Result.Re = FOwner->Evaluator()->FEngine->Run(*this, Args, &Result.Im);
     return Result;
 }
 
 long double TEquation::Compute() {
-    return Runnable(*this) ? TEngine(*FOwner->Evaluator()).Run(*this, {}, nullptr) : 0;
+    const THold Hold(*this, false);
+    return Runnable(*this) ? FOwner->Evaluator()->FEngine->Run(*this, {}, nullptr) : 0;
 }
 
 } // namespace zoZezo

@@ -1,6 +1,7 @@
 #include "zoZezo/Equation.h"
 
 #include "zoZezo/Equations.h"
+#include "zoZezo/Exception.h"
 
 #include <utility>
 #include <vector>
@@ -13,11 +14,34 @@ TEquation::TEquation(TEquations* Owner, std::string Text)
 }
 
 TEquation::~TEquation() {
-    if (FOwner) FOwner->Remove(this);
+    if (FOwner && !FFreed) FOwner->Remove(this);
+}
+
+void TEquation::operator delete(TEquation* Equation, std::destroying_delete_t) {
+    if (!Equation) return; // a compiler may call it for a null pointer
+    if (Equation->FLocks > 0 || Equation->FPins > 0) {
+        if (Equation->FOwner && !Equation->FFreed) Equation->FOwner->Remove(Equation);
+        Equation->FFreed = true;
+        return;
+    }
+    Equation->~TEquation();
+    ::operator delete(Equation);
+}
+
+void TEquation::FreeWhenUnused() {
+    if (FLocks == 0 && FPins == 0) delete this;
+}
+
+void TEquation::RequireIdle() const {
+    if (!Busy()) return;
+    const std::string& Name = FFunctionName.empty() ? FEquationStr : FFunctionName;
+    throw EzoZezoEvaluatorError("Equation '" + Name +
+                                "' cannot be changed while it is being compiled or computed");
 }
 
 void TEquation::SetEquationStr(std::string Text) {
     if (CompareText(Text, FEquationStr) == 0) return;
+    RequireIdle();
     FEquationStr = std::move(Text);
     FChecked = false;
 }
@@ -25,7 +49,7 @@ void TEquation::SetEquationStr(std::string Text) {
 void TEquation::SetFunctionName(const std::string& Name) {
     if (Name == FFunctionName) return;
     const std::string Old = std::exchange(FFunctionName, Name);
-    if (FOwner) FOwner->Renamed(*this, Old);
+    if (FOwner && !FFreed) FOwner->Renamed(*this, Old);
 }
 
 const std::string& TEquation::GetFunctionName() {
@@ -34,6 +58,11 @@ const std::string& TEquation::GetFunctionName() {
 }
 
 void TEquation::ClearInstructions() {
+    RequireIdle();
+    ClearCode();
+}
+
+void TEquation::ClearCode() {
     FCode.clear();
     FStackDepth = 0;
     FLocalConstants.Clear();

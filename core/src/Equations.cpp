@@ -6,8 +6,29 @@
 
 namespace zoZezo {
 
+// Out of line: a compiler that saw the allocation beside a delete of the result would take the
+// equation's own operator delete for a mismatch.
+TEquation* TEquations::Add(std::string Text) {
+    return new TEquation(this, std::move(Text));
+}
+
 void TEquations::SetEquation(int I, const TEquation& Source) {
     if (TEquation* Target = Get(I)) Target->SetEquationStr(Source.EquationStr());
+}
+
+void TEquations::Delete(int I) {
+    if (const TEquation* Equation = Get(I)) Equation->RequireIdle();
+    TOwnedList::Delete(I);
+}
+
+void TEquations::Clear() {
+    RequireIdle();
+    TOwnedList::Clear();
+}
+
+void TEquations::RequireIdle() const {
+    for (const TEquation* Equation : Items())
+        Equation->RequireIdle();
 }
 
 // Every equation's name is looked up as the equations after it compile, so the lookup goes

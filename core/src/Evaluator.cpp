@@ -1,10 +1,12 @@
 #include "zoZezo/Evaluator.h"
 
+#include "Engine.h"
 #include "zoZezo/Builtins.h"
 
 namespace zoZezo {
 
-TzoZezoEvaluator::TzoZezoEvaluator(TComponent* AOwner) : TComponent(AOwner) {
+TzoZezoEvaluator::TzoZezoEvaluator(TComponent* AOwner)
+    : TComponent(AOwner), FEngine(std::make_unique<TEngine>(*this)) {
     PublishChar("DecimalPoint", DecimalPoint, '.');
     PublishChar("Imaginary", Imaginary, 'j');
     PublishChar("OpenParentesis", OpenParentesis, '(');
@@ -20,12 +22,21 @@ TzoZezoEvaluator::TzoZezoEvaluator(TComponent* AOwner) : TComponent(AOwner) {
 TzoZezoEvaluator::~TzoZezoEvaluator() = default;
 
 void TzoZezoEvaluator::Start() {
+    FEquations.RequireIdle();
     FFunctions.Clear();
     FOperators.Clear();
     FConstants.Clear();
     FEquations.Clear();
     FVariables.Clear();
     RegisterBuiltins(*this);
+}
+
+void TzoZezoEvaluator::ReleaseComputeMemory() {
+    FEngine->ReleaseStacks();
+}
+
+std::size_t TzoZezoEvaluator::ComputeMemory() const {
+    return FEngine->StackMemory();
 }
 
 void TzoZezoEvaluator::LoadReferencedConstants(TStrings& List) const {

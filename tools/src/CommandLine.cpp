@@ -31,6 +31,12 @@ void AddInputOptions(CLI::App& Command, TOptions& Options, TRawOptions& Raw) {
         ->type_name("FILE");
     Command.add_option("--seed", Options.Seed, "Seed the random generator, making Rand repeatable")
         ->type_name("N");
+    Command
+        .add_option("--max-runs", Options.MaxRuns,
+                    "Most equation runs one computation may make (every call of an equation is a "
+                    "run); default 100000000")
+        ->type_name("N")
+        ->check(CLI::PositiveNumber);
     Command.add_flag("--all", Options.All, "Add and check every line, even after a faulty one");
     Command.add_flag("--json", Options.Json, "Write one JSON object per input line (JSON Lines)");
     Command.add_option("file", Options.File, "Equation text, one equation per line; - for stdin")

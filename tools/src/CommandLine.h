@@ -20,6 +20,7 @@ struct TOptions {
     std::vector<TBinding> Constants;
     std::optional<std::string> SettingsFile;
     std::optional<std::uint32_t> Seed;
+    std::optional<std::uint64_t> MaxRuns; // the evaluator's run budget per computation
     bool All = false;
     bool Json = false;
     int Digits = 15;

@@ -32,6 +32,7 @@ TSession::TSession(const TOptions& Options) {
     for (const auto& Variable : Options.Variables)
         Bind(Variable);
     if (Options.Seed) zoZezo::RandSeed(*Options.Seed);
+    if (Options.MaxRuns) FEvaluator.SetRunBudget(*Options.MaxRuns);
 }
 
 long double& TSession::Bind(const TBinding& Binding) {
@@ -65,6 +66,10 @@ TOutcome TSession::Compute(zoZezo::TEquation& Equation) {
     std::optional<std::string> Raised;
     try {
         Outcome.Value = Equation.ComputeC();
+    } catch (const zoZezo::EzoZezoRunBudgetError& Error) {
+        Raised = fmt::format("the computation would run equations more than {} times; "
+                             "raise the budget with --max-runs",
+                             Error.Runs());
     } catch (const std::exception& Error) {
         Raised = Error.what();
     }

@@ -40,7 +40,8 @@ struct TOutcome {
 // that raised them.
 class TSession {
 public:
-    // Loads --settings, adds --const and --var in order, seeds the random generator.
+    // Loads --settings, adds --const and --var in order, seeds the random generator, sets the
+    // run budget of --max-runs.
     // Throws TFailure on an unreadable or refused settings file and on a name given twice.
     explicit TSession(const TOptions& Options);
     zoZezo::TzoZezoEvaluator& Evaluator() { return FEvaluator; }

@@ -4,6 +4,7 @@
 #include "zoZezo/Instruction.h"
 #include "zoZezo/SymbolTable.h"
 
+#include <new>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,6 +19,21 @@ class TEngine;
 // One equation of an evaluator's list: `y: 2*x+1` names a value, `f(a;b): a*b` a function.
 // It keeps its text, compiles it on demand into postfix code, and computes it.
 // Compile errors are recorded, never thrown: see ErrorCode(), ErrorPos() and ErrorMsg().
+//
+// Host code runs in the middle of compiling and computing: OnAcceptLabel handlers, callbacks of
+// functions and operators, the ShowMessage handler. What it may do to equations then:
+// - An equation is busy while it is being compiled (Check) and while a computation runs it,
+//   which includes every equation waiting for one it calls to finish. Changing a busy equation
+//   (SetEquationStr with another text, Check, ClearInstructions) and removing it from its list
+//   (TEquations::Delete and Clear, TzoZezoEvaluator::Start) throw EzoZezoEvaluatorError
+//   ("Equation 'y' cannot be changed while it is being compiled or computed") and change
+//   nothing, so the evaluator stays usable; the host can retry once the computation is over.
+// - Freeing a busy equation with delete takes it off its list at once; the object lives on until
+//   the compilation and the computations that use it end, and is freed then.
+// - Everything else is allowed: compiling, computing and changing other equations, computing a
+//   busy one (it is compiled already, or being compiled, which refuses), changing the symbol
+//   tables. Compiled code reads the tables by position, so a computation that finds an entry
+//   gone throws EzoZezoEvaluatorError.
 class TEquation {
 public:
     // Appends the equation to Owner's list when Owner is not null. Compiles nothing.
@@ -25,22 +41,29 @@ public:
     ~TEquation();
     TEquation(const TEquation&) = delete;
     TEquation& operator=(const TEquation&) = delete;
+    // Frees the equation, or, while it is busy, takes it off its list and frees it when the
+    // operations that use it end.
+    void operator delete(TEquation* Equation, std::destroying_delete_t);
 
     TEquations* Owner() const { return FOwner; }
 
+    // Whether the equation is being compiled or computed, so that changes to it are refused.
+    bool Busy() const { return FLocks > 0; }
+
     const std::string& EquationStr() const { return FEquationStr; }
     // Replaces the text unless the new one differs only in ASCII letter case; a replaced text
-    // must be compiled again.
+    // must be compiled again. Throws EzoZezoEvaluatorError, changing nothing, while Busy().
     void SetEquationStr(std::string Text);
 
     // Compiles the text. Returns true when it compiled without error; the outcome stays in
     // ErrorCode(), ErrorPos(), ErrorMsg(), CharClasses() and the instruction list.
     // Needs an owner that belongs to an evaluator. Exceptions of OnAcceptLabel pass through.
+    // Throws EzoZezoEvaluatorError, changing nothing, while Busy().
     bool Check();
     bool Checked() const { return FChecked; }
 
     // The name the header declares, compiling first when the equation is unchecked.
-    const std::string& GetFunctionName();
+    [[nodiscard]] const std::string& GetFunctionName();
     // The name of the last successful compilation; a failed one leaves it as it was.
     const std::string& FunctionName() const { return FFunctionName; }
 
@@ -64,6 +87,7 @@ public:
     const TInstruction* LastInstruction() const { return FCode.empty() ? nullptr : &FCode.back(); }
     std::span<const TInstruction> Instructions() const { return FCode; }
     // Frees the code and empties the parameter table; Checked() stays as it is.
+    // Throws EzoZezoEvaluatorError, changing nothing, while Busy().
     void ClearInstructions();
 
     // The most values the code keeps pending on the value stack at once.
@@ -73,16 +97,57 @@ public:
     // yields 0 and shows its ErrorMsg() through ShowMessage. Arguments bind to the parameters
     // in order; missing ones are 0, extra ones ignored. Floating-point faults follow IEEE 754
     // defaults: infinities and NaNs are carried into the result.
+    //
+    // A function or equation called with another parameter count than it had when the code was
+    // compiled: a count of 0 to 4 (for an equation, any count) up to the arguments written in
+    // the call takes that many of the top values, and the others stay on the stack; a function
+    // count outside 0 to 4 makes the call do nothing (its arguments stay, no result is pushed).
+    //
     // Throws what the callbacks throw, and EzoZezoEvaluatorError when the code no longer fits the
-    // evaluator's tables (compile it again) or equations call each other too deeply.
-    TComplex ComputeArgsC(std::span<const TComplex> Args);
-    long double ComputeArgs(std::span<const long double> Args);
-    TComplex ComputeC() { return ComputeArgsC({}); }
-    long double Compute();
+    // evaluator's tables (an entry or equation it refers to is gone, has lost its callback, or now
+    // takes more parameters than the call has arguments: compile it again), when equations call
+    // each other more than 100,000 levels deep, or when the computation would run equations more
+    // often than the evaluator's RunBudget().
+    [[nodiscard]] TComplex ComputeArgsC(std::span<const TComplex> Args);
+    [[nodiscard]] long double ComputeArgs(std::span<const long double> Args);
+    [[nodiscard]] TComplex ComputeC() { return ComputeArgsC({}); }
+    [[nodiscard]] long double Compute();
 
 private:
     friend class TCompiler;
     friend class TEngine;
+    friend class TEquations;
+
+    // Keeps an equation alive while an operation uses it; a locking hold also makes it Busy().
+    class THold {
+    public:
+        THold(TEquation& Equation, bool Locking) : FEquation(Equation), FLocking(Locking) {
+            ++(Locking ? Equation.FLocks : Equation.FPins);
+        }
+        ~THold() { FLocking ? FEquation.Unlock() : FEquation.Unpin(); }
+        THold(const THold&) = delete;
+        THold& operator=(const THold&) = delete;
+
+    private:
+        TEquation& FEquation;
+        bool FLocking;
+    };
+
+    void Lock() { ++FLocks; }
+    void Unlock() {
+        --FLocks;
+        if (FFreed) [[unlikely]]
+            FreeWhenUnused();
+    }
+    void Unpin() {
+        --FPins;
+        if (FFreed) [[unlikely]]
+            FreeWhenUnused();
+    }
+    void FreeWhenUnused();
+    // Throws the refusal of a change while the equation is busy.
+    void RequireIdle() const;
+    void ClearCode();
 
     // Records the name of a successful compilation, telling the owner when it changed.
     void SetFunctionName(const std::string& Name);
@@ -97,6 +162,9 @@ private:
     int FErrorCode = 0;
     int FErrorPos = 0;
     int FStackDepth = 0;
+    int FLocks = 0;      // compilations and runs under way
+    int FPins = 0;       // other operations under way that need the equation to stay alive
+    bool FFreed = false; // freed while in use: goes when FLocks and FPins are back to 0
     bool FChecked = false;
 };
 

@@ -10,21 +10,32 @@
 namespace zoZezo {
 
 // An evaluator's equation list. Equations call each other by position in this list.
+// While an equation is being compiled or computed, the operations that would free or change it
+// throw EzoZezoEvaluatorError and change nothing (see TEquation); adding equations is allowed.
 class TEquations : public TOwnedList<TEquation> {
 public:
     using TOwnedList::TOwnedList;
 
     // Appends an unchecked equation with this text; compiles nothing.
-    TEquation* Add(std::string Text) { return new TEquation(this, std::move(Text)); }
+    TEquation* Add(std::string Text);
 
-    TEquation* GetEquation(int I) const { return Get(I); }
+    [[nodiscard]] TEquation* GetEquation(int I) const { return Get(I); }
     // Gives the equation at I the text of Source (through SetEquationStr); nothing else is copied.
     void SetEquation(int I, const TEquation& Source);
+
+    // Frees the equation at I; does nothing when I is out of range. Throws
+    // EzoZezoEvaluatorError, freeing nothing, when that equation is busy.
+    void Delete(int I);
+    // Frees every equation, the last first. Throws EzoZezoEvaluatorError, freeing nothing, when
+    // one of them is busy.
+    void Clear();
+    // Throws EzoZezoEvaluatorError when some equation of the list is busy.
+    void RequireIdle() const;
 
     // Position of the first equation whose FunctionName() equals Name (case-insensitive), or -1.
     // Compiles nothing, so only equations that compiled successfully are found. Takes constant
     // time but after a removal, which makes the next lookup take one pass over the list.
-    int FunctionIndexByName(std::string_view Name) const;
+    [[nodiscard]] int FunctionIndexByName(std::string_view Name) const;
 
 private:
     friend TEquation;

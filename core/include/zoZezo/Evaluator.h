@@ -4,7 +4,9 @@
 #include "zoZezo/Equations.h"
 #include "zoZezo/SymbolTable.h"
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace zoZezo {
@@ -16,12 +18,20 @@ enum TLabelType : std::uint8_t { ltConstant, ltFunction, ltVariable };
 // LabelType names. Position arrives holding the position found there, or -1; the handler may
 // leave it, or set it to a position of that table (after adding the entry, say) or to -1 to
 // hide the name. A position outside the table is taken as not found.
+class TEngine;
+
 using TAcceptLabelProc = std::function<void(TEquation* Sender, const std::string& Name,
                                             TLabelType LabelType, int& Position)>;
 
 // The evaluator component: four symbol tables, the equation list, the seven syntax characters
 // of the equation language and the OnAcceptLabel event. A new evaluator holds the built-in
 // functions, constants and operators.
+//
+// Computations run on value and frame stacks that the evaluator keeps from one computation to
+// the next, grown to the deepest computation so far: once warmed up, a computation allocates
+// nothing, however deeply its equations call each other. ReleaseComputeMemory() gives that
+// memory back. A computation started from host code in the middle of another one (from a
+// callback, say) runs on stacks of its own.
 class TzoZezoEvaluator : public TComponent {
 public:
     explicit TzoZezoEvaluator(TComponent* AOwner = nullptr);
@@ -53,19 +63,41 @@ public:
     TAcceptLabelProc OnAcceptLabel;
 
     // Empties all five collections and registers the built-in functions, the constants e and pi
-    // and the built-in operators, as in a new evaluator. Syntax characters and OnAcceptLabel stay.
+    // and the built-in operators, as in a new evaluator. Syntax characters, OnAcceptLabel and the
+    // run budget stay. Throws EzoZezoEvaluatorError, changing nothing, while an equation of the
+    // list is being compiled or computed (see TEquation).
     void Start();
+
+    // The most equation runs one computation may make: every computation of an equation, and
+    // every call of one equation by another, is a run. Nothing is cached, so equations that
+    // each name the one before several times multiply the runs; a computation that would go
+    // beyond the budget throws EzoZezoEvaluatorError instead of running for years. The default
+    // lets a computation of several seconds finish.
+    static constexpr std::uint64_t DefaultRunBudget = 100'000'000;
+    [[nodiscard]] std::uint64_t RunBudget() const { return FRunBudget; }
+    void SetRunBudget(std::uint64_t Runs) { FRunBudget = Runs; }
+
+    // Gives back the memory kept for the stacks of computations beyond a small fixed part; the
+    // next deep computation allocates it again. Throws EzoZezoEvaluatorError while a
+    // computation runs.
+    void ReleaseComputeMemory();
+    // Bytes of heap memory the stacks of computations keep now.
+    [[nodiscard]] std::size_t ComputeMemory() const;
 
     // Fills List with the name of every constant that compiled code refers to, once per
     // reference, equation by equation in instruction order. Compiles nothing.
     void LoadReferencedConstants(TStrings& List) const;
 
 private:
+    friend class TEquation; // computes on FEngine
+
     TConstants FConstants{this};
     TVariables FVariables{this};
     TFunctions FFunctions{this};
     TOperators FOperators{this};
     TEquations FEquations{this};
+    std::uint64_t FRunBudget = DefaultRunBudget;
+    std::unique_ptr<TEngine> FEngine; // the engine of computations and the stacks it keeps
 };
 
 } // namespace zoZezo

@@ -23,10 +23,13 @@ struct TInstruction {
     const TInstruction* Next = nullptr; // the following instruction
     std::int32_t Index = 0;             // 0-based position in the table that Kind names
     TOperation Kind = opRealNum;
-    // For opFunction and opLocalFunction: the number of arguments the code was compiled for
-    // (NoArity for a function whose count makes a call do nothing). The engine refuses to run
-    // code whose callee has changed its count since.
+    // For opFunction and opLocalFunction: the parameter count the callee had when the code was
+    // compiled (NoArity for a function whose count makes a call do nothing).
     std::uint8_t Arity = 0;
+    // For opFunction and opLocalFunction: the number of values the call's arguments leave on
+    // the stack. A callee whose count has changed since is called with that many of the top
+    // values when its new count is not larger; a larger one is refused.
+    std::uint8_t Args = 0;
     // How the engine runs the instruction, chosen when the code was compiled: it names the
     // built-in callback an operator or function entry held then, which the engine runs in place
     // for as long as the entry holds it, and joins an operand with an operator right after it.

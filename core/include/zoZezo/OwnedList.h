@@ -21,10 +21,12 @@ public:
     // The evaluator that owns this list; null for an equation's parameter table.
     TzoZezoEvaluator* Evaluator() const { return FEvaluator; }
     const std::vector<Item*>& Items() const { return FItems; }
-    int Count() const { return static_cast<int>(FItems.size()); }
+    [[nodiscard]] int Count() const { return static_cast<int>(FItems.size()); }
 
     // The item at I, or null when I is out of range.
-    Item* Get(int I) const { return InRange(I) ? FItems[static_cast<std::size_t>(I)] : nullptr; }
+    [[nodiscard]] Item* Get(int I) const {
+        return InRange(I) ? FItems[static_cast<std::size_t>(I)] : nullptr;
+    }
 
     // Frees the item at I; does nothing when I is out of range.
     void Delete(int I) {

@@ -4,11 +4,10 @@
 #include "zoZezo/OwnedList.h"
 #include "zoZezo/Platform.h"
 
+#include <concepts>
 #include <span>
 #include <string>
 #include <string_view>
-#include <tuple>
-#include <type_traits>
 
 namespace zoZezo {
 
@@ -54,14 +53,8 @@ public:
     using Entry = TEntry<Payload>;
     using TOwnedList<Entry>::TOwnedList;
 
-    // Appends a new entry at position Count(). Data are the payload's fields, in order.
-    template <class... Fields>
-    Entry* Add(std::string Name, Fields... Data) {
-        return new Entry(this, std::move(Name), MakePayload(Data...));
-    }
-
     // Position of the first entry named Name (case-insensitive), or -1.
-    int IndexOf(std::string_view Name) const {
+    [[nodiscard]] int IndexOf(std::string_view Name) const {
         const auto& List = this->Items();
         for (std::size_t I = 0; I < List.size(); ++I)
             if (SameName(List[I]->Name, Name)) return static_cast<int>(I);
@@ -73,19 +66,9 @@ public:
         if (Entry* Target = this->Get(I)) Target->Assign(Source);
     }
 
-private:
-    // A compiler without parenthesised aggregate initialisation (clang before 16) cannot build
-    // the two-field payloads from their fields directly; they are assigned one by one instead.
-    template <class... Fields>
-    static Payload MakePayload(Fields... Data) {
-        if constexpr (std::is_constructible_v<Payload, Fields...>) {
-            return Payload(Data...);
-        } else {
-            Payload Result;
-            auto& [First, Second] = Result;
-            std::tie(First, Second) = std::tuple(Data...);
-            return Result;
-        }
+    // Appends a new entry at position Count(). The tables below add one from its fields.
+    Entry* Add(std::string Name, const Payload& Data) {
+        return new Entry(this, std::move(Name), Data);
     }
 };
 
@@ -127,7 +110,11 @@ using TOperator = TEntry<TOperatorData>;
 class TConstants : public TCollection<TConstantData> {
 public:
     using TCollection::TCollection;
-    TConstant* GetConstant(int I) const { return Get(I); }
+    // Appends the constant Re + Im·j.
+    TConstant* Add(std::string Name, long double Re, long double Im = 0) {
+        return TCollection::Add(std::move(Name), {Re, Im});
+    }
+    [[nodiscard]] TConstant* GetConstant(int I) const { return Get(I); }
     void SetConstant(int I, const TConstant& Source) { Set(I, Source); }
 };
 
@@ -135,7 +122,12 @@ public:
 class TVariables : public TCollection<TVariableData> {
 public:
     using TCollection::TCollection;
-    TVariable* GetVariable(int I) const { return Get(I); }
+    // Appends a variable that reads RePtr's cell as its real part and ImPtr's as its imaginary
+    // part; a null cell reads as 0.
+    TVariable* Add(std::string Name, long double* RePtr, long double* ImPtr = nullptr) {
+        return TCollection::Add(std::move(Name), {RePtr, ImPtr});
+    }
+    [[nodiscard]] TVariable* GetVariable(int I) const { return Get(I); }
     void SetVariable(int I, const TVariable& Source) { Set(I, Source); }
 };
 
@@ -143,7 +135,14 @@ public:
 class TFunctions : public TCollection<TFunctionData> {
 public:
     using TCollection::TCollection;
-    TFunction* GetFunction(int I) const { return Get(I); }
+    // Appends a function of ParamCount parameters (0 to 4 are callable) that Callback computes.
+    TFunction* Add(std::string Name, int ParamCount, TFunctionCallback Callback) {
+        return TCollection::Add(std::move(Name), {ParamCount, Callback});
+    }
+    // A parameter count is a whole number: a fractional one is refused when compiling.
+    TFunction* Add(std::string Name, std::floating_point auto ParamCount,
+                   TFunctionCallback Callback) = delete;
+    [[nodiscard]] TFunction* GetFunction(int I) const { return Get(I); }
     void SetFunction(int I, const TFunction& Source) { Set(I, Source); }
 };
 
@@ -151,7 +150,15 @@ public:
 class TOperators : public TCollection<TOperatorData> {
 public:
     using TCollection::TCollection;
-    TOperator* GetOperator(int I) const { return Get(I); }
+    // Appends an operator of this priority (a smaller number binds tighter) that Callback
+    // computes from the left and the right operand.
+    TOperator* Add(std::string Name, int Priority, TOperatorCallback Callback) {
+        return TCollection::Add(std::move(Name), {Priority, Callback});
+    }
+    // A priority is a whole number: a fractional one is refused when compiling.
+    TOperator* Add(std::string Name, std::floating_point auto Priority,
+                   TOperatorCallback Callback) = delete;
+    [[nodiscard]] TOperator* GetOperator(int I) const { return Get(I); }
     void SetOperator(int I, const TOperator& Source) { Set(I, Source); }
 };
 
