@@ -3,10 +3,26 @@
 #include "Engine.h"
 #include "zoZezo/Builtins.h"
 
+#include <cstdlib>
+#include <string_view>
+
 namespace zoZezo {
+namespace {
+
+// The mode ZOZEZO_NATIVE names; Often when it names none.
+TNativeMode ModeFromEnvironment() {
+    const char* Name = std::getenv("ZOZEZO_NATIVE");
+    const std::string_view Mode = Name ? Name : "";
+    if (Mode == "off") return TNativeMode::Off;
+    if (Mode == "always") return TNativeMode::Always;
+    return TNativeMode::Often;
+}
+
+} // namespace
 
 TzoZezoEvaluator::TzoZezoEvaluator(TComponent* AOwner)
-    : TComponent(AOwner), FEngine(std::make_unique<TEngine>(*this)) {
+    : TComponent(AOwner), FNativeMode(ModeFromEnvironment()),
+      FEngine(std::make_unique<TEngine>(*this)) {
     PublishChar("DecimalPoint", DecimalPoint, '.');
     PublishChar("Imaginary", Imaginary, 'j');
     PublishChar("OpenParentesis", OpenParentesis, '(');
@@ -29,6 +45,10 @@ void TzoZezoEvaluator::Start() {
     FEquations.Clear();
     FVariables.Clear();
     RegisterBuiltins(*this);
+}
+
+bool TzoZezoEvaluator::NativeCodeAvailable() {
+    return false;
 }
 
 void TzoZezoEvaluator::ReleaseComputeMemory() {

@@ -11,6 +11,17 @@
 
 namespace zoZezo {
 
+// Whether computations may run as native machine code. An equation translated into native code
+// gives the very bits the interpreter gives and raises the same errors: native code runs only
+// while every entry it was translated against still holds what it held (the interpreter takes
+// over otherwise, and for everything it does not translate). Native code exists on x86-64 only;
+// elsewhere every mode interprets.
+enum class TNativeMode : std::uint8_t {
+    Off,   // always interpret
+    Often, // translate an equation once it has been computed often
+    Always // translate an equation at its first computation (for testing the translation)
+};
+
 // What kind of name OnAcceptLabel is asked about.
 enum TLabelType : std::uint8_t { ltConstant, ltFunction, ltVariable };
 
@@ -77,6 +88,14 @@ public:
     [[nodiscard]] std::uint64_t RunBudget() const { return FRunBudget; }
     void SetRunBudget(std::uint64_t Runs) { FRunBudget = Runs; }
 
+    // How computations run; see TNativeMode. A new evaluator takes the mode the environment
+    // variable ZOZEZO_NATIVE names ("off", "often" or "always"), Often without it. Changing
+    // the mode keeps the native code translated so far; Off stops its use.
+    [[nodiscard]] TNativeMode NativeMode() const { return FNativeMode; }
+    void SetNativeMode(TNativeMode Mode) { FNativeMode = Mode; }
+    // Whether this build can translate equations into native code at all.
+    [[nodiscard]] static bool NativeCodeAvailable();
+
     // Gives back the memory kept for the stacks of computations beyond a small fixed part; the
     // next deep computation allocates it again. Throws EzoZezoEvaluatorError while a
     // computation runs.
@@ -97,6 +116,7 @@ private:
     TOperators FOperators{this};
     TEquations FEquations{this};
     std::uint64_t FRunBudget = DefaultRunBudget;
+    TNativeMode FNativeMode;
     std::unique_ptr<TEngine> FEngine; // the engine of computations and the stacks it keeps
 };
 
