@@ -68,6 +68,10 @@ void TEquation::ClearCode() {
     FLocalConstants.Clear();
 }
 
+bool TEquation::HasNativeCode() const {
+    return false;
+}
+
 long double TEquation::ComputeArgs(std::span<const long double> Args) {
     std::vector<TComplex> Complex(Args.size());
     for (std::size_t K = 0; K < Args.size(); ++K)

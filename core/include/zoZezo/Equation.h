@@ -93,6 +93,10 @@ public:
     // The most values the code keeps pending on the value stack at once.
     int StackDepth() const { return FStackDepth; }
 
+    // Whether the code has been translated into native machine code (see TNativeMode), which
+    // computations then run while the tables still hold what it was translated against.
+    [[nodiscard]] bool HasNativeCode() const;
+
     // Computes the equation, compiling it first when unchecked. An equation with a compile error
     // yields 0 and shows its ErrorMsg() through ShowMessage. Arguments bind to the parameters
     // in order; missing ones are 0, extra ones ignored. Floating-point faults follow IEEE 754
