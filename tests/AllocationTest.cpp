@@ -108,16 +108,26 @@ TEST_F(AllocationTest, ComputingAllocatesNothing) {
     std::vector<TEquation*> Equations;
     for (const std::string& Text : Texts)
         Equations.push_back(&Compile(Text));
-    const std::size_t Before = Allocations;
-    for (int Round = 0; Round < 3; ++Round) {
+    auto ComputeAll = [&] {
         for (TEquation* Equation : Equations) {
             (void)Equation->Compute();
             (void)Equation->ComputeC();
             const TComplex Args[] = {{1, 2}};
             (void)Equation->ComputeArgsC(Args);
         }
-    }
-    EXPECT_EQ(Allocations - Before, 0u);
+    };
+    Evaluator.SetNativeMode(TNativeMode::Off);
+    std::size_t Before = Allocations;
+    for (int Round = 0; Round < 3; ++Round)
+        ComputeAll();
+    EXPECT_EQ(Allocations - Before, 0u) << "interpreted";
+    // Native code is made at the first computation; computing again allocates nothing.
+    Evaluator.SetNativeMode(TNativeMode::Always);
+    ComputeAll();
+    Before = Allocations;
+    for (int Round = 0; Round < 3; ++Round)
+        ComputeAll();
+    EXPECT_EQ(Allocations - Before, 0u) << "native";
 }
 
 TEST_F(AllocationTest, CodeCostsOneRecordPerInstructionAndADigitPerCharacter) {
@@ -142,6 +152,8 @@ TEST_F(AllocationTest, DeepChainsAllocateNothingOnceWarmedUp) {
     EXPECT_EQ(Evaluator.ComputeMemory(), 0u);
     EXPECT_EQ(Chain.back()->Compute(), X + Depth - 1); // warms up: 2000 frames
     EXPECT_GT(Evaluator.ComputeMemory(), 0u);
+    for (TEquation* Equation : Chain) // and translates what the native mode translates
+        (void)Equation->Compute();
     const std::size_t Before = Allocations;
     for (TEquation* Equation : Chain)
         (void)Equation->Compute();

@@ -1,5 +1,6 @@
 #include "Engine.h"
 
+#include "NativeCode.h"
 #include "Steps.h"
 #include "zoZezo/Equation.h"
 #include "zoZezo/Equations.h"
@@ -440,6 +441,7 @@ template <TBuiltin Builtin>
 #undef ZOZEZO_FUNCTION_PAIRS
 
 long double TEngine::Run(TEquation& Equation, std::span<const TComplex> Args, long double* Im) {
+    if (long double Re; TNativeCode::Compute(FEvaluator, Equation, Args, Im, Re)) return Re;
     if (FRunning) {
         const auto Nested = std::make_unique<TEngine>(FEvaluator);
         return Nested->Run(Equation, Args, Im);

@@ -1,12 +1,19 @@
 #include "zoZezo/Equation.h"
 
+#include "NativeCode.h"
 #include "zoZezo/Equations.h"
 #include "zoZezo/Exception.h"
 
+#include <atomic>
 #include <utility>
 #include <vector>
 
 namespace zoZezo {
+namespace {
+// Versions of compiled code, unique in the process, so that native code can tell a called
+// equation's code from every other.
+std::atomic<std::uint64_t> CodeVersions{0};
+} // namespace
 
 TEquation::TEquation(TEquations* Owner, std::string Text)
     : FOwner(Owner), FEquationStr(std::move(Text)) {
@@ -63,13 +70,18 @@ void TEquation::ClearInstructions() {
 }
 
 void TEquation::ClearCode() {
+    FNative.reset();
+    FCodeVersion = ++CodeVersions;
+    FComputations = 0;
+    FDeclines = 0;
+    FNativeRefused = false;
     FCode.clear();
     FStackDepth = 0;
     FLocalConstants.Clear();
 }
 
 bool TEquation::HasNativeCode() const {
-    return false;
+    return FNative != nullptr;
 }
 
 long double TEquation::ComputeArgs(std::span<const long double> Args) {

@@ -1,6 +1,7 @@
 #include "zoZezo/Evaluator.h"
 
 #include "Engine.h"
+#include "NativeCode.h"
 #include "zoZezo/Builtins.h"
 
 #include <cstdlib>
@@ -48,7 +49,7 @@ void TzoZezoEvaluator::Start() {
 }
 
 bool TzoZezoEvaluator::NativeCodeAvailable() {
-    return false;
+    return TNativeCode::Available();
 }
 
 void TzoZezoEvaluator::ReleaseComputeMemory() {

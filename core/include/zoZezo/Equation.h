@@ -4,6 +4,8 @@
 #include "zoZezo/Instruction.h"
 #include "zoZezo/SymbolTable.h"
 
+#include <cstdint>
+#include <memory>
 #include <new>
 #include <span>
 #include <string>
@@ -15,6 +17,7 @@ namespace zoZezo {
 class TEquations;
 class TCompiler;
 class TEngine;
+class TNativeCode;
 
 // One equation of an evaluator's list: `y: 2*x+1` names a value, `f(a;b): a*b` a function.
 // It keeps its text, compiles it on demand into postfix code, and computes it.
@@ -121,6 +124,7 @@ private:
     friend class TCompiler;
     friend class TEngine;
     friend class TEquations;
+    friend class TNativeCode;
 
     // Keeps an equation alive while an operation uses it; a locking hold also makes it Busy().
     class THold {
@@ -166,7 +170,12 @@ private:
     int FErrorCode = 0;
     int FErrorPos = 0;
     int FStackDepth = 0;
-    int FLocks = 0;      // compilations and runs under way
+    std::unique_ptr<TNativeCode> FNative; // see HasNativeCode
+    std::uint64_t FCodeVersion = 0;       // new whenever the code changes
+    std::uint32_t FComputations = 0;      // since the code changed, for native translation
+    std::uint32_t FDeclines = 0;          // native runs declined in a row
+    bool FNativeRefused = false;          // the code cannot be translated
+    int FLocks = 0;                       // compilations and runs under way
     int FPins = 0;       // other operations under way that need the equation to stay alive
     bool FFreed = false; // freed while in use: goes when FLocks and FPins are back to 0
     bool FChecked = false;

@@ -1,0 +1,935 @@
+// Translation of an equation's postfix code into native x86-64 code (see NativeCode.h).
+//
+// The postfix code becomes a tree first, the code of every equation it calls inlined in place
+// of the call. The tree is then emitted depth first. Each value is a pair of parts, and every
+// part a symbol that the x87 register stack holds, a spill slot holds, or that is read where it
+// lives (a literal, a table entry, a host cell) whenever an operation needs it. Every operation
+// of the built-ins' formulas is emitted as it stands, in the formula's order of operands, so
+// that the results are the interpreter's bits: nothing is folded, not even a sum with zero.
+
+#include "FastBuiltins.h"
+#include "NativeCode.h"
+#include "Steps.h"
+#include "X87Assembler.h"
+#include "zoZezo/Equation.h"
+#include "zoZezo/Equations.h"
+#include "zoZezo/Evaluator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+namespace zoZezo {
+
+#if defined(__x86_64__) && defined(__linux__)
+
+namespace {
+
+using namespace x87;
+
+constexpr int MaxNodes = 4096;
+constexpr int MaxInlineDepth = 4;
+constexpr int Registers = 8;
+
+// The byte offset of Field in an entry of the table that holds Entry.
+template <class Entry, class Field>
+std::int32_t OffsetIn(const Entry& Object, const Field& Member) {
+    return static_cast<std::int32_t>(reinterpret_cast<const char*>(&Member) -
+                                     reinterpret_cast<const char*>(&Object));
+}
+
+// --- the tree --------------------------------------------------------------------------
+
+enum TNodeKind : std::uint8_t {
+    nkLiteral,   // Re + Im·j
+    nkConstant,  // Slot: the entry's pointer
+    nkVariable,  // ReSlot, ImSlot: the cells' pointers, -1 for none
+    nkParameter, // Slot: the entry's pointer
+    nkBinary,    // Builtin of A and B
+    nkPower,     // A ^ Exponent
+    nkNegate,    // -A
+    nkFunction,  // Builtin of A, through a helper
+    nkCall,      // Args bound to Callee's parameters, then Body
+};
+
+struct TNode {
+    TNodeKind Kind = nkLiteral;
+    TBuiltin Builtin = biNone;
+    long double Re = 0, Im = 0;
+    int Slot = -1, ReSlot = -1, ImSlot = -1;
+    int Exponent = 0;
+    int A = -1, B = -1;
+    int Callee = -1; // position in the callee list
+    int Body = -1;
+    std::vector<int> Args;
+};
+
+TNode NodeOf(TNodeKind Kind) {
+    TNode Node;
+    Node.Kind = Kind;
+    return Node;
+}
+
+// A guard the code's prologue checks: a table position, and what the entry there must hold.
+struct TGuard {
+    enum TKind : std::uint8_t { Operator, Function, Constant, Variable, Parameter } Kind;
+    int Table = 0; // for parameters: 0 own, K callee K
+    int Index = 0;
+    std::uintptr_t Callback = 0; // operators and functions
+    bool ReNull = false, ImNull = false;
+    int Slot = -1, ReSlot = -1, ImSlot = -1; // where the prologue leaves pointers
+};
+
+// Reads an equation's postfix code into a tree, collecting the guards its entries need.
+class TTreeBuilder {
+public:
+    explicit TTreeBuilder(const TzoZezoEvaluator& Evaluator) : FEvaluator(Evaluator) {}
+
+    std::optional<int> Build(const TEquation& Equation, int Table, int Depth);
+
+    std::vector<TNode> Nodes;
+    std::vector<TGuard> Guards;
+    std::vector<TNativeCode::TCallee> Callees;
+    int PointerSlots = 0;
+    std::uint64_t Runs = 1;
+
+private:
+    int Add(TNode Node) {
+        Nodes.push_back(std::move(Node));
+        return static_cast<int>(Nodes.size() - 1);
+    }
+    int NewSlot() { return PointerSlots++; }
+    TGuard& Guard(TGuard::TKind Kind, int Table, int Index);
+    std::optional<int> Operand(const TInstruction& Instruction, int Table);
+    bool Callback(TGuard::TKind Kind, int Index, TBuiltin& Builtin);
+    std::optional<int> Call(const TEquation& Caller, const TInstruction& Instruction,
+                            std::vector<int>& Stack, int Depth);
+
+    const TzoZezoEvaluator& FEvaluator;
+    std::vector<const TEquation*> FChain; // the equations being inlined, outermost first
+};
+
+TGuard& TTreeBuilder::Guard(TGuard::TKind Kind, int Table, int Index) {
+    for (TGuard& Existing : Guards)
+        if (Existing.Kind == Kind && Existing.Table == Table && Existing.Index == Index)
+            return Existing;
+    Guards.push_back({Kind, Table, Index});
+    return Guards.back();
+}
+
+std::optional<int> TTreeBuilder::Operand(const TInstruction& Instruction, int Table) {
+    TNode Node = NodeOf(nkLiteral);
+    switch (Instruction.Kind) {
+    case opRealNum: Node.Re = Instruction.Value; break;
+    case opImaginaryNum: Node.Im = Instruction.Value; break;
+    case opConstant: {
+        if (!FEvaluator.Constants().GetConstant(Instruction.Index)) return std::nullopt;
+        TGuard& G = Guard(TGuard::Constant, 0, Instruction.Index);
+        if (G.Slot < 0) G.Slot = NewSlot();
+        Node.Kind = nkConstant;
+        Node.Slot = G.Slot;
+        break;
+    }
+    case opVariable: {
+        const TVariable* V = FEvaluator.Variables().GetVariable(Instruction.Index);
+        if (!V) return std::nullopt;
+        TGuard& G = Guard(TGuard::Variable, 0, Instruction.Index);
+        if (G.ReSlot < 0 && G.ImSlot < 0 && !G.ReNull && !G.ImNull) {
+            G.ReNull = !V->RePtr;
+            G.ImNull = !V->ImPtr;
+            if (!G.ReNull) G.ReSlot = NewSlot();
+            if (!G.ImNull) G.ImSlot = NewSlot();
+        }
+        Node.Kind = nkVariable;
+        Node.ReSlot = G.ReSlot;
+        Node.ImSlot = G.ImSlot;
+        break;
+    }
+    default: { // opLocalVar
+        TGuard& G = Guard(TGuard::Parameter, Table, Instruction.Index);
+        if (G.Slot < 0) G.Slot = NewSlot();
+        Node.Kind = nkParameter;
+        Node.Slot = G.Slot;
+    }
+    }
+    return Add(Node);
+}
+
+// Whether the entry holds a built-in that native code runs in place; guards it when it does.
+bool TTreeBuilder::Callback(TGuard::TKind Kind, int Index, TBuiltin& Builtin) {
+    const bool IsOperator = Kind == TGuard::Operator;
+    Builtin = BuiltinOf(FEvaluator, IsOperator ? opOperator : opFunction, Index);
+    if (Builtin == biNone) return false;
+    TGuard& G = Guard(Kind, 0, Index);
+    const TBuiltinCallback& Known = BuiltinCallbacks[Builtin];
+    G.Callback = IsOperator ? reinterpret_cast<std::uintptr_t>(Known.Operator)
+                            : reinterpret_cast<std::uintptr_t>(Known.Function);
+    return true;
+}
+
+std::optional<int> TTreeBuilder::Call(const TEquation& Caller, const TInstruction& Instruction,
+                                      std::vector<int>& Stack, int Depth) {
+    const TEquation* Callee = Caller.Owner()->GetEquation(Instruction.Index);
+    if (!Callee || !Callee->Checked() || Callee->ErrorCode() != 0 ||
+        Callee->LocalConstants().Count() != Instruction.Args || Depth >= MaxInlineDepth ||
+        Stack.size() < Instruction.Args)
+        return std::nullopt;
+    for (const TEquation* Running : FChain)
+        if (Running == Callee) return std::nullopt; // recursion: its parameters are shared
+    int Position = -1;
+    for (std::size_t K = 0; K < Callees.size(); ++K)
+        if (Callees[K].Equation == Callee) Position = static_cast<int>(K);
+    if (Position < 0) {
+        if (Callees.size() == TNativeFrame::MaxCallees) return std::nullopt;
+        Callees.push_back({Callee, Instruction.Index, TNativeCode::VersionOf(*Callee),
+                           Callee->LocalConstants().Count()});
+        Position = static_cast<int>(Callees.size() - 1);
+    }
+    TNode Node = NodeOf(nkCall);
+    Node.Callee = Position;
+    Node.Args.assign(Stack.end() - Instruction.Args, Stack.end());
+    Stack.resize(Stack.size() - Instruction.Args);
+    // Every parameter is read through a pointer that the prologue fetches.
+    for (int K = 0; K < Instruction.Args; ++K) {
+        TGuard& G = Guard(TGuard::Parameter, Position + 1, K);
+        if (G.Slot < 0) G.Slot = NewSlot();
+    }
+    const std::optional<int> Body = Build(*Callee, Position + 1, Depth + 1);
+    if (!Body) return std::nullopt;
+    Node.Body = *Body;
+    ++Runs;
+    return Add(Node);
+}
+
+std::optional<int> TTreeBuilder::Build(const TEquation& Equation, int Table, int Depth) {
+    FChain.push_back(&Equation);
+    std::vector<int> Stack;
+    for (const TInstruction& Instruction : Equation.Instructions()) {
+        if (Nodes.size() >= MaxNodes) return std::nullopt;
+        switch (Instruction.Kind) {
+        case opOperator: {
+            TNode Node = NodeOf(nkBinary);
+            if (Stack.size() < 2 || !Callback(TGuard::Operator, Instruction.Index, Node.Builtin))
+                return std::nullopt;
+            Node.B = Stack.back();
+            Stack.pop_back();
+            Node.A = Stack.back();
+            Stack.pop_back();
+            if (Node.Builtin == biPower) {
+                const TNode& Exponent = Nodes[static_cast<std::size_t>(Node.B)];
+                const long double E = Exponent.Re;
+                if (Exponent.Kind != nkLiteral || Exponent.Im != 0 || !(E >= 0) ||
+                    E > steps::MaxWholePower || E != static_cast<int>(E))
+                    return std::nullopt;
+                Node.Kind = nkPower;
+                Node.Exponent = static_cast<int>(E);
+            }
+            Stack.push_back(Add(Node));
+            break;
+        }
+        case opFunction: {
+            TNode Node = NodeOf(nkFunction);
+            if (Stack.empty() || Instruction.Arity != 1 || Instruction.Args != 1 ||
+                !Callback(TGuard::Function, Instruction.Index, Node.Builtin))
+                return std::nullopt;
+            if (Node.Builtin == biNeg) Node.Kind = nkNegate;
+            Node.A = Stack.back();
+            Stack.back() = Add(Node);
+            break;
+        }
+        case opLocalFunction: {
+            const std::optional<int> Called = Call(Equation, Instruction, Stack, Depth);
+            if (!Called) return std::nullopt;
+            Stack.push_back(*Called);
+            break;
+        }
+        default: {
+            const std::optional<int> Leaf = Operand(Instruction, Table);
+            if (!Leaf) return std::nullopt;
+            Stack.push_back(*Leaf);
+        }
+        }
+    }
+    FChain.pop_back();
+    if (Stack.size() != 1) return std::nullopt;
+    return Stack.back();
+}
+
+// --- the x87 register stack ------------------------------------------------------------
+
+// Where a symbol's value is: in a register, or somewhere an instruction can load it from.
+struct TSymbol {
+    enum TWhere : std::uint8_t { Register, Zero, One, Literal, Cell, Spilled } Where;
+    long double Value = 0; // Literal
+    int Slot = -1;         // Cell: the pointer slot; Spilled: the spill slot
+    std::int32_t Disp = 0; // Cell: the offset from the pointer
+};
+
+struct TValue {
+    int Re, Im;
+};
+
+class TGenerationFailed {};
+
+// Emits the tree's code onto the x87 register stack, spilling what does not fit.
+class TGenerator {
+public:
+    TGenerator(TAssembler& Asm, const TTreeBuilder& Tree, int PointerSlots)
+        : FAsm(Asm), FTree(Tree), FPointerBytes(8 * PointerSlots) {}
+
+    TValue Generate(int Node);
+    // Leaves Re in st0 and Im at [rbx + ImOffset], the stack otherwise empty.
+    void Return(TValue Value, std::int32_t ImOffset);
+    // The label that empties a register stack Depth deep and declines.
+    TAssembler::TLabel Decline() { return DeclineAt(static_cast<int>(FStack.size())); }
+    TAssembler::TLabel DeclineAt(int Depth);
+    void EmitDeclines(std::int32_t DeclinedOffset, std::int32_t FrameBytes);
+    std::int32_t FrameBytes() const { return (FPointerBytes + 16 * FSpillSlots + 15) / 16 * 16; }
+    std::int32_t PointerDisp(int Slot) const { return 8 * Slot; }
+
+private:
+    int NewSymbol(TSymbol Symbol) {
+        FSymbols.push_back(Symbol);
+        return static_cast<int>(FSymbols.size() - 1);
+    }
+    int Source(TSymbol::TWhere Where, long double Value = 0) { return NewSymbol({Where, Value}); }
+    int CellSymbol(int Slot, std::int32_t Disp) {
+        if (Slot < 0) return Source(TSymbol::Zero); // a missing cell reads as 0
+        TSymbol S{TSymbol::Cell};
+        S.Slot = Slot;
+        S.Disp = Disp;
+        return NewSymbol(S);
+    }
+    int Position(int Symbol) const;
+    void Pushed(int Symbol) {
+        if (FStack.size() == Registers) throw TGenerationFailed();
+        FStack.push_back(Symbol);
+        FSymbols[static_cast<std::size_t>(Symbol)].Where = TSymbol::Register;
+    }
+    void Popped() { FStack.pop_back(); }
+    void MakeRoom();
+    void Evict(int Symbol);
+    void EvictAll();
+    int SpillSlot();
+    std::int32_t SpillDisp(int Slot) const { return FPointerBytes + 16 * Slot; }
+    void Release(int Symbol);
+    int LoadCopy(int Symbol);
+    int ToTop(int Symbol, bool Kill);
+    void Exchange(int I);
+    void Drop(int Symbol);
+    int Arith(TArith Op, int A, int B, bool KillA, bool KillB);
+    void Compare(int Below, bool KillBelow, int Top, bool KillTop);
+    void RequireReal(int Im, bool Kill);
+    int Truth(TCondition Condition);
+
+    TValue Leaf(const TNode& Node);
+    TValue Binary(const TNode& Node);
+    TValue Arithmetic(TBuiltin Builtin, TValue A, TValue B);
+    TValue Comparison(TBuiltin Builtin, TValue A, TValue B);
+    TValue Power(const TNode& Node);
+    TValue Negate(const TNode& Node);
+    TValue Function(const TNode& Node);
+    TValue Call(const TNode& Node);
+    void NonZero(int Part, TGpr Into);
+
+    TAssembler& FAsm;
+    const TTreeBuilder& FTree;
+    const std::int32_t FPointerBytes;
+    std::vector<TSymbol> FSymbols;
+    std::vector<int> FStack; // FStack.back() is st0
+    std::vector<int> FPins;  // symbols MakeRoom must not evict
+    std::vector<int> FFreeSlots;
+    int FSpillSlots = 0;
+    std::vector<std::pair<int, TAssembler::TLabel>> FDeclines;
+};
+
+int TGenerator::Position(int Symbol) const {
+    for (std::size_t I = 0; I < FStack.size(); ++I)
+        if (FStack[FStack.size() - 1 - I] == Symbol) return static_cast<int>(I);
+    return -1;
+}
+
+int TGenerator::SpillSlot() {
+    if (!FFreeSlots.empty()) {
+        const int Slot = FFreeSlots.back();
+        FFreeSlots.pop_back();
+        return Slot;
+    }
+    if (FSpillSlots == 1024) throw TGenerationFailed();
+    return FSpillSlots++;
+}
+
+void TGenerator::Exchange(int I) {
+    if (I == 0) return;
+    FAsm.Fxch(I);
+    std::swap(FStack.back(), FStack[FStack.size() - 1 - static_cast<std::size_t>(I)]);
+}
+
+// Moves a register symbol into a spill slot.
+void TGenerator::Evict(int Symbol) {
+    Exchange(Position(Symbol));
+    const int Slot = SpillSlot();
+    FAsm.Fstp(rsp, SpillDisp(Slot));
+    Popped();
+    TSymbol& S = FSymbols[static_cast<std::size_t>(Symbol)];
+    S.Where = TSymbol::Spilled;
+    S.Slot = Slot;
+}
+
+void TGenerator::EvictAll() {
+    while (!FStack.empty())
+        Evict(FStack.back());
+}
+
+// Frees a register for the next push, evicting the deepest symbol not in use.
+void TGenerator::MakeRoom() {
+    if (FStack.size() < Registers) return;
+    for (const int Symbol : FStack) // deepest first
+        if (std::find(FPins.begin(), FPins.end(), Symbol) == FPins.end()) return Evict(Symbol);
+    throw TGenerationFailed();
+}
+
+// Forgets a symbol that has been used for the last time, wherever it is.
+void TGenerator::Release(int Symbol) {
+    TSymbol& S = FSymbols[static_cast<std::size_t>(Symbol)];
+    if (S.Where == TSymbol::Register) return Drop(Symbol);
+    if (S.Where == TSymbol::Spilled) FFreeSlots.push_back(S.Slot);
+    S.Where = TSymbol::Zero;
+}
+
+// Pushes a copy of the symbol onto the register stack; returns the copy.
+int TGenerator::LoadCopy(int Symbol) {
+    FPins.push_back(Symbol);
+    MakeRoom();
+    FPins.pop_back();
+    const TSymbol S = FSymbols[static_cast<std::size_t>(Symbol)];
+    switch (S.Where) {
+    case TSymbol::Register: FAsm.FldSt(Position(Symbol)); break;
+    case TSymbol::Zero: FAsm.Fldz(); break;
+    case TSymbol::One: FAsm.Fld1(); break;
+    case TSymbol::Literal: FAsm.FldLiteral(S.Value); break;
+    case TSymbol::Cell: // through rdi: al, cl and dl may hold truth values
+        FAsm.Load(rdi, rsp, PointerDisp(S.Slot));
+        FAsm.Fld(rdi, S.Disp);
+        break;
+    case TSymbol::Spilled: FAsm.Fld(rsp, SpillDisp(S.Slot)); break;
+    }
+    const int Copy = Source(TSymbol::Register);
+    Pushed(Copy);
+    return Copy;
+}
+
+// Brings the symbol to st0: itself when it is used for the last time and in a register, a copy
+// otherwise. Returns the symbol now in st0.
+int TGenerator::ToTop(int Symbol, bool Kill) {
+    if (Kill && FSymbols[static_cast<std::size_t>(Symbol)].Where == TSymbol::Register) {
+        Exchange(Position(Symbol));
+        return Symbol;
+    }
+    const int Copy = LoadCopy(Symbol);
+    if (Kill) Release(Symbol);
+    return Copy;
+}
+
+void TGenerator::Drop(int Symbol) {
+    const int I = Position(Symbol);
+    FAsm.FstpSt(I); // st0 moves into st(I), which is popped
+    if (I > 0) FStack[FStack.size() - 1 - static_cast<std::size_t>(I)] = FStack.back();
+    Popped();
+    FSymbols[static_cast<std::size_t>(Symbol)].Where = TSymbol::Zero;
+}
+
+// A Op B as a new symbol. KillA and KillB say that the operand is not used again.
+int TGenerator::Arith(TArith Op, int A, int B, bool KillA, bool KillB) {
+    FPins = {A, B};
+    if (A == B) {
+        const int T = ToTop(A, KillA && KillB);
+        FAsm.ArithToTop(Op, 0, false);
+        if (KillA != KillB) throw TGenerationFailed();
+        FPins.clear();
+        return T;
+    }
+    if (FSymbols[static_cast<std::size_t>(A)].Where != TSymbol::Register) {
+        const int Copy = LoadCopy(A);
+        if (KillA) Release(A);
+        A = Copy;
+        KillA = true;
+        FPins = {A, B};
+    }
+    if (FSymbols[static_cast<std::size_t>(B)].Where != TSymbol::Register) {
+        const int Copy = LoadCopy(B);
+        if (KillB) Release(B);
+        B = Copy;
+        KillB = true;
+    }
+    FPins.clear();
+    int IA = Position(A), IB = Position(B);
+    if (IA != 0 && IB != 0) {
+        if (KillA) {
+            Exchange(IA);
+        } else if (KillB) {
+            Exchange(IB);
+        } else {
+            FPins = {A, B};
+            A = LoadCopy(A);
+            KillA = true;
+            FPins.clear();
+        }
+        IA = Position(A);
+        IB = Position(B);
+    }
+    const int Result = Source(TSymbol::Register);
+    auto Replace = [&](int Old) {
+        FStack[FStack.size() - 1 - static_cast<std::size_t>(Position(Old))] = Result;
+        FSymbols[static_cast<std::size_t>(Old)].Where = TSymbol::Zero;
+    };
+    if (IA == 0) {
+        if (!KillA && !KillB) {
+            FPins = {A, B};
+            A = LoadCopy(A);
+            FPins.clear();
+            KillA = true;
+            IB = Position(B);
+        }
+        if (KillA && KillB) { // st(iB) := st0 op st(iB), pop
+            FAsm.ArithToOther(Op, IB, true, true);
+            Replace(B);
+            Popped();
+            FSymbols[static_cast<std::size_t>(A)].Where = TSymbol::Zero;
+        } else if (KillA) { // st0 := st0 op st(iB)
+            FAsm.ArithToTop(Op, IB, false);
+            Replace(A);
+        } else { // st(iB) := st0 op st(iB)
+            FAsm.ArithToOther(Op, IB, true, false);
+            Replace(B);
+        }
+    } else {
+        if (!KillA && !KillB) {
+            FPins = {A, B};
+            B = LoadCopy(B);
+            FPins.clear();
+            KillB = true;
+            IA = Position(A);
+        }
+        if (KillA && KillB) { // st(iA) := st(iA) op st0, pop
+            FAsm.ArithToOther(Op, IA, false, true);
+            Replace(A);
+            Popped();
+            FSymbols[static_cast<std::size_t>(B)].Where = TSymbol::Zero;
+        } else if (KillB) { // st0 := st(iA) op st0
+            FAsm.ArithToTop(Op, IA, true);
+            Replace(B);
+        } else { // st(iA) := st(iA) op st0
+            FAsm.ArithToOther(Op, IA, false, false);
+            Replace(A);
+        }
+    }
+    return Result;
+}
+
+// Sets the flags as fucomip does for Top compared with Below (st0 with st(i)), both gone from
+// the stack afterwards unless they are kept (not killed) where they were.
+void TGenerator::Compare(int Below, bool KillBelow, int Top, bool KillTop) {
+    FPins = {Below, Top};
+    const int B = ToTop(Below, KillBelow);
+    FPins = {B, Top};
+    const int T = ToTop(Top, KillTop);
+    FPins.clear();
+    FAsm.Fucomip(Position(B));
+    Popped();
+    FSymbols[static_cast<std::size_t>(T)].Where = TSymbol::Zero;
+    Drop(B);
+}
+
+// Declines unless Im is zero: the operand is real.
+void TGenerator::RequireReal(int Im, bool Kill) {
+    const int Zero = Source(TSymbol::Zero);
+    Compare(Zero, true, Im, Kill);
+    FAsm.Jump(ccNotEqual, Decline());
+    FAsm.Jump(ccParity, Decline());
+}
+
+// Pushes 1 when the condition holds on al, else 0.
+int TGenerator::Truth(TCondition Condition) {
+    MakeRoom();
+    const TAssembler::TLabel Zero = FAsm.NewLabel(), Done = FAsm.NewLabel();
+    FAsm.Jump(Condition == ccNotEqual ? ccEqual : ccNotEqual, Zero);
+    FAsm.Fld1();
+    FAsm.Jump(Done);
+    FAsm.Bind(Zero);
+    FAsm.Fldz();
+    FAsm.Bind(Done);
+    const int Result = Source(TSymbol::Register);
+    Pushed(Result);
+    return Result;
+}
+
+TValue TGenerator::Leaf(const TNode& Node) {
+    switch (Node.Kind) {
+    case nkLiteral: {
+        auto Part = [&](long double V) {
+            if (V == 0 && !std::signbit(V)) return Source(TSymbol::Zero);
+            if (V == 1) return Source(TSymbol::One);
+            return Source(TSymbol::Literal, V);
+        };
+        return {Part(Node.Re), Part(Node.Im)};
+    }
+    case nkVariable: return {CellSymbol(Node.ReSlot, 0), CellSymbol(Node.ImSlot, 0)};
+    default: { // constants and parameters: the entry's Re and Im
+        static const TConstant Probe(nullptr, "", {});
+        return {CellSymbol(Node.Slot, OffsetIn(Probe, Probe.Re)),
+                CellSymbol(Node.Slot, OffsetIn(Probe, Probe.Im))};
+    }
+    }
+}
+
+TValue TGenerator::Arithmetic(TBuiltin Builtin, TValue A, TValue B) {
+    switch (Builtin) {
+    case biAdd: return {Arith(faAdd, A.Re, B.Re, true, true), Arith(faAdd, A.Im, B.Im, true, true)};
+    case biSubtract:
+        return {Arith(faSub, A.Re, B.Re, true, true), Arith(faSub, A.Im, B.Im, true, true)};
+    case biMultiply: { // {A.Re * B.Re - A.Im * B.Im, A.Im * B.Re + A.Re * B.Im}
+        const int RR = Arith(faMul, A.Re, B.Re, false, false);
+        const int II = Arith(faMul, A.Im, B.Im, false, false);
+        const int Re = Arith(faSub, RR, II, true, true);
+        const int IR = Arith(faMul, A.Im, B.Re, true, true);
+        const int RI = Arith(faMul, A.Re, B.Im, true, true);
+        return {Re, Arith(faAdd, IR, RI, true, true)};
+    }
+    default: { // biDivide: D = B.Re * B.Re + B.Im * B.Im;
+               // {(A.Im * B.Im + A.Re * B.Re) / D, (B.Re * A.Im - A.Re * B.Im) / D}
+        const int D = Arith(faAdd, Arith(faMul, B.Re, B.Re, false, false),
+                            Arith(faMul, B.Im, B.Im, false, false), true, true);
+        const int II = Arith(faMul, A.Im, B.Im, false, false);
+        const int RR = Arith(faMul, A.Re, B.Re, false, false);
+        const int Re = Arith(faDiv, Arith(faAdd, II, RR, true, true), D, true, false);
+        const int RI = Arith(faMul, B.Re, A.Im, true, true);
+        const int IR = Arith(faMul, A.Re, B.Im, true, true);
+        return {Re, Arith(faDiv, Arith(faSub, RI, IR, true, true), D, true, true)};
+    }
+    }
+}
+
+// al := Part != 0 (true for a NaN), into the byte register Into.
+void TGenerator::NonZero(int Part, TGpr Into) {
+    Compare(Source(TSymbol::Zero), true, Part, true);
+    FAsm.Set(ccNotEqual, Into);
+    FAsm.Set(ccParity, rdx);
+    FAsm.OrBytes(Into, rdx);
+}
+
+TValue TGenerator::Comparison(TBuiltin Builtin, TValue A, TValue B) {
+    if (Builtin == biEqual || Builtin == biNotEqual) { // both parts, complex operands too
+        const bool Equal = Builtin == biEqual;
+        auto Combine = [&](TGpr Into, TGpr From) {
+            Equal ? FAsm.AndBytes(Into, From) : FAsm.OrBytes(Into, From);
+        };
+        auto Parts = [&](int X, int Y, TGpr Into) {
+            Compare(Y, true, X, true);
+            FAsm.Set(Equal ? ccEqual : ccNotEqual, Into);
+            FAsm.Set(Equal ? ccNoParity : ccParity, rdx);
+            Combine(Into, rdx);
+        };
+        Parts(A.Re, B.Re, rax);
+        Parts(A.Im, B.Im, rcx);
+        Combine(rax, rcx);
+        FAsm.TestByte(rax);
+        return {Truth(ccNotEqual), Source(TSymbol::Zero)};
+    }
+    RequireReal(A.Im, true); // the others take real operands only
+    RequireReal(B.Im, true);
+    switch (Builtin) {
+    case biGreater:
+        Compare(B.Re, true, A.Re, true);
+        FAsm.Set(ccAbove, rax);
+        break;
+    case biLess:
+        Compare(A.Re, true, B.Re, true);
+        FAsm.Set(ccAbove, rax);
+        break;
+    case biGreaterEqual:
+        Compare(B.Re, true, A.Re, true);
+        FAsm.Set(ccAboveEqual, rax);
+        break;
+    case biLessEqual:
+        Compare(A.Re, true, B.Re, true);
+        FAsm.Set(ccAboveEqual, rax);
+        break;
+    default: { // and, or, xor of A.Re != 0 and B.Re != 0
+        NonZero(A.Re, rax);
+        NonZero(B.Re, rcx);
+        if (Builtin == biAnd) FAsm.AndBytes(rax, rcx);
+        if (Builtin == biOr) FAsm.OrBytes(rax, rcx);
+        if (Builtin == biXor) FAsm.XorBytes(rax, rcx);
+    }
+    }
+    FAsm.TestByte(rax);
+    return {Truth(ccNotEqual), Source(TSymbol::Zero)};
+}
+
+TValue TGenerator::Binary(const TNode& Node) {
+    const TValue A = Generate(Node.A);
+    const TValue B = Generate(Node.B);
+    switch (Node.Builtin) {
+    case biAdd:
+    case biSubtract:
+    case biMultiply:
+    case biDivide: return Arithmetic(Node.Builtin, A, B);
+    default: return Comparison(Node.Builtin, A, B);
+    }
+}
+
+// A real base to a whole literal exponent: IntPower's square-and-multiply, its first product
+// with 1 left out as the compiler leaves it out.
+TValue TGenerator::Power(const TNode& Node) {
+    const TValue Base = Generate(Node.A);
+    RequireReal(Base.Im, true);
+    if (Node.Exponent == 0) {
+        Release(Base.Re);
+        return {Source(TSymbol::One), Source(TSymbol::Zero)};
+    }
+    int Square = Base.Re, Result = -1;
+    for (int N = Node.Exponent; N != 0; N >>= 1) {
+        const bool More = (N >> 1) != 0;
+        if (N & 1) {
+            if (Result < 0)
+                Result = More ? LoadCopy(Square) : Square;
+            else
+                Result = Arith(faMul, Result, Square, true, !More);
+        }
+        if (More) Square = Arith(faMul, Square, Square, true, true);
+    }
+    return {Result, Source(TSymbol::Zero)};
+}
+
+TValue TGenerator::Negate(const TNode& Node) {
+    const TValue Z = Generate(Node.A);
+    const int Re = ToTop(Z.Re, true);
+    FAsm.Fchs();
+    FPins = {Re};
+    const int Im = ToTop(Z.Im, true);
+    FPins.clear();
+    FAsm.Fchs();
+    return {Re, Im};
+}
+
+// The built-in functions the engine runs in place, called from native code with the argument
+// in memory; false when the callback must run.
+template <TBuiltin Builtin>
+bool InPlace(TComplex* Z) {
+    TComplex Result;
+    if (!fast::Function(Builtin, *Z, Result)) return false;
+    fast::Assign(*Z, Result);
+    return true;
+}
+
+using THelper = bool (*)(TComplex*);
+
+THelper HelperOf(TBuiltin Builtin) {
+    switch (Builtin) {
+    case biExp: return InPlace<biExp>;
+    case biSin: return InPlace<biSin>;
+    case biCos: return InPlace<biCos>;
+    case biTan: return InPlace<biTan>;
+    case biSqrt: return InPlace<biSqrt>;
+    case biATan: return InPlace<biATan>;
+    default: throw TGenerationFailed();
+    }
+}
+
+// A call follows the ABI: the register stack is empty, every value in memory.
+TValue TGenerator::Function(const TNode& Node) {
+    const THelper Helper = HelperOf(Node.Builtin);
+    const TValue Z = Generate(Node.A);
+    int Slot = FSpillSlots; // two slots in a row: the TComplex the helper reads and writes
+    FSpillSlots += 2;
+    ToTop(Z.Re, true);
+    FAsm.Fstp(rsp, SpillDisp(Slot));
+    Popped();
+    ToTop(Z.Im, true);
+    FAsm.Fstp(rsp, SpillDisp(Slot + 1));
+    Popped();
+    EvictAll();
+    FAsm.Lea(rdi, rsp, SpillDisp(Slot));
+    FAsm.MovImm(rax, reinterpret_cast<std::uint64_t>(Helper));
+    FAsm.CallReg(rax);
+    FAsm.TestByte(rax);
+    FAsm.Jump(ccEqual, Decline());
+    TSymbol Re{TSymbol::Spilled}, Im{TSymbol::Spilled};
+    Re.Slot = Slot;
+    Im.Slot = Slot + 1;
+    return {NewSymbol(Re), NewSymbol(Im)};
+}
+
+// Every argument is computed before any is bound: an argument may call the same equation.
+TValue TGenerator::Call(const TNode& Node) {
+    std::vector<TValue> Args;
+    for (const int Arg : Node.Args)
+        Args.push_back(Generate(Arg));
+    static const TConstant Probe(nullptr, "", {});
+    for (std::size_t K = 0; K < Args.size(); ++K) {
+        const TGuard* G = nullptr;
+        for (const TGuard& Each : FTree.Guards)
+            if (Each.Kind == TGuard::Parameter && Each.Table == Node.Callee + 1 &&
+                Each.Index == static_cast<int>(K))
+                G = &Each;
+        for (const bool Real : {true, false}) {
+            ToTop(Real ? Args[K].Re : Args[K].Im, true);
+            FAsm.Load(rax, rsp, PointerDisp(G->Slot));
+            FAsm.Fstp(rax, Real ? OffsetIn(Probe, Probe.Re) : OffsetIn(Probe, Probe.Im));
+            Popped();
+        }
+    }
+    return Generate(Node.Body);
+}
+
+TValue TGenerator::Generate(int Index) {
+    const TNode& Node = FTree.Nodes[static_cast<std::size_t>(Index)];
+    switch (Node.Kind) {
+    case nkBinary: return Binary(Node);
+    case nkPower: return Power(Node);
+    case nkNegate: return Negate(Node);
+    case nkFunction: return Function(Node);
+    case nkCall: return Call(Node);
+    default: return Leaf(Node);
+    }
+}
+
+void TGenerator::Return(TValue Value, std::int32_t ImOffset) {
+    ToTop(Value.Im, true);
+    FAsm.Fstp(rbx, ImOffset);
+    Popped();
+    ToTop(Value.Re, true);
+    if (FStack.size() != 1) throw TGenerationFailed(); // a value left behind: a fault here
+}
+
+TAssembler::TLabel TGenerator::DeclineAt(int Depth) {
+    for (const auto& [D, Label] : FDeclines)
+        if (D == Depth) return Label;
+    FDeclines.emplace_back(Depth, FAsm.NewLabel());
+    return FDeclines.back().second;
+}
+
+void TGenerator::EmitDeclines(std::int32_t DeclinedOffset, std::int32_t FrameBytes) {
+    for (const auto& [Depth, Label] : FDeclines) {
+        FAsm.Bind(Label);
+        for (int K = 0; K < Depth; ++K)
+            FAsm.FstpSt(0);
+        FAsm.Fldz();
+        FAsm.StoreImm32(rbx, DeclinedOffset, 1);
+        FAsm.AddRsp(FrameBytes);
+        FAsm.Pop(rbx);
+        FAsm.Ret();
+    }
+}
+
+// --- the prologue ----------------------------------------------------------------------
+
+std::int32_t TableOffset(const TGuard& G, bool Size) {
+    const TNativeTable TNativeFrame::*Table = nullptr;
+    std::size_t Base = 0;
+    switch (G.Kind) {
+    case TGuard::Operator: Table = &TNativeFrame::Operators; break;
+    case TGuard::Function: Table = &TNativeFrame::Functions; break;
+    case TGuard::Constant: Table = &TNativeFrame::Constants; break;
+    case TGuard::Variable: Table = &TNativeFrame::Variables; break;
+    case TGuard::Parameter:
+        Base = offsetof(TNativeFrame, Parameters) +
+               static_cast<std::size_t>(G.Table) * sizeof(TNativeTable);
+    }
+    static const TNativeFrame Probe;
+    if (Table) Base = static_cast<std::size_t>(OffsetIn(Probe, Probe.*Table));
+    return static_cast<std::int32_t>(
+        Base + (Size ? offsetof(TNativeTable, Size) : offsetof(TNativeTable, Data)));
+}
+
+// Loads the entry a guard names into rax, declining when its position is out of range.
+void EntryOf(TAssembler& Asm, const TGuard& G, TAssembler::TLabel Decline) {
+    Asm.Load(rax, rbx, TableOffset(G, true));
+    Asm.CmpImm(rax, G.Index);
+    Asm.Jump(ccBelowEqual, Decline);
+    Asm.Load(rax, rbx, TableOffset(G, false));
+    Asm.Load(rax, rax, 8 * G.Index);
+}
+
+void EmitGuard(TAssembler& Asm, const TGuard& G, TAssembler::TLabel Decline,
+               const TGenerator& Generator) {
+    static const TOperator OperatorProbe(nullptr, "", {});
+    static const TFunction FunctionProbe(nullptr, "", {});
+    static const TVariable VariableProbe(nullptr, "", {});
+    EntryOf(Asm, G, Decline);
+    switch (G.Kind) {
+    case TGuard::Operator:
+    case TGuard::Function: {
+        const bool IsOperator = G.Kind == TGuard::Operator;
+        Asm.MovImm(rcx, G.Callback);
+        Asm.CmpMem(rax,
+                   IsOperator ? OffsetIn(OperatorProbe, OperatorProbe.Callback)
+                              : OffsetIn(FunctionProbe, FunctionProbe.Callback),
+                   rcx);
+        Asm.Jump(ccNotEqual, Decline);
+        if (!IsOperator) {
+            Asm.CmpMem32Imm(rax, OffsetIn(FunctionProbe, FunctionProbe.ParamCount), 1);
+            Asm.Jump(ccNotEqual, Decline);
+        }
+        break;
+    }
+    case TGuard::Variable:
+        for (const bool Real : {true, false}) {
+            Asm.Load(rcx, rax,
+                     Real ? OffsetIn(VariableProbe, VariableProbe.RePtr)
+                          : OffsetIn(VariableProbe, VariableProbe.ImPtr));
+            Asm.Test(rcx);
+            const bool Null = Real ? G.ReNull : G.ImNull;
+            Asm.Jump(Null ? ccNotEqual : ccEqual, Decline);
+            if (!Null) Asm.Store(rsp, Generator.PointerDisp(Real ? G.ReSlot : G.ImSlot), rcx);
+        }
+        break;
+    default: Asm.Store(rsp, Generator.PointerDisp(G.Slot), rax);
+    }
+}
+
+} // namespace
+
+std::unique_ptr<TNativeCode> TranslateToNative(const TEquation& Equation,
+                                               const TzoZezoEvaluator& Evaluator) {
+    TTreeBuilder Tree(Evaluator);
+    const std::optional<int> Root = Tree.Build(Equation, 0, 0);
+    if (!Root) return nullptr;
+    TAssembler Asm;
+    TGenerator Generator(Asm, Tree, Tree.PointerSlots);
+    try {
+        Asm.Push(rbx);
+        Asm.MovRegReg(rbx, rdi);
+        const std::size_t Frame = Asm.SubRsp();
+        const TAssembler::TLabel Decline = Generator.DeclineAt(0);
+        for (const TGuard& G : Tree.Guards)
+            EmitGuard(Asm, G, Decline, Generator);
+        Generator.Return(Generator.Generate(*Root), offsetof(TNativeFrame, Im));
+        const std::int32_t Bytes = Generator.FrameBytes();
+        Asm.PatchSubRsp(Frame, Bytes);
+        Asm.AddRsp(Bytes);
+        Asm.Pop(rbx);
+        Asm.Ret();
+        Generator.EmitDeclines(offsetof(TNativeFrame, Declined), Bytes);
+        Asm.EmitLiterals();
+        Asm.Finish();
+    } catch (const TGenerationFailed&) {
+        return nullptr;
+    }
+    auto Memory = TExecutableMemory::Create(Asm.Code());
+    if (!Memory) return nullptr;
+    return std::make_unique<TNativeCode>(std::move(Memory), std::move(Tree.Callees), Tree.Runs);
+}
+
+#else
+
+std::unique_ptr<TNativeCode> TranslateToNative(const TEquation&, const TzoZezoEvaluator&) {
+    return nullptr;
+}
+
+#endif
+
+} // namespace zoZezo
