@@ -441,7 +441,6 @@ template <TBuiltin Builtin>
 #undef ZOZEZO_FUNCTION_PAIRS
 
 long double TEngine::Run(TEquation& Equation, std::span<const TComplex> Args, long double* Im) {
-    if (long double Re; TNativeCode::Compute(FEvaluator, Equation, Args, Im, Re)) return Re;
     if (FRunning) {
         const auto Nested = std::make_unique<TEngine>(FEvaluator);
         return Nested->Run(Equation, Args, Im);
@@ -496,15 +495,23 @@ bool Runnable(TEquation& Equation) {
 
 } // namespace
 
-// The equation is held while it computes: host code that runs meanwhile may free it.
+// Native code runs first when there is some: it calls no host code, so nothing can free the
+// equation meanwhile. Otherwise the equation is held while it computes: host code that runs
+// meanwhile may free it.
 TComplex TEquation::ComputeArgsC(std::span<const TComplex> Args) {
-    const THold Hold(*this, false);
     TComplex Result;
+    if (FChecked && FErrorCode == 0 &&
+        TNativeCode::Compute(*FOwner->Evaluator(), *this, Args, &Result.Im, Result.Re))
+        return Result;
+    const THold Hold(*this, false);
     if (Runnable(*this)) Result.Re = FOwner->Evaluator()->FEngine->Run(*this, Args, &Result.Im);
     return Result;
 }
 
 long double TEquation::Compute() {
+    if (long double Re; FChecked && FErrorCode == 0 &&
+                        TNativeCode::Compute(*FOwner->Evaluator(), *this, {}, nullptr, Re))
+        return Re;
     const THold Hold(*this, false);
     return Runnable(*this) ? FOwner->Evaluator()->FEngine->Run(*this, {}, nullptr) : 0;
 }

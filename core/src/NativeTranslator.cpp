@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -31,6 +32,7 @@ using namespace x87;
 
 constexpr int MaxNodes = 4096;
 constexpr int MaxInlineDepth = 4;
+constexpr std::size_t MaxCallees = 8;
 constexpr int Registers = 8;
 
 // The byte offset of Field in an entry of the table that holds Entry.
@@ -59,6 +61,7 @@ struct TNode {
     TBuiltin Builtin = biNone;
     long double Re = 0, Im = 0;
     int Slot = -1, ReSlot = -1, ImSlot = -1;
+    int Table = 0, Index = 0; // parameters: 0 own, K those of callee K; the position
     int Exponent = 0;
     int A = -1, B = -1;
     int Callee = -1; // position in the callee list
@@ -71,6 +74,14 @@ TNode NodeOf(TNodeKind Kind) {
     Node.Kind = Kind;
     return Node;
 }
+
+// An equation the code calls, with everything the code relies on.
+struct TCallee {
+    const TEquation* Equation;
+    int Index;             // its position in the list
+    std::uint64_t Version; // its code's version when translated
+    int ParamCount;
+};
 
 // A guard the code's prologue checks: a table position, and what the entry there must hold.
 struct TGuard {
@@ -91,7 +102,7 @@ public:
 
     std::vector<TNode> Nodes;
     std::vector<TGuard> Guards;
-    std::vector<TNativeCode::TCallee> Callees;
+    std::vector<TCallee> Callees;
     int PointerSlots = 0;
     std::uint64_t Runs = 1;
 
@@ -152,6 +163,8 @@ std::optional<int> TTreeBuilder::Operand(const TInstruction& Instruction, int Ta
         if (G.Slot < 0) G.Slot = NewSlot();
         Node.Kind = nkParameter;
         Node.Slot = G.Slot;
+        Node.Table = Table;
+        Node.Index = Instruction.Index;
     }
     }
     return Add(Node);
@@ -182,7 +195,7 @@ std::optional<int> TTreeBuilder::Call(const TEquation& Caller, const TInstructio
     for (std::size_t K = 0; K < Callees.size(); ++K)
         if (Callees[K].Equation == Callee) Position = static_cast<int>(K);
     if (Position < 0) {
-        if (Callees.size() == TNativeFrame::MaxCallees) return std::nullopt;
+        if (Callees.size() == MaxCallees) return std::nullopt;
         Callees.push_back({Callee, Instruction.Index, TNativeCode::VersionOf(*Callee),
                            Callee->LocalConstants().Count()});
         Position = static_cast<int>(Callees.size() - 1);
@@ -280,8 +293,9 @@ public:
         : FAsm(Asm), FTree(Tree), FPointerBytes(8 * PointerSlots) {}
 
     TValue Generate(int Node);
-    // Leaves Re in st0 and Im at [rbx + ImOffset], the stack otherwise empty.
-    void Return(TValue Value, std::int32_t ImOffset);
+    // Leaves Re in st0 and Im at [rbx + ImOffset] (when the int at WantImOffset is not 0), the
+    // stack otherwise empty.
+    void Return(TValue Value, std::int32_t ImOffset, std::int32_t WantImOffset);
     // The label that empties a register stack Depth deep and declines.
     TAssembler::TLabel Decline() { return DeclineAt(static_cast<int>(FStack.size())); }
     TAssembler::TLabel DeclineAt(int Depth);
@@ -325,6 +339,9 @@ private:
     int Truth(TCondition Condition);
 
     TValue Leaf(const TNode& Node);
+    TValue Parameter(const TNode& Node);
+    void StoreInto(int Part, TGpr Base, std::int32_t Disp, bool Kill);
+    int Uses(int Node, int Table, int Index) const;
     TValue Binary(const TNode& Node);
     TValue Arithmetic(TBuiltin Builtin, TValue A, TValue B);
     TValue Comparison(TBuiltin Builtin, TValue A, TValue B);
@@ -343,6 +360,13 @@ private:
     std::vector<int> FFreeSlots;
     int FSpillSlots = 0;
     std::vector<std::pair<int, TAssembler::TLabel>> FDeclines;
+    // The argument values of the calls being generated, by callee and parameter, and how many
+    // of the body's reads of each are still to come.
+    struct TBinding {
+        TValue Value;
+        int Uses;
+    };
+    std::vector<std::vector<TBinding>> FBindings;
 };
 
 int TGenerator::Position(int Symbol) const {
@@ -577,6 +601,9 @@ TValue TGenerator::Leaf(const TNode& Node) {
         return {Part(Node.Re), Part(Node.Im)};
     }
     case nkVariable: return {CellSymbol(Node.ReSlot, 0), CellSymbol(Node.ImSlot, 0)};
+    case nkParameter:
+        if (Node.Table > 0) return Parameter(Node);
+        [[fallthrough]];
     default: { // constants and parameters: the entry's Re and Im
         static const TConstant Probe(nullptr, "", {});
         return {CellSymbol(Node.Slot, OffsetIn(Probe, Probe.Re)),
@@ -763,24 +790,95 @@ TValue TGenerator::Function(const TNode& Node) {
     return {NewSymbol(Re), NewSymbol(Im)};
 }
 
+// Stores a copy of Part at [Base + Disp]. An extended real leaves the x87 slowly, so a value
+// that is in memory already moves as integers: its ten bytes are copied exactly.
+void TGenerator::StoreInto(int Part, TGpr Base, std::int32_t Disp, bool Kill) {
+    const TSymbol S = FSymbols[static_cast<std::size_t>(Part)];
+    auto CopyFrom = [&](TGpr From, std::int32_t At) {
+        FAsm.Load(rcx, From, At);
+        FAsm.Store(Base, Disp, rcx);
+        FAsm.Load16(rcx, From, At + 8);
+        FAsm.Store16(Base, Disp + 8, rcx);
+    };
+    switch (S.Where) {
+    case TSymbol::Zero:
+    case TSymbol::One:
+    case TSymbol::Literal: {
+        const long double Value = S.Where == TSymbol::Literal ? S.Value
+                                  : S.Where == TSymbol::One   ? 1.0L
+                                                              : 0.0L;
+        std::uint64_t Low;
+        std::uint16_t High;
+        std::memcpy(&Low, &Value, 8);
+        std::memcpy(&High, reinterpret_cast<const char*>(&Value) + 8, 2);
+        FAsm.MovImm(rcx, Low);
+        FAsm.Store(Base, Disp, rcx);
+        FAsm.StoreImm16(Base, Disp + 8, High);
+        break;
+    }
+    case TSymbol::Cell:
+        FAsm.Load(rdi, rsp, PointerDisp(S.Slot));
+        CopyFrom(rdi, S.Disp);
+        break;
+    case TSymbol::Spilled: CopyFrom(rsp, SpillDisp(S.Slot)); break;
+    case TSymbol::Register:
+        ToTop(Part, Kill);
+        FAsm.Fstp(Base, Disp);
+        Popped();
+        return;
+    }
+    if (Kill) Release(Part);
+}
+
+// A read of a called equation's parameter: the argument's value itself, rather than the copy
+// stored in the parameter's entry, which would be read back at once.
+TValue TGenerator::Parameter(const TNode& Node) {
+    TBinding& Binding =
+        FBindings[static_cast<std::size_t>(Node.Table)][static_cast<std::size_t>(Node.Index)];
+    if (--Binding.Uses == 0) return Binding.Value;
+    const int Re = LoadCopy(Binding.Value.Re);
+    FPins = {Re};
+    const int Im = LoadCopy(Binding.Value.Im);
+    FPins.clear();
+    return {Re, Im};
+}
+
+// How often the tree under Node reads parameter Index of table Table.
+int TGenerator::Uses(int Node, int Table, int Index) const {
+    const TNode& N = FTree.Nodes[static_cast<std::size_t>(Node)];
+    int Count = N.Kind == nkParameter && N.Table == Table && N.Index == Index;
+    for (const int Child : {N.A, N.B, N.Body})
+        if (Child >= 0) Count += Uses(Child, Table, Index);
+    for (const int Arg : N.Args)
+        Count += Uses(Arg, Table, Index);
+    return Count;
+}
+
 // Every argument is computed before any is bound: an argument may call the same equation.
+// Each parameter's entry gets its value, as the interpreter leaves it.
 TValue TGenerator::Call(const TNode& Node) {
     std::vector<TValue> Args;
     for (const int Arg : Node.Args)
         Args.push_back(Generate(Arg));
     static const TConstant Probe(nullptr, "", {});
+    const int Table = Node.Callee + 1;
+    if (FBindings.size() <= static_cast<std::size_t>(Table))
+        FBindings.resize(static_cast<std::size_t>(Table) + 1);
+    std::vector<TBinding>& Bindings = FBindings[static_cast<std::size_t>(Table)];
+    Bindings.clear();
     for (std::size_t K = 0; K < Args.size(); ++K) {
         const TGuard* G = nullptr;
         for (const TGuard& Each : FTree.Guards)
-            if (Each.Kind == TGuard::Parameter && Each.Table == Node.Callee + 1 &&
+            if (Each.Kind == TGuard::Parameter && Each.Table == Table &&
                 Each.Index == static_cast<int>(K))
                 G = &Each;
+        const int Uses = this->Uses(Node.Body, Table, static_cast<int>(K));
         for (const bool Real : {true, false}) {
-            ToTop(Real ? Args[K].Re : Args[K].Im, true);
             FAsm.Load(rax, rsp, PointerDisp(G->Slot));
-            FAsm.Fstp(rax, Real ? OffsetIn(Probe, Probe.Re) : OffsetIn(Probe, Probe.Im));
-            Popped();
+            StoreInto(Real ? Args[K].Re : Args[K].Im, rax,
+                      Real ? OffsetIn(Probe, Probe.Re) : OffsetIn(Probe, Probe.Im), Uses == 0);
         }
+        Bindings.push_back({Args[K], Uses});
     }
     return Generate(Node.Body);
 }
@@ -797,10 +895,21 @@ TValue TGenerator::Generate(int Index) {
     }
 }
 
-void TGenerator::Return(TValue Value, std::int32_t ImOffset) {
-    ToTop(Value.Im, true);
-    FAsm.Fstp(rbx, ImOffset);
-    Popped();
+void TGenerator::Return(TValue Value, std::int32_t ImOffset, std::int32_t WantImOffset) {
+    if (FSymbols[static_cast<std::size_t>(Value.Im)].Where == TSymbol::Register) {
+        const TAssembler::TLabel Unwanted = FAsm.NewLabel(), Done = FAsm.NewLabel();
+        ToTop(Value.Im, true);
+        FAsm.CmpMem32Imm(rbx, WantImOffset, 0);
+        FAsm.Jump(ccEqual, Unwanted);
+        FAsm.Fstp(rbx, ImOffset);
+        FAsm.Jump(Done);
+        FAsm.Bind(Unwanted);
+        FAsm.FstpSt(0);
+        FAsm.Bind(Done);
+        Popped();
+    } else {
+        StoreInto(Value.Im, rbx, ImOffset, true);
+    }
     ToTop(Value.Re, true);
     if (FStack.size() != 1) throw TGenerationFailed(); // a value left behind: a fault here
 }
@@ -827,39 +936,60 @@ void TGenerator::EmitDeclines(std::int32_t DeclinedOffset, std::int32_t FrameByt
 
 // --- the prologue ----------------------------------------------------------------------
 
-std::int32_t TableOffset(const TGuard& G, bool Size) {
-    const TNativeTable TNativeFrame::*Table = nullptr;
-    std::size_t Base = 0;
-    switch (G.Kind) {
-    case TGuard::Operator: Table = &TNativeFrame::Operators; break;
-    case TGuard::Function: Table = &TNativeFrame::Functions; break;
-    case TGuard::Constant: Table = &TNativeFrame::Constants; break;
-    case TGuard::Variable: Table = &TNativeFrame::Variables; break;
-    case TGuard::Parameter:
-        Base = offsetof(TNativeFrame, Parameters) +
-               static_cast<std::size_t>(G.Table) * sizeof(TNativeTable);
-    }
-    static const TNativeFrame Probe;
-    if (Table) Base = static_cast<std::size_t>(OffsetIn(Probe, Probe.*Table));
-    return static_cast<std::int32_t>(
-        Base + (Size ? offsetof(TNativeTable, Size) : offsetof(TNativeTable, Data)));
+// Whether std::vector keeps its begin and end pointers first, as the code reads them.
+bool VectorsAsNativeCodeReadsThem() {
+    static const bool Holds = [] {
+        const std::vector<int*> Probe(2);
+        const void* Raw[2];
+        std::memcpy(Raw, &Probe, sizeof Raw);
+        return sizeof(Probe) == 3 * sizeof(void*) && Raw[0] == Probe.data() &&
+               Raw[1] == Probe.data() + 2;
+    }();
+    return Holds;
 }
 
-// Loads the entry a guard names into rax, declining when its position is out of range.
-void EntryOf(TAssembler& Asm, const TGuard& G, TAssembler::TLabel Decline) {
-    Asm.Load(rax, rbx, TableOffset(G, true));
-    Asm.CmpImm(rax, G.Index);
+// Leaves the table kept in the vector at Vector in rsi (its first entry) and rdx (its size in
+// bytes).
+void LoadTable(TAssembler& Asm, const void* Vector) {
+    Asm.MovImm(rcx, reinterpret_cast<std::uintptr_t>(Vector));
+    Asm.Load(rsi, rcx, 0);
+    Asm.Load(rdx, rcx, 8);
+    Asm.SubRegReg(rdx, rsi);
+}
+
+// Declines unless each equation the code calls is still the one at its position, with the code
+// it was translated against.
+void EmitCalleeGuards(TAssembler& Asm, const TTreeBuilder& Tree, const TEquation& Equation,
+                      TAssembler::TLabel Decline) {
+    if (Tree.Callees.empty()) return;
+    int Last = 0;
+    for (const TCallee& Callee : Tree.Callees)
+        Last = std::max(Last, Callee.Index);
+    LoadTable(Asm, &Equation.Owner()->Items());
+    Asm.CmpImm(rdx, 8 * Last);
     Asm.Jump(ccBelowEqual, Decline);
-    Asm.Load(rax, rbx, TableOffset(G, false));
-    Asm.Load(rax, rax, 8 * G.Index);
+    for (const TCallee& Callee : Tree.Callees) {
+        const TNativeCode::TEquationLayout Layout = TNativeCode::LayoutOf(*Callee.Equation);
+        Asm.Load(rax, rsi, 8 * Callee.Index);
+        Asm.MovImm(rcx, reinterpret_cast<std::uintptr_t>(Callee.Equation));
+        Asm.CmpRegReg(rax, rcx);
+        Asm.Jump(ccNotEqual, Decline);
+        Asm.MovImm(rcx, Callee.Version);
+        Asm.CmpMem(rax, Layout.Version, rcx);
+        Asm.Jump(ccNotEqual, Decline);
+        Asm.CmpMem8Imm(rax, Layout.Checked, 1);
+        Asm.Jump(ccNotEqual, Decline);
+        Asm.CmpMem32Imm(rax, Layout.ErrorCode, 0);
+        Asm.Jump(ccNotEqual, Decline);
+    }
 }
 
-void EmitGuard(TAssembler& Asm, const TGuard& G, TAssembler::TLabel Decline,
-               const TGenerator& Generator) {
+// Checks the entry in rax that guard G names, and leaves the pointers G's slots want.
+void EmitEntryGuard(TAssembler& Asm, const TGuard& G, TAssembler::TLabel Decline,
+                    const TGenerator& Generator) {
     static const TOperator OperatorProbe(nullptr, "", {});
     static const TFunction FunctionProbe(nullptr, "", {});
     static const TVariable VariableProbe(nullptr, "", {});
-    EntryOf(Asm, G, Decline);
     switch (G.Kind) {
     case TGuard::Operator:
     case TGuard::Function: {
@@ -891,10 +1021,55 @@ void EmitGuard(TAssembler& Asm, const TGuard& G, TAssembler::TLabel Decline,
     }
 }
 
+// Checks the entries of one table that the code reads. A called equation's parameter table
+// must hold exactly its parameters; any other must reach the last position read.
+void EmitTableGuards(TAssembler& Asm, const TTreeBuilder& Tree, TGuard::TKind Kind, int Table,
+                     const void* Vector, TAssembler::TLabel Decline, const TGenerator& Generator) {
+    std::vector<const TGuard*> Guards;
+    int Last = 0;
+    for (const TGuard& G : Tree.Guards)
+        if (G.Kind == Kind && G.Table == Table) {
+            Guards.push_back(&G);
+            Last = std::max(Last, G.Index);
+        }
+    const bool CalleeParameters = Kind == TGuard::Parameter && Table > 0;
+    if (Guards.empty() && !CalleeParameters) return;
+    LoadTable(Asm, Vector);
+    if (CalleeParameters) {
+        Asm.CmpImm(rdx, 8 * Tree.Callees[static_cast<std::size_t>(Table - 1)].ParamCount);
+        Asm.Jump(ccNotEqual, Decline);
+    } else {
+        Asm.CmpImm(rdx, 8 * Last);
+        Asm.Jump(ccBelowEqual, Decline);
+    }
+    for (const TGuard* G : Guards) {
+        Asm.Load(rax, rsi, 8 * G->Index);
+        EmitEntryGuard(Asm, *G, Decline, Generator);
+    }
+}
+
+void EmitGuards(TAssembler& Asm, const TTreeBuilder& Tree, const TEquation& Equation,
+                const TzoZezoEvaluator& Evaluator, TAssembler::TLabel Decline,
+                const TGenerator& Generator) {
+    EmitCalleeGuards(Asm, Tree, Equation, Decline);
+    auto Table = [&](TGuard::TKind Kind, int Index, const void* Vector) {
+        EmitTableGuards(Asm, Tree, Kind, Index, Vector, Decline, Generator);
+    };
+    Table(TGuard::Operator, 0, &Evaluator.Operators().Items());
+    Table(TGuard::Function, 0, &Evaluator.Functions().Items());
+    Table(TGuard::Constant, 0, &Evaluator.Constants().Items());
+    Table(TGuard::Variable, 0, &Evaluator.Variables().Items());
+    Table(TGuard::Parameter, 0, &Equation.LocalConstants().Items());
+    for (std::size_t K = 0; K < Tree.Callees.size(); ++K)
+        Table(TGuard::Parameter, static_cast<int>(K + 1),
+              &Tree.Callees[K].Equation->LocalConstants().Items());
+}
+
 } // namespace
 
 std::unique_ptr<TNativeCode> TranslateToNative(const TEquation& Equation,
                                                const TzoZezoEvaluator& Evaluator) {
+    if (!VectorsAsNativeCodeReadsThem()) return nullptr;
     TTreeBuilder Tree(Evaluator);
     const std::optional<int> Root = Tree.Build(Equation, 0, 0);
     if (!Root) return nullptr;
@@ -904,16 +1079,15 @@ std::unique_ptr<TNativeCode> TranslateToNative(const TEquation& Equation,
         Asm.Push(rbx);
         Asm.MovRegReg(rbx, rdi);
         const std::size_t Frame = Asm.SubRsp();
-        const TAssembler::TLabel Decline = Generator.DeclineAt(0);
-        for (const TGuard& G : Tree.Guards)
-            EmitGuard(Asm, G, Decline, Generator);
-        Generator.Return(Generator.Generate(*Root), offsetof(TNativeFrame, Im));
+        EmitGuards(Asm, Tree, Equation, Evaluator, Generator.DeclineAt(0), Generator);
+        Generator.Return(Generator.Generate(*Root), offsetof(TNativeResult, Im),
+                         offsetof(TNativeResult, WantIm));
         const std::int32_t Bytes = Generator.FrameBytes();
         Asm.PatchSubRsp(Frame, Bytes);
         Asm.AddRsp(Bytes);
         Asm.Pop(rbx);
         Asm.Ret();
-        Generator.EmitDeclines(offsetof(TNativeFrame, Declined), Bytes);
+        Generator.EmitDeclines(offsetof(TNativeResult, Declined), Bytes);
         Asm.EmitLiterals();
         Asm.Finish();
     } catch (const TGenerationFailed&) {
@@ -921,7 +1095,7 @@ std::unique_ptr<TNativeCode> TranslateToNative(const TEquation& Equation,
     }
     auto Memory = TExecutableMemory::Create(Asm.Code());
     if (!Memory) return nullptr;
-    return std::make_unique<TNativeCode>(std::move(Memory), std::move(Tree.Callees), Tree.Runs);
+    return std::make_unique<TNativeCode>(std::move(Memory), Tree.Runs);
 }
 
 #else

@@ -57,6 +57,23 @@ void TAssembler::MovImm(TGpr To, std::uint64_t Value) {
     Bytes32(static_cast<std::uint32_t>(Value >> 32));
 }
 
+void TAssembler::Load16(TGpr To, TGpr Base, std::int32_t Disp) {
+    Pair(0x0F, 0xB7);
+    Memory(To, Base, Disp);
+}
+
+void TAssembler::Store16(TGpr Base, std::int32_t Disp, TGpr From) {
+    Pair(0x66, 0x89);
+    Memory(From, Base, Disp);
+}
+
+void TAssembler::StoreImm16(TGpr Base, std::int32_t Disp, std::uint16_t V) {
+    Pair(0x66, 0xC7);
+    Memory(0, Base, Disp);
+    Byte(V & 0xFF);
+    Byte(V >> 8);
+}
+
 void TAssembler::StoreImm32(TGpr Base, std::int32_t Disp, std::int32_t V) {
     Byte(0xC7);
     Memory(0, Base, Disp);
@@ -84,6 +101,22 @@ void TAssembler::CmpMem32Imm(TGpr Base, std::int32_t Disp, std::int32_t V) {
 void TAssembler::Test(TGpr R) {
     RexW();
     Pair(0x85, 0xC0 | (R << 3) | R);
+}
+
+void TAssembler::SubRegReg(TGpr To, TGpr From) {
+    RexW();
+    Pair(0x29, 0xC0 | (From << 3) | To);
+}
+
+void TAssembler::CmpRegReg(TGpr A, TGpr B) {
+    RexW();
+    Pair(0x39, 0xC0 | (B << 3) | A);
+}
+
+void TAssembler::CmpMem8Imm(TGpr Base, std::int32_t Disp, std::uint8_t V) {
+    Byte(0x80);
+    Memory(7, Base, Disp);
+    Byte(V);
 }
 
 void TAssembler::AddRsp(std::int32_t Bytes) {

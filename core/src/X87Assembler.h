@@ -9,7 +9,7 @@
 
 namespace zoZezo::x87 {
 
-enum TGpr : std::uint8_t { rax = 0, rcx = 1, rdx = 2, rbx = 3, rsp = 4, rdi = 7 };
+enum TGpr : std::uint8_t { rax = 0, rcx = 1, rdx = 2, rbx = 3, rsp = 4, rsi = 6, rdi = 7 };
 
 // Conditions of jumps and setcc, as the processor numbers them.
 enum TCondition : std::uint8_t {
@@ -46,11 +46,17 @@ public:
     void Load(TGpr To, TGpr Base, std::int32_t Disp);               // mov To, [Base + Disp]
     void Store(TGpr Base, std::int32_t Disp, TGpr From);            // mov [Base + Disp], From
     void MovImm(TGpr To, std::uint64_t Value);                      // mov To, imm64
+    void Load16(TGpr To, TGpr Base, std::int32_t Disp);             // movzx To32, word [..]
+    void Store16(TGpr Base, std::int32_t Disp, TGpr From);          // mov word [..], From16
+    void StoreImm16(TGpr Base, std::int32_t Disp, std::uint16_t V); // mov word [..], V
     void StoreImm32(TGpr Base, std::int32_t Disp, std::int32_t V);  // mov dword [Base+Disp], V
     void CmpImm(TGpr R, std::int32_t Value);                        // cmp R, imm32
     void CmpMem(TGpr Base, std::int32_t Disp, TGpr R);              // cmp [Base + Disp], R
     void CmpMem32Imm(TGpr Base, std::int32_t Disp, std::int32_t V); // cmp dword [..], V
     void Test(TGpr R);                                              // test R, R
+    void SubRegReg(TGpr To, TGpr From);                             // sub To, From
+    void CmpRegReg(TGpr A, TGpr B);                                 // cmp A, B
+    void CmpMem8Imm(TGpr Base, std::int32_t Disp, std::uint8_t V);  // cmp byte [..], V
     void AddRsp(std::int32_t Bytes);
     // sub rsp, Bytes, with the amount patched later through PatchSubRsp.
     std::size_t SubRsp();
