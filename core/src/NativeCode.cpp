@@ -20,12 +20,13 @@ bool TNativeCode::Translate(const TzoZezoEvaluator& Evaluator, TEquation& Equati
     return Equation.FNative && Compute(Evaluator, Equation, Args, Im, Re);
 }
 
+// Code that keeps declining goes, and the equation is interpreted until its code changes: the
+// tables have changed for good, or its values are ones that native code leaves to the
+// interpreter.
 void TNativeCode::Declined(TEquation& Equation) {
     if (++Equation.FDeclines < MaxDeclines) return;
-    // The tables have changed for good, probably: translate anew later.
     Equation.FNative.reset();
-    Equation.FComputations = 0;
-    Equation.FDeclines = 0;
+    Equation.FNativeRefused = true;
 }
 
 } // namespace zoZezo

@@ -92,7 +92,7 @@ public:
 
     // The computations after which TNativeMode::Often translates an equation.
     static constexpr std::uint32_t OftenComputed = 64;
-    // The declines in a row after which code is dropped, to be translated anew later.
+    // The declines in a row after which code is dropped until the equation's code changes.
     static constexpr std::uint32_t MaxDeclines = 16;
 
 private:

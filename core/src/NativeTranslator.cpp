@@ -348,6 +348,7 @@ private:
     TValue Power(const TNode& Node);
     TValue Negate(const TNode& Node);
     TValue Function(const TNode& Node);
+    TValue SquareRoot(const TNode& Node);
     TValue Call(const TNode& Node);
     void NonZero(int Part, TGpr Into);
 
@@ -742,12 +743,18 @@ TValue TGenerator::Negate(const TNode& Node) {
     return {Re, Im};
 }
 
-// The built-in functions the engine runs in place, called from native code with the argument
-// in memory; false when the callback must run.
+// The built-in functions, called from native code with the argument in memory: in place where
+// the engine runs them in place, through the callback otherwise. False when the callback
+// threw: native code cannot pass an exception on, so the interpreter computes again and
+// throws it.
 template <TBuiltin Builtin>
 bool InPlace(TComplex* Z) {
     TComplex Result;
-    if (!fast::Function(Builtin, *Z, Result)) return false;
+    if (!fast::Function(Builtin, *Z, Result)) try {
+            Result = BuiltinCallbacks[Builtin].Function(std::span<const TComplex>(Z, 1));
+        } catch (...) {
+            return false;
+        }
     fast::Assign(*Z, Result);
     return true;
 }
@@ -766,8 +773,24 @@ THelper HelperOf(TBuiltin Builtin) {
     }
 }
 
+// The square root of a positive real in place (fsqrt rounds as sqrtl does); anything else
+// declines.
+TValue TGenerator::SquareRoot(const TNode& Node) {
+    const TValue Z = Generate(Node.A);
+    RequireReal(Z.Im, true);
+    const int Zero = Source(TSymbol::Zero);
+    FPins = {Z.Re};
+    Compare(Zero, true, Z.Re, false); // Z.Re > 0
+    FPins.clear();
+    FAsm.Jump(ccBelowEqual, Decline());
+    const int Re = ToTop(Z.Re, true);
+    FAsm.Fsqrt();
+    return {Re, Source(TSymbol::Zero)};
+}
+
 // A call follows the ABI: the register stack is empty, every value in memory.
 TValue TGenerator::Function(const TNode& Node) {
+    if (Node.Builtin == biSqrt) return SquareRoot(Node);
     const THelper Helper = HelperOf(Node.Builtin);
     const TValue Z = Generate(Node.A);
     int Slot = FSpillSlots; // two slots in a row: the TComplex the helper reads and writes

@@ -82,6 +82,7 @@ public:
     void Fldz() { Pair(0xD9, 0xEE); }
     void Fld1() { Pair(0xD9, 0xE8); }
     void Fchs() { Pair(0xD9, 0xE0); }
+    void Fsqrt() { Pair(0xD9, 0xFA); }
     void Fucomip(int I) { Pair(0xDF, 0xE8 + I); }
     // st0 := st0 Op st(i), or st(i) Op st0 when Reversed.
     void ArithToTop(TArith Op, int I, bool Reversed);
