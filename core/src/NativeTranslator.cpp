@@ -275,6 +275,9 @@ std::optional<int> TTreeBuilder::Build(const TEquation& Equation, int Table, int
 // Where a symbol's value is: in a register, or somewhere an instruction can load it from.
 struct TSymbol {
     enum TWhere : std::uint8_t { Register, Zero, One, Literal, Cell, Spilled } Where;
+    // For a symbol in a register: where its value lives besides, so that evicting it costs no
+    // store (Register for none).
+    TWhere Home = Register;
     long double Value = 0; // Literal
     int Slot = -1;         // Cell: the pointer slot; Spilled: the spill slot
     std::int32_t Disp = 0; // Cell: the offset from the pointer
@@ -308,7 +311,11 @@ private:
         FSymbols.push_back(Symbol);
         return static_cast<int>(FSymbols.size() - 1);
     }
-    int Source(TSymbol::TWhere Where, long double Value = 0) { return NewSymbol({Where, Value}); }
+    int Source(TSymbol::TWhere Where, long double Value = 0) {
+        TSymbol S{Where};
+        S.Value = Value;
+        return NewSymbol(S);
+    }
     int CellSymbol(int Slot, std::int32_t Disp) {
         if (Slot < 0) return Source(TSymbol::Zero); // a missing cell reads as 0
         TSymbol S{TSymbol::Cell};
@@ -332,7 +339,11 @@ private:
     int LoadCopy(int Symbol);
     int ToTop(int Symbol, bool Kill);
     void Exchange(int I);
-    void Drop(int Symbol);
+    void Drop(int Symbol, bool Forgetting = true);
+    void Forget(int Symbol);
+    void PopTo(TGpr Base, std::int32_t Disp);
+    void Materialize(int Symbol);
+    void EmitLoad(int Symbol);
     int Arith(TArith Op, int A, int B, bool KillA, bool KillB);
     void Compare(int Below, bool KillBelow, int Top, bool KillTop);
     void RequireReal(int Im, bool Kill);
@@ -392,13 +403,19 @@ void TGenerator::Exchange(int I) {
     std::swap(FStack.back(), FStack[FStack.size() - 1 - static_cast<std::size_t>(I)]);
 }
 
-// Moves a register symbol into a spill slot.
+// Frees a symbol's register: it goes back to where else it lives, or into a spill slot.
 void TGenerator::Evict(int Symbol) {
+    TSymbol& S = FSymbols[static_cast<std::size_t>(Symbol)];
+    if (S.Home != TSymbol::Register) {
+        const TSymbol::TWhere Home = S.Home;
+        Drop(Symbol, false);
+        S.Where = Home;
+        return;
+    }
     Exchange(Position(Symbol));
     const int Slot = SpillSlot();
     FAsm.Fstp(rsp, SpillDisp(Slot));
     Popped();
-    TSymbol& S = FSymbols[static_cast<std::size_t>(Symbol)];
     S.Where = TSymbol::Spilled;
     S.Slot = Slot;
 }
@@ -416,12 +433,40 @@ void TGenerator::MakeRoom() {
     throw TGenerationFailed();
 }
 
+// Stores st0 at [Base + Disp] and pops it.
+void TGenerator::PopTo(TGpr Base, std::int32_t Disp) {
+    const int Top = FStack.back();
+    FAsm.Fstp(Base, Disp);
+    Popped();
+    Forget(Top);
+}
+
 // Forgets a symbol that has been used for the last time, wherever it is.
 void TGenerator::Release(int Symbol) {
+    if (FSymbols[static_cast<std::size_t>(Symbol)].Where == TSymbol::Register) return Drop(Symbol);
+    Forget(Symbol);
+}
+
+// Marks a symbol gone, giving its spill slot back.
+void TGenerator::Forget(int Symbol) {
     TSymbol& S = FSymbols[static_cast<std::size_t>(Symbol)];
-    if (S.Where == TSymbol::Register) return Drop(Symbol);
-    if (S.Where == TSymbol::Spilled) FFreeSlots.push_back(S.Slot);
+    if (S.Where == TSymbol::Spilled || S.Home == TSymbol::Spilled) FFreeSlots.push_back(S.Slot);
     S.Where = TSymbol::Zero;
+    S.Home = TSymbol::Register;
+}
+
+// Loads a symbol that is not in a register into the register it keeps from now on, when it is
+// worth keeping there: one that lives in memory and will be read again.
+void TGenerator::Materialize(int Symbol) {
+    TSymbol& S = FSymbols[static_cast<std::size_t>(Symbol)];
+    if (S.Where == TSymbol::Register || S.Where == TSymbol::Zero || S.Where == TSymbol::One) return;
+    FPins.push_back(Symbol);
+    MakeRoom();
+    FPins.pop_back();
+    EmitLoad(Symbol);
+    const TSymbol::TWhere Home = S.Where;
+    Pushed(Symbol);
+    FSymbols[static_cast<std::size_t>(Symbol)].Home = Home;
 }
 
 // Pushes a copy of the symbol onto the register stack; returns the copy.
@@ -429,6 +474,14 @@ int TGenerator::LoadCopy(int Symbol) {
     FPins.push_back(Symbol);
     MakeRoom();
     FPins.pop_back();
+    EmitLoad(Symbol);
+    const int Copy = Source(TSymbol::Register);
+    Pushed(Copy);
+    return Copy;
+}
+
+// The instruction that pushes the symbol's value.
+void TGenerator::EmitLoad(int Symbol) {
     const TSymbol S = FSymbols[static_cast<std::size_t>(Symbol)];
     switch (S.Where) {
     case TSymbol::Register: FAsm.FldSt(Position(Symbol)); break;
@@ -441,9 +494,6 @@ int TGenerator::LoadCopy(int Symbol) {
         break;
     case TSymbol::Spilled: FAsm.Fld(rsp, SpillDisp(S.Slot)); break;
     }
-    const int Copy = Source(TSymbol::Register);
-    Pushed(Copy);
-    return Copy;
 }
 
 // Brings the symbol to st0: itself when it is used for the last time and in a register, a copy
@@ -453,17 +503,19 @@ int TGenerator::ToTop(int Symbol, bool Kill) {
         Exchange(Position(Symbol));
         return Symbol;
     }
+    if (!Kill) Materialize(Symbol);
     const int Copy = LoadCopy(Symbol);
     if (Kill) Release(Symbol);
     return Copy;
 }
 
-void TGenerator::Drop(int Symbol) {
+// Takes the symbol off the register stack; forgets it too unless Forgetting is false.
+void TGenerator::Drop(int Symbol, bool Forgetting) {
     const int I = Position(Symbol);
     FAsm.FstpSt(I); // st0 moves into st(I), which is popped
     if (I > 0) FStack[FStack.size() - 1 - static_cast<std::size_t>(I)] = FStack.back();
     Popped();
-    FSymbols[static_cast<std::size_t>(Symbol)].Where = TSymbol::Zero;
+    if (Forgetting) Forget(Symbol);
 }
 
 // A Op B as a new symbol. KillA and KillB say that the operand is not used again.
@@ -476,6 +528,7 @@ int TGenerator::Arith(TArith Op, int A, int B, bool KillA, bool KillB) {
         FPins.clear();
         return T;
     }
+    if (!KillA) Materialize(A);
     if (FSymbols[static_cast<std::size_t>(A)].Where != TSymbol::Register) {
         const int Copy = LoadCopy(A);
         if (KillA) Release(A);
@@ -483,6 +536,7 @@ int TGenerator::Arith(TArith Op, int A, int B, bool KillA, bool KillB) {
         KillA = true;
         FPins = {A, B};
     }
+    if (!KillB) Materialize(B);
     if (FSymbols[static_cast<std::size_t>(B)].Where != TSymbol::Register) {
         const int Copy = LoadCopy(B);
         if (KillB) Release(B);
@@ -508,7 +562,7 @@ int TGenerator::Arith(TArith Op, int A, int B, bool KillA, bool KillB) {
     const int Result = Source(TSymbol::Register);
     auto Replace = [&](int Old) {
         FStack[FStack.size() - 1 - static_cast<std::size_t>(Position(Old))] = Result;
-        FSymbols[static_cast<std::size_t>(Old)].Where = TSymbol::Zero;
+        Forget(Old);
     };
     if (IA == 0) {
         if (!KillA && !KillB) {
@@ -522,7 +576,7 @@ int TGenerator::Arith(TArith Op, int A, int B, bool KillA, bool KillB) {
             FAsm.ArithToOther(Op, IB, true, true);
             Replace(B);
             Popped();
-            FSymbols[static_cast<std::size_t>(A)].Where = TSymbol::Zero;
+            Forget(A);
         } else if (KillA) { // st0 := st0 op st(iB)
             FAsm.ArithToTop(Op, IB, false);
             Replace(A);
@@ -542,7 +596,7 @@ int TGenerator::Arith(TArith Op, int A, int B, bool KillA, bool KillB) {
             FAsm.ArithToOther(Op, IA, false, true);
             Replace(A);
             Popped();
-            FSymbols[static_cast<std::size_t>(B)].Where = TSymbol::Zero;
+            Forget(B);
         } else if (KillB) { // st0 := st(iA) op st0
             FAsm.ArithToTop(Op, IA, true);
             Replace(B);
@@ -564,12 +618,16 @@ void TGenerator::Compare(int Below, bool KillBelow, int Top, bool KillTop) {
     FPins.clear();
     FAsm.Fucomip(Position(B));
     Popped();
-    FSymbols[static_cast<std::size_t>(T)].Where = TSymbol::Zero;
+    Forget(T);
     Drop(B);
 }
 
-// Declines unless Im is zero: the operand is real.
+// Declines unless Im is zero: the operand is real. A part known to be +0 needs no test.
 void TGenerator::RequireReal(int Im, bool Kill) {
+    if (FSymbols[static_cast<std::size_t>(Im)].Where == TSymbol::Zero) {
+        if (Kill) Release(Im);
+        return;
+    }
     const int Zero = Source(TSymbol::Zero);
     Compare(Zero, true, Im, Kill);
     FAsm.Jump(ccNotEqual, Decline());
@@ -796,11 +854,9 @@ TValue TGenerator::Function(const TNode& Node) {
     int Slot = FSpillSlots; // two slots in a row: the TComplex the helper reads and writes
     FSpillSlots += 2;
     ToTop(Z.Re, true);
-    FAsm.Fstp(rsp, SpillDisp(Slot));
-    Popped();
+    PopTo(rsp, SpillDisp(Slot));
     ToTop(Z.Im, true);
-    FAsm.Fstp(rsp, SpillDisp(Slot + 1));
-    Popped();
+    PopTo(rsp, SpillDisp(Slot + 1));
     EvictAll();
     FAsm.Lea(rdi, rsp, SpillDisp(Slot));
     FAsm.MovImm(rax, reinterpret_cast<std::uint64_t>(Helper));
@@ -846,8 +902,7 @@ void TGenerator::StoreInto(int Part, TGpr Base, std::int32_t Disp, bool Kill) {
     case TSymbol::Spilled: CopyFrom(rsp, SpillDisp(S.Slot)); break;
     case TSymbol::Register:
         ToTop(Part, Kill);
-        FAsm.Fstp(Base, Disp);
-        Popped();
+        PopTo(Base, Disp);
         return;
     }
     if (Kill) Release(Part);
@@ -929,6 +984,7 @@ void TGenerator::Return(TValue Value, std::int32_t ImOffset, std::int32_t WantIm
         FAsm.Bind(Unwanted);
         FAsm.FstpSt(0);
         FAsm.Bind(Done);
+        Forget(FStack.back());
         Popped();
     } else {
         StoreInto(Value.Im, rbx, ImOffset, true);
