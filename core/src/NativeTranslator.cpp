@@ -278,6 +278,7 @@ struct TSymbol {
     // For a symbol in a register: where its value lives besides, so that evicting it costs no
     // store (Register for none).
     TWhere Home = Register;
+    bool Quiet = false;    // the result of x87 arithmetic, so never a signalling NaN
     long double Value = 0; // Literal
     int Slot = -1;         // Cell: the pointer slot; Spilled: the spill slot
     std::int32_t Disp = 0; // Cell: the offset from the pointer
@@ -345,6 +346,8 @@ private:
     void Materialize(int Symbol);
     void EmitLoad(int Symbol);
     int Arith(TArith Op, int A, int B, bool KillA, bool KillB);
+    int Folded(TArith Op, int A, int B, bool KillA, bool KillB);
+    int Computed(TArith Op, int A, int B, bool KillA, bool KillB);
     void Compare(int Below, bool KillBelow, int Top, bool KillTop);
     void RequireReal(int Im, bool Kill);
     int Truth(TCondition Condition);
@@ -519,7 +522,53 @@ void TGenerator::Drop(int Symbol, bool Forgetting) {
 }
 
 // A Op B as a new symbol. KillA and KillB say that the operand is not used again.
+// The value of a symbol known when translating: Zero, One and Literal.
+std::optional<long double> KnownValue(const TSymbol& S) {
+    switch (S.Where) {
+    case TSymbol::Zero: return 0.0L;
+    case TSymbol::One: return 1.0L;
+    case TSymbol::Literal: return S.Value;
+    default: return std::nullopt;
+    }
+}
+
+// A Op B worked out while translating, where that gives the bits the operation would give:
+// both operands known (the arithmetic is the x87's either way), or an identity that holds for
+// every value but a signalling NaN, applied to a result of arithmetic, which is never one:
+// Q - (+0) and Q * 1, Q / 1, 1 * Q are Q. (Q + (+0) is not: it makes -0 into +0.) -1 when
+// nothing folds.
+int TGenerator::Folded(TArith Op, int A, int B, bool KillA, bool KillB) {
+    const TSymbol &SA = FSymbols[static_cast<std::size_t>(A)],
+                  &SB = FSymbols[static_cast<std::size_t>(B)];
+    const std::optional<long double> VA = KnownValue(SA), VB = KnownValue(SB);
+    if (VA && VB && Op != faDiv) {
+        const long double V = Op == faAdd ? *VA + *VB : Op == faSub ? *VA - *VB : *VA * *VB;
+        if (KillA) Release(A);
+        if (KillB) Release(B);
+        if (V == 0 && !std::signbit(V)) return Source(TSymbol::Zero);
+        return V == 1 ? Source(TSymbol::One) : Source(TSymbol::Literal, V);
+    }
+    auto Keeps = [&](const TSymbol& Q, int Kept, bool KillKept, int Other, bool KillOther) {
+        if (!Q.Quiet || !KillKept) return -1;
+        if (KillOther) Release(Other);
+        return Kept;
+    };
+    if ((Op == faSub && SB.Where == TSymbol::Zero) ||
+        ((Op == faMul || Op == faDiv) && SB.Where == TSymbol::One))
+        return Keeps(SA, A, KillA, B, KillB);
+    if (Op == faMul && SA.Where == TSymbol::One) return Keeps(SB, B, KillB, A, KillA);
+    return -1;
+}
+
 int TGenerator::Arith(TArith Op, int A, int B, bool KillA, bool KillB) {
+    if (A != B)
+        if (const int Result = Folded(Op, A, B, KillA, KillB); Result >= 0) return Result;
+    const int Result = Computed(Op, A, B, KillA, KillB);
+    FSymbols[static_cast<std::size_t>(Result)].Quiet = true;
+    return Result;
+}
+
+int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
     FPins = {A, B};
     if (A == B) {
         const int T = ToTop(A, KillA && KillB);
@@ -646,6 +695,7 @@ int TGenerator::Truth(TCondition Condition) {
     FAsm.Bind(Done);
     const int Result = Source(TSymbol::Register);
     Pushed(Result);
+    FSymbols[static_cast<std::size_t>(Result)].Quiet = true;
     return Result;
 }
 
@@ -843,6 +893,7 @@ TValue TGenerator::SquareRoot(const TNode& Node) {
     FAsm.Jump(ccBelowEqual, Decline());
     const int Re = ToTop(Z.Re, true);
     FAsm.Fsqrt();
+    FSymbols[static_cast<std::size_t>(Re)].Quiet = true;
     return {Re, Source(TSymbol::Zero)};
 }
 
