@@ -294,7 +294,8 @@ class TGenerationFailed {};
 class TGenerator {
 public:
     TGenerator(TAssembler& Asm, const TTreeBuilder& Tree, int PointerSlots)
-        : FAsm(Asm), FTree(Tree), FPointerBytes(8 * PointerSlots) {}
+        : FAsm(Asm), FTree(Tree), FPointerBytes(8 * PointerSlots),
+          FCallsHelper(Tree.Nodes.size(), -1) {}
 
     TValue Generate(int Node);
     // Leaves Re in st0 and Im at [rbx + ImOffset] (when the int at WantImOffset is not 0), the
@@ -357,6 +358,7 @@ private:
     void StoreInto(int Part, TGpr Base, std::int32_t Disp, bool Kill);
     int Uses(int Node, int Table, int Index) const;
     TValue Binary(const TNode& Node);
+    bool CallsHelper(int Node);
     TValue Arithmetic(TBuiltin Builtin, TValue A, TValue B);
     TValue Comparison(TBuiltin Builtin, TValue A, TValue B);
     TValue Power(const TNode& Node);
@@ -382,6 +384,7 @@ private:
         int Uses;
     };
     std::vector<std::vector<TBinding>> FBindings;
+    std::vector<std::int8_t> FCallsHelper; // by node: -1 not known yet, else CallsHelper
 };
 
 int TGenerator::Position(int Symbol) const {
@@ -805,9 +808,32 @@ TValue TGenerator::Comparison(TBuiltin Builtin, TValue A, TValue B) {
     return {Truth(ccNotEqual), Source(TSymbol::Zero)};
 }
 
+// Whether the tree under Node calls a helper, which empties the register stack.
+bool TGenerator::CallsHelper(int Node) {
+    std::int8_t& Known = FCallsHelper[static_cast<std::size_t>(Node)];
+    if (Known < 0) {
+        const TNode& N = FTree.Nodes[static_cast<std::size_t>(Node)];
+        bool Calls = N.Kind == nkFunction && N.Builtin != biSqrt;
+        for (const int Child : {N.A, N.B, N.Body})
+            Calls = Calls || (Child >= 0 && CallsHelper(Child));
+        for (const int Arg : N.Args)
+            Calls = Calls || CallsHelper(Arg);
+        Known = Calls;
+    }
+    return Known != 0;
+}
+
+// The operand that calls a helper goes first, so that the other one is not pending in the
+// registers meanwhile, to be stored and loaded again; the values are the same in either order.
 TValue TGenerator::Binary(const TNode& Node) {
-    const TValue A = Generate(Node.A);
-    const TValue B = Generate(Node.B);
+    TValue A, B;
+    if (CallsHelper(Node.B) && !CallsHelper(Node.A)) {
+        B = Generate(Node.B);
+        A = Generate(Node.A);
+    } else {
+        A = Generate(Node.A);
+        B = Generate(Node.B);
+    }
     switch (Node.Builtin) {
     case biAdd:
     case biSubtract:
