@@ -14,8 +14,9 @@
 namespace bench {
 namespace {
 
-void Zezo(benchmark::State& State, const TCase& Case) {
+void Zezo(benchmark::State& State, const TCase& Case, zoZezo::TNativeMode Mode) {
     TZezo Zezo;
+    Zezo.Evaluator.SetNativeMode(Mode);
     zoZezo::TEquation* Equation = Zezo.Prepare(Case, State);
     if (!Equation) return;
     unsigned Step = 0;
@@ -61,7 +62,8 @@ void MuParser(benchmark::State& State, const TCase& Case) {
 void RegisterEvaluation() {
     for (const TCase& Case : Cases()) {
         const std::string Row = std::string("eval/") + Case.Id + "/";
-        Register(Row + ZezoColumn, Zezo, Case);
+        Register(Row + ZezoColumn, Zezo, Case, zoZezo::TNativeMode::Often);
+        Register(Row + InterpretedColumn, Zezo, Case, zoZezo::TNativeMode::Off);
 #ifdef ZOZEZO_BENCH_MUPARSER
         if (Case.MuParser) Register(Row + MuParserColumn, MuParser, Case);
 #endif

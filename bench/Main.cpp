@@ -77,14 +77,15 @@ private:
 
     std::string EvaluationTable() const {
         std::string Out = "Evaluation, ns per computation (median CPU time); ×mu and ×ld are "
-                          "ratios to muparser and to native long double\n\n"
-                          "| case | zoZezo | ×mu | ×ld | muparser | ×ld | double | ×mu | ×ld "
-                          "| long double | ×mu |\n"
-                          "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|\n";
+                          "ratios to muparser and to native long double; interpreted is zoZezo "
+                          "without native code\n\n"
+                          "| case | zoZezo | ×mu | ×ld | interpreted | ×mu | ×ld | muparser | ×ld "
+                          "| double | ×mu | ×ld | long double | ×mu |\n"
+                          "|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|\n";
         for (const std::string& Row : Rows("eval")) {
             Out += "| " + Row.substr(5);
             for (const char* Column :
-                 {ZezoColumn, MuParserColumn, DoubleColumn, LongDoubleColumn}) {
+                 {ZezoColumn, InterpretedColumn, MuParserColumn, DoubleColumn, LongDoubleColumn}) {
                 Out += " | " + Cell(Seconds(Row, Column), 1e9, "%.1f");
                 if (Column != MuParserColumn)
                     Out += " | " + Cell(Ratio(Row, Column, MuParserColumn), 1, "%.2f");
@@ -119,11 +120,13 @@ private:
 
     // One line per target: the measured figure, the bound, and whether it holds.
     std::string Targets() const {
-        std::vector<double> Arithmetic, Functions, Checks;
+        std::vector<double> Arithmetic, ArithmeticLd, Functions, Checks;
         for (const TCase& Case : Cases()) {
             const std::string Id = Case.Id;
-            if (Case.Group == TGroup::Arithmetic)
+            if (Case.Group == TGroup::Arithmetic) {
                 Collect(Arithmetic, Ratio("eval/" + Id, ZezoColumn, MuParserColumn));
+                Collect(ArithmeticLd, Ratio("eval/" + Id, ZezoColumn, LongDoubleColumn));
+            }
             if (Case.Group == TGroup::Functions)
                 Collect(Functions, Ratio("eval/" + Id, ZezoColumn, LongDoubleColumn));
             Collect(Checks, Ratio("check/" + Id, ZezoColumn, MuParserColumn));
@@ -135,6 +138,11 @@ private:
         if (!Arithmetic.empty())
             Out += Line("arithmetic (E2 E3 E5 E7 E8 E9), geometric mean ×mu",
                         std::exp(LogSum / static_cast<double>(Arithmetic.size())), 1.0);
+        if (!ArithmeticLd.empty())
+            Out += Line("arithmetic (E2 E3 E5 E7 E8 E9), worst ×ld",
+                        *std::max_element(ArithmeticLd.begin(), ArithmeticLd.end()), 2.0);
+        if (const auto Call = Ratio("eval/F1", ZezoColumn, MuParserColumn))
+            Out += Line("equation call (F1), ×mu", *Call, 3.0);
         if (!Functions.empty())
             Out += Line("functions (E1 E4 E6), worst ×ld",
                         *std::max_element(Functions.begin(), Functions.end()), 1.3);

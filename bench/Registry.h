@@ -9,6 +9,7 @@
 namespace bench {
 
 inline constexpr const char* ZezoColumn = "zoZezo";
+inline constexpr const char* InterpretedColumn = "interpreted"; // zoZezo without native code
 inline constexpr const char* MuParserColumn = "muparser";
 inline constexpr const char* DoubleColumn = "double";
 inline constexpr const char* LongDoubleColumn = "long double";
