@@ -14,8 +14,9 @@ namespace {
 constexpr int Calls = 32;
 
 // r: f(x;3)+f(x;3)+... with Calls calls of F1's f(a;b): a*b+1; reports the time per call.
-void NestedRun(benchmark::State& State) {
+void NestedRun(benchmark::State& State, zoZezo::TNativeMode Mode) {
     TZezo Zezo;
+    Zezo.Evaluator.SetNativeMode(Mode);
     std::string Text = "r: f(x;3)";
     for (int K = 1; K < Calls; ++K)
         Text += "+f(x;3)";
@@ -58,7 +59,10 @@ void Chain(benchmark::State& State) {
 } // namespace
 
 void RegisterChains() {
-    Register("nested/f(a;b) called 32 times/zoZezo", NestedRun);
+    Register(std::string("nested/f(a;b) called 32 times/") + ZezoColumn, NestedRun,
+             zoZezo::TNativeMode::Often);
+    Register(std::string("nested/f(a;b) called 32 times/") + InterpretedColumn, NestedRun,
+             zoZezo::TNativeMode::Off);
     Register("chain/20000 lines line by line/zoZezo", Chain)
         ->Unit(benchmark::kSecond)
         ->Iterations(1)
