@@ -1,6 +1,7 @@
 #include "Arguments.h"
 
 #include "Failure.h"
+#include "SweepPoints.h"
 
 #include <cerrno>
 #include <cmath>
@@ -81,13 +82,7 @@ TSweepRange ParseSweepRange(std::string_view Text) {
 }
 
 std::size_t TSweepRange::Count() const {
-    // The quotient of decimal values misses a whole number by a few ulps (2/0.1 is just under
-    // 20), so a value within a relative 1e-9 of TO still counts as reaching it.
-    const long double Steps = (To - From) / Step;
-    const long double Nearest = std::round(Steps);
-    const long double Last =
-        std::fabs(Steps - Nearest) <= 1e-9L * std::fmax(1.0L, Steps) ? Nearest : std::floor(Steps);
-    return static_cast<std::size_t>(Last) + 1;
+    return SweepPoints(From, To, Step);
 }
 
 std::pair<std::string, std::string> ParseSetting(std::string_view Text) {

@@ -2,6 +2,7 @@
 
 #include "Outcome.h"
 #include "ResultsModel.h"
+#include "SweepPoints.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -20,13 +21,7 @@ QString TSweepRange::Problem() const {
 }
 
 std::size_t TSweepRange::Count() const {
-    // The quotient of decimal values misses a whole number by a few ulps (2/0.1 is just under
-    // 20), so a value within a relative 1e-9 of To still counts as reaching it.
-    const long double Steps = (To - From) / Step;
-    const long double Nearest = std::round(Steps);
-    const long double Last =
-        std::fabs(Steps - Nearest) <= 1e-9L * std::fmax(1.0L, Steps) ? Nearest : std::floor(Steps);
-    return static_cast<std::size_t>(Last) + 1;
+    return zezo::SweepPoints(From, To, Step);
 }
 
 TSweep::TSweep(QObject* Parent) : QObject(Parent) {}
