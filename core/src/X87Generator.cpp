@@ -1,0 +1,724 @@
+#include "X87Generator.h"
+
+#include "zoZezo/SymbolTable.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <span>
+
+namespace zoZezo::native {
+
+int TGenerator::Position(int Symbol) const {
+    for (std::size_t I = 0; I < FStack.size(); ++I)
+        if (FStack[FStack.size() - 1 - I] == Symbol) return static_cast<int>(I);
+    return -1;
+}
+
+int TGenerator::SpillSlot() {
+    if (!FFreeSlots.empty()) {
+        const int Slot = FFreeSlots.back();
+        FFreeSlots.pop_back();
+        return Slot;
+    }
+    if (FSpillSlots == 1024) throw TGenerationFailed();
+    return FSpillSlots++;
+}
+
+void TGenerator::Exchange(int I) {
+    if (I == 0) return;
+    FAsm.Fxch(I);
+    std::swap(FStack.back(), FStack[FStack.size() - 1 - static_cast<std::size_t>(I)]);
+}
+
+// Frees a symbol's register: it goes back to where else it lives, or into a spill slot.
+void TGenerator::Evict(int Symbol) {
+    TSymbol& S = FSymbols[static_cast<std::size_t>(Symbol)];
+    if (S.Home != TSymbol::Register) {
+        const TSymbol::TWhere Home = S.Home;
+        Drop(Symbol, false);
+        S.Where = Home;
+        return;
+    }
+    Exchange(Position(Symbol));
+    const int Slot = SpillSlot();
+    FAsm.Fstp(rsp, SpillDisp(Slot));
+    Popped();
+    S.Where = TSymbol::Spilled;
+    S.Slot = Slot;
+}
+
+void TGenerator::EvictAll() {
+    while (!FStack.empty())
+        Evict(FStack.back());
+}
+
+// Frees a register for the next push, evicting the deepest symbol not in use.
+void TGenerator::MakeRoom() {
+    if (FStack.size() < Registers) return;
+    for (const int Symbol : FStack) // deepest first
+        if (std::find(FPins.begin(), FPins.end(), Symbol) == FPins.end()) return Evict(Symbol);
+    throw TGenerationFailed();
+}
+
+// Stores st0 at [Base + Disp] and pops it.
+void TGenerator::PopTo(TGpr Base, std::int32_t Disp) {
+    const int Top = FStack.back();
+    FAsm.Fstp(Base, Disp);
+    Popped();
+    Forget(Top);
+}
+
+// Forgets a symbol that has been used for the last time, wherever it is.
+void TGenerator::Release(int Symbol) {
+    if (FSymbols[static_cast<std::size_t>(Symbol)].Where == TSymbol::Register) return Drop(Symbol);
+    Forget(Symbol);
+}
+
+// Marks a symbol gone, giving its spill slot back.
+void TGenerator::Forget(int Symbol) {
+    TSymbol& S = FSymbols[static_cast<std::size_t>(Symbol)];
+    if (S.Where == TSymbol::Spilled || S.Home == TSymbol::Spilled) FFreeSlots.push_back(S.Slot);
+    S.Where = TSymbol::Zero;
+    S.Home = TSymbol::Register;
+}
+
+// Loads a symbol that is not in a register into the register it keeps from now on, when it is
+// worth keeping there: one that lives in memory and will be read again.
+void TGenerator::Materialize(int Symbol) {
+    TSymbol& S = FSymbols[static_cast<std::size_t>(Symbol)];
+    if (S.Where == TSymbol::Register || S.Where == TSymbol::Zero || S.Where == TSymbol::One) return;
+    FPins.push_back(Symbol);
+    MakeRoom();
+    FPins.pop_back();
+    EmitLoad(Symbol);
+    const TSymbol::TWhere Home = S.Where;
+    Pushed(Symbol);
+    FSymbols[static_cast<std::size_t>(Symbol)].Home = Home;
+}
+
+// Pushes a copy of the symbol onto the register stack; returns the copy.
+int TGenerator::LoadCopy(int Symbol) {
+    FPins.push_back(Symbol);
+    MakeRoom();
+    FPins.pop_back();
+    EmitLoad(Symbol);
+    const int Copy = Source(TSymbol::Register);
+    Pushed(Copy);
+    return Copy;
+}
+
+// The instruction that pushes the symbol's value.
+void TGenerator::EmitLoad(int Symbol) {
+    const TSymbol S = FSymbols[static_cast<std::size_t>(Symbol)];
+    switch (S.Where) {
+    case TSymbol::Register: FAsm.FldSt(Position(Symbol)); break;
+    case TSymbol::Zero: FAsm.Fldz(); break;
+    case TSymbol::One: FAsm.Fld1(); break;
+    case TSymbol::Literal: FAsm.FldLiteral(S.Value); break;
+    case TSymbol::Cell: // through rdi: al, cl and dl may hold truth values
+        FAsm.Load(rdi, rsp, PointerDisp(S.Slot));
+        FAsm.Fld(rdi, S.Disp);
+        break;
+    case TSymbol::Spilled: FAsm.Fld(rsp, SpillDisp(S.Slot)); break;
+    }
+}
+
+// Brings the symbol to st0: itself when it is used for the last time and in a register, a copy
+// otherwise. Returns the symbol now in st0.
+int TGenerator::ToTop(int Symbol, bool Kill) {
+    if (Kill && FSymbols[static_cast<std::size_t>(Symbol)].Where == TSymbol::Register) {
+        Exchange(Position(Symbol));
+        return Symbol;
+    }
+    if (!Kill) Materialize(Symbol);
+    const int Copy = LoadCopy(Symbol);
+    if (Kill) Release(Symbol);
+    return Copy;
+}
+
+// Takes the symbol off the register stack; forgets it too unless Forgetting is false.
+void TGenerator::Drop(int Symbol, bool Forgetting) {
+    const int I = Position(Symbol);
+    FAsm.FstpSt(I); // st0 moves into st(I), which is popped
+    if (I > 0) FStack[FStack.size() - 1 - static_cast<std::size_t>(I)] = FStack.back();
+    Popped();
+    if (Forgetting) Forget(Symbol);
+}
+
+// A Op B as a new symbol. KillA and KillB say that the operand is not used again.
+namespace {
+
+// The value of a symbol known when translating: Zero, One and Literal.
+std::optional<long double> KnownValue(const TSymbol& S) {
+    switch (S.Where) {
+    case TSymbol::Zero: return 0.0L;
+    case TSymbol::One: return 1.0L;
+    case TSymbol::Literal: return S.Value;
+    default: return std::nullopt;
+    }
+}
+
+} // namespace
+
+// A Op B worked out while translating, where that gives the bits the operation would give:
+// both operands known (the arithmetic is the x87's either way), or an identity that holds for
+// every value but a signalling NaN, applied to a result of arithmetic, which is never one:
+// Q - (+0) and Q * 1, Q / 1, 1 * Q are Q. (Q + (+0) is not: it makes -0 into +0.) -1 when
+// nothing folds.
+int TGenerator::Folded(TArith Op, int A, int B, bool KillA, bool KillB) {
+    const TSymbol &SA = FSymbols[static_cast<std::size_t>(A)],
+                  &SB = FSymbols[static_cast<std::size_t>(B)];
+    const std::optional<long double> VA = KnownValue(SA), VB = KnownValue(SB);
+    if (VA && VB && Op != faDiv) {
+        const long double V = Op == faAdd ? *VA + *VB : Op == faSub ? *VA - *VB : *VA * *VB;
+        if (KillA) Release(A);
+        if (KillB) Release(B);
+        if (V == 0 && !std::signbit(V)) return Source(TSymbol::Zero);
+        return V == 1 ? Source(TSymbol::One) : Source(TSymbol::Literal, V);
+    }
+    auto Keeps = [&](const TSymbol& Q, int Kept, bool KillKept, int Other, bool KillOther) {
+        if (!Q.Quiet || !KillKept) return -1;
+        if (KillOther) Release(Other);
+        return Kept;
+    };
+    if ((Op == faSub && SB.Where == TSymbol::Zero) ||
+        ((Op == faMul || Op == faDiv) && SB.Where == TSymbol::One))
+        return Keeps(SA, A, KillA, B, KillB);
+    if (Op == faMul && SA.Where == TSymbol::One) return Keeps(SB, B, KillB, A, KillA);
+    return -1;
+}
+
+int TGenerator::Arith(TArith Op, int A, int B, bool KillA, bool KillB) {
+    if (A != B)
+        if (const int Result = Folded(Op, A, B, KillA, KillB); Result >= 0) return Result;
+    const int Result = Computed(Op, A, B, KillA, KillB);
+    FSymbols[static_cast<std::size_t>(Result)].Quiet = true;
+    return Result;
+}
+
+int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
+    FPins = {A, B};
+    if (A == B) {
+        const int T = ToTop(A, KillA && KillB);
+        FAsm.ArithToTop(Op, 0, false);
+        if (KillA != KillB) throw TGenerationFailed();
+        FPins.clear();
+        return T;
+    }
+    if (!KillA) Materialize(A);
+    if (FSymbols[static_cast<std::size_t>(A)].Where != TSymbol::Register) {
+        const int Copy = LoadCopy(A);
+        if (KillA) Release(A);
+        A = Copy;
+        KillA = true;
+        FPins = {A, B};
+    }
+    if (!KillB) Materialize(B);
+    if (FSymbols[static_cast<std::size_t>(B)].Where != TSymbol::Register) {
+        const int Copy = LoadCopy(B);
+        if (KillB) Release(B);
+        B = Copy;
+        KillB = true;
+    }
+    FPins.clear();
+    int IA = Position(A), IB = Position(B);
+    if (IA != 0 && IB != 0) {
+        if (KillA) {
+            Exchange(IA);
+        } else if (KillB) {
+            Exchange(IB);
+        } else {
+            FPins = {A, B};
+            A = LoadCopy(A);
+            KillA = true;
+            FPins.clear();
+        }
+        IA = Position(A);
+        IB = Position(B);
+    }
+    const int Result = Source(TSymbol::Register);
+    auto Replace = [&](int Old) {
+        FStack[FStack.size() - 1 - static_cast<std::size_t>(Position(Old))] = Result;
+        Forget(Old);
+    };
+    if (IA == 0) {
+        if (!KillA && !KillB) {
+            FPins = {A, B};
+            A = LoadCopy(A);
+            FPins.clear();
+            KillA = true;
+            IB = Position(B);
+        }
+        if (KillA && KillB) { // st(iB) := st0 op st(iB), pop
+            FAsm.ArithToOther(Op, IB, true, true);
+            Replace(B);
+            Popped();
+            Forget(A);
+        } else if (KillA) { // st0 := st0 op st(iB)
+            FAsm.ArithToTop(Op, IB, false);
+            Replace(A);
+        } else { // st(iB) := st0 op st(iB)
+            FAsm.ArithToOther(Op, IB, true, false);
+            Replace(B);
+        }
+    } else {
+        if (!KillA && !KillB) {
+            FPins = {A, B};
+            B = LoadCopy(B);
+            FPins.clear();
+            KillB = true;
+            IA = Position(A);
+        }
+        if (KillA && KillB) { // st(iA) := st(iA) op st0, pop
+            FAsm.ArithToOther(Op, IA, false, true);
+            Replace(A);
+            Popped();
+            Forget(B);
+        } else if (KillB) { // st0 := st(iA) op st0
+            FAsm.ArithToTop(Op, IA, true);
+            Replace(B);
+        } else { // st(iA) := st(iA) op st0
+            FAsm.ArithToOther(Op, IA, false, false);
+            Replace(A);
+        }
+    }
+    return Result;
+}
+
+// Sets the flags as fucomip does for Top compared with Below (st0 with st(i)), both gone from
+// the stack afterwards unless they are kept (not killed) where they were.
+void TGenerator::Compare(int Below, bool KillBelow, int Top, bool KillTop) {
+    FPins = {Below, Top};
+    const int B = ToTop(Below, KillBelow);
+    FPins = {B, Top};
+    const int T = ToTop(Top, KillTop);
+    FPins.clear();
+    FAsm.Fucomip(Position(B));
+    Popped();
+    Forget(T);
+    Drop(B);
+}
+
+// Declines unless Im is zero: the operand is real. A part known to be +0 needs no test.
+void TGenerator::RequireReal(int Im, bool Kill) {
+    if (FSymbols[static_cast<std::size_t>(Im)].Where == TSymbol::Zero) {
+        if (Kill) Release(Im);
+        return;
+    }
+    const int Zero = Source(TSymbol::Zero);
+    Compare(Zero, true, Im, Kill);
+    FAsm.Jump(ccNotEqual, Decline());
+    FAsm.Jump(ccParity, Decline());
+}
+
+// Pushes 1 when the condition holds on al, else 0.
+int TGenerator::Truth(TCondition Condition) {
+    MakeRoom();
+    const TAssembler::TLabel Zero = FAsm.NewLabel(), Done = FAsm.NewLabel();
+    FAsm.Jump(Condition == ccNotEqual ? ccEqual : ccNotEqual, Zero);
+    FAsm.Fld1();
+    FAsm.Jump(Done);
+    FAsm.Bind(Zero);
+    FAsm.Fldz();
+    FAsm.Bind(Done);
+    const int Result = Source(TSymbol::Register);
+    Pushed(Result);
+    FSymbols[static_cast<std::size_t>(Result)].Quiet = true;
+    return Result;
+}
+
+TValue TGenerator::Leaf(const TNode& Node) {
+    switch (Node.Kind) {
+    case nkLiteral: {
+        auto Part = [&](long double V) {
+            if (V == 0 && !std::signbit(V)) return Source(TSymbol::Zero);
+            if (V == 1) return Source(TSymbol::One);
+            return Source(TSymbol::Literal, V);
+        };
+        return {Part(Node.Re), Part(Node.Im)};
+    }
+    case nkVariable: return {CellSymbol(Node.ReSlot, 0), CellSymbol(Node.ImSlot, 0)};
+    case nkParameter:
+        if (Node.Table > 0) return Parameter(Node);
+        [[fallthrough]];
+    default: { // constants and parameters: the entry's Re and Im
+        static const TConstant Probe(nullptr, "", {});
+        return {CellSymbol(Node.Slot, OffsetIn(Probe, Probe.Re)),
+                CellSymbol(Node.Slot, OffsetIn(Probe, Probe.Im))};
+    }
+    }
+}
+
+TValue TGenerator::Arithmetic(TBuiltin Builtin, TValue A, TValue B) {
+    switch (Builtin) {
+    case biAdd: return {Arith(faAdd, A.Re, B.Re, true, true), Arith(faAdd, A.Im, B.Im, true, true)};
+    case biSubtract:
+        return {Arith(faSub, A.Re, B.Re, true, true), Arith(faSub, A.Im, B.Im, true, true)};
+    case biMultiply: { // {A.Re * B.Re - A.Im * B.Im, A.Im * B.Re + A.Re * B.Im}
+        const int RR = Arith(faMul, A.Re, B.Re, false, false);
+        const int II = Arith(faMul, A.Im, B.Im, false, false);
+        const int Re = Arith(faSub, RR, II, true, true);
+        const int IR = Arith(faMul, A.Im, B.Re, true, true);
+        const int RI = Arith(faMul, A.Re, B.Im, true, true);
+        return {Re, Arith(faAdd, IR, RI, true, true)};
+    }
+    default: { // biDivide: D = B.Re * B.Re + B.Im * B.Im;
+               // {(A.Im * B.Im + A.Re * B.Re) / D, (B.Re * A.Im - A.Re * B.Im) / D}
+        const int D = Arith(faAdd, Arith(faMul, B.Re, B.Re, false, false),
+                            Arith(faMul, B.Im, B.Im, false, false), true, true);
+        const int II = Arith(faMul, A.Im, B.Im, false, false);
+        const int RR = Arith(faMul, A.Re, B.Re, false, false);
+        const int Re = Arith(faDiv, Arith(faAdd, II, RR, true, true), D, true, false);
+        const int RI = Arith(faMul, B.Re, A.Im, true, true);
+        const int IR = Arith(faMul, A.Re, B.Im, true, true);
+        return {Re, Arith(faDiv, Arith(faSub, RI, IR, true, true), D, true, true)};
+    }
+    }
+}
+
+// al := Part != 0 (true for a NaN), into the byte register Into.
+void TGenerator::NonZero(int Part, TGpr Into) {
+    Compare(Source(TSymbol::Zero), true, Part, true);
+    FAsm.Set(ccNotEqual, Into);
+    FAsm.Set(ccParity, rdx);
+    FAsm.OrBytes(Into, rdx);
+}
+
+TValue TGenerator::Comparison(TBuiltin Builtin, TValue A, TValue B) {
+    if (Builtin == biEqual || Builtin == biNotEqual) { // both parts, complex operands too
+        const bool Equal = Builtin == biEqual;
+        auto Combine = [&](TGpr Into, TGpr From) {
+            Equal ? FAsm.AndBytes(Into, From) : FAsm.OrBytes(Into, From);
+        };
+        auto Parts = [&](int X, int Y, TGpr Into) {
+            Compare(Y, true, X, true);
+            FAsm.Set(Equal ? ccEqual : ccNotEqual, Into);
+            FAsm.Set(Equal ? ccNoParity : ccParity, rdx);
+            Combine(Into, rdx);
+        };
+        Parts(A.Re, B.Re, rax);
+        Parts(A.Im, B.Im, rcx);
+        Combine(rax, rcx);
+        FAsm.TestByte(rax);
+        return {Truth(ccNotEqual), Source(TSymbol::Zero)};
+    }
+    RequireReal(A.Im, true); // the others take real operands only
+    RequireReal(B.Im, true);
+    switch (Builtin) {
+    case biGreater:
+        Compare(B.Re, true, A.Re, true);
+        FAsm.Set(ccAbove, rax);
+        break;
+    case biLess:
+        Compare(A.Re, true, B.Re, true);
+        FAsm.Set(ccAbove, rax);
+        break;
+    case biGreaterEqual:
+        Compare(B.Re, true, A.Re, true);
+        FAsm.Set(ccAboveEqual, rax);
+        break;
+    case biLessEqual:
+        Compare(A.Re, true, B.Re, true);
+        FAsm.Set(ccAboveEqual, rax);
+        break;
+    default: { // and, or, xor of A.Re != 0 and B.Re != 0
+        NonZero(A.Re, rax);
+        NonZero(B.Re, rcx);
+        if (Builtin == biAnd) FAsm.AndBytes(rax, rcx);
+        if (Builtin == biOr) FAsm.OrBytes(rax, rcx);
+        if (Builtin == biXor) FAsm.XorBytes(rax, rcx);
+    }
+    }
+    FAsm.TestByte(rax);
+    return {Truth(ccNotEqual), Source(TSymbol::Zero)};
+}
+
+// Whether the tree under Node calls a helper, which empties the register stack.
+bool TGenerator::CallsHelper(int Node) {
+    std::int8_t& Known = FCallsHelper[static_cast<std::size_t>(Node)];
+    if (Known < 0) {
+        const TNode& N = FTree.Nodes[static_cast<std::size_t>(Node)];
+        bool Calls = N.Kind == nkFunction && N.Builtin != biSqrt;
+        for (const int Child : {N.A, N.B, N.Body})
+            Calls = Calls || (Child >= 0 && CallsHelper(Child));
+        for (const int Arg : N.Args)
+            Calls = Calls || CallsHelper(Arg);
+        Known = Calls;
+    }
+    return Known != 0;
+}
+
+// The operand that calls a helper goes first, so that the other one is not pending in the
+// registers meanwhile, to be stored and loaded again; the values are the same in either order.
+TValue TGenerator::Binary(const TNode& Node) {
+    TValue A, B;
+    if (CallsHelper(Node.B) && !CallsHelper(Node.A)) {
+        B = Generate(Node.B);
+        A = Generate(Node.A);
+    } else {
+        A = Generate(Node.A);
+        B = Generate(Node.B);
+    }
+    switch (Node.Builtin) {
+    case biAdd:
+    case biSubtract:
+    case biMultiply:
+    case biDivide: return Arithmetic(Node.Builtin, A, B);
+    default: return Comparison(Node.Builtin, A, B);
+    }
+}
+
+// A real base to a whole literal exponent: IntPower's square-and-multiply, its first product
+// with 1 left out as the compiler leaves it out.
+TValue TGenerator::Power(const TNode& Node) {
+    const TValue Base = Generate(Node.A);
+    RequireReal(Base.Im, true);
+    if (Node.Exponent == 0) {
+        Release(Base.Re);
+        return {Source(TSymbol::One), Source(TSymbol::Zero)};
+    }
+    int Square = Base.Re, Result = -1;
+    for (int N = Node.Exponent; N != 0; N >>= 1) {
+        const bool More = (N >> 1) != 0;
+        if (N & 1) {
+            if (Result < 0)
+                Result = More ? LoadCopy(Square) : Square;
+            else
+                Result = Arith(faMul, Result, Square, true, !More);
+        }
+        if (More) Square = Arith(faMul, Square, Square, true, true);
+    }
+    return {Result, Source(TSymbol::Zero)};
+}
+
+TValue TGenerator::Negate(const TNode& Node) {
+    const TValue Z = Generate(Node.A);
+    const int Re = ToTop(Z.Re, true);
+    FAsm.Fchs();
+    FPins = {Re};
+    const int Im = ToTop(Z.Im, true);
+    FPins.clear();
+    FAsm.Fchs();
+    return {Re, Im};
+}
+
+namespace {
+
+// The built-in functions, called from native code with the argument in memory: in place where
+// the engine runs them in place, through the callback otherwise. False when the callback
+// threw: native code cannot pass an exception on, so the interpreter computes again and
+// throws it.
+template <TBuiltin Builtin>
+bool InPlace(TComplex* Z) {
+    TComplex Result;
+    if (!fast::Function(Builtin, *Z, Result)) try {
+            Result = BuiltinCallbacks[Builtin].Function(std::span<const TComplex>(Z, 1));
+        } catch (...) {
+            return false;
+        }
+    fast::Assign(*Z, Result);
+    return true;
+}
+
+using THelper = bool (*)(TComplex*);
+
+THelper HelperOf(TBuiltin Builtin) {
+    switch (Builtin) {
+    case biExp: return InPlace<biExp>;
+    case biSin: return InPlace<biSin>;
+    case biCos: return InPlace<biCos>;
+    case biTan: return InPlace<biTan>;
+    case biSqrt: return InPlace<biSqrt>;
+    case biATan: return InPlace<biATan>;
+    default: throw TGenerationFailed();
+    }
+}
+
+} // namespace
+
+// The square root of a positive real in place (fsqrt rounds as sqrtl does); anything else
+// declines.
+TValue TGenerator::SquareRoot(const TNode& Node) {
+    const TValue Z = Generate(Node.A);
+    RequireReal(Z.Im, true);
+    const int Zero = Source(TSymbol::Zero);
+    FPins = {Z.Re};
+    Compare(Zero, true, Z.Re, false); // Z.Re > 0
+    FPins.clear();
+    FAsm.Jump(ccBelowEqual, Decline());
+    const int Re = ToTop(Z.Re, true);
+    FAsm.Fsqrt();
+    FSymbols[static_cast<std::size_t>(Re)].Quiet = true;
+    return {Re, Source(TSymbol::Zero)};
+}
+
+// A call follows the ABI: the register stack is empty, every value in memory.
+TValue TGenerator::Function(const TNode& Node) {
+    if (Node.Builtin == biSqrt) return SquareRoot(Node);
+    const THelper Helper = HelperOf(Node.Builtin);
+    const TValue Z = Generate(Node.A);
+    int Slot = FSpillSlots; // two slots in a row: the TComplex the helper reads and writes
+    FSpillSlots += 2;
+    ToTop(Z.Re, true);
+    PopTo(rsp, SpillDisp(Slot));
+    ToTop(Z.Im, true);
+    PopTo(rsp, SpillDisp(Slot + 1));
+    EvictAll();
+    FAsm.Lea(rdi, rsp, SpillDisp(Slot));
+    FAsm.MovImm(rax, reinterpret_cast<std::uint64_t>(Helper));
+    FAsm.CallReg(rax);
+    FAsm.TestByte(rax);
+    FAsm.Jump(ccEqual, Decline());
+    TSymbol Re{TSymbol::Spilled}, Im{TSymbol::Spilled};
+    Re.Slot = Slot;
+    Im.Slot = Slot + 1;
+    return {NewSymbol(Re), NewSymbol(Im)};
+}
+
+// Stores a copy of Part at [Base + Disp]. An extended real leaves the x87 slowly, so a value
+// that is in memory already moves as integers: its ten bytes are copied exactly.
+void TGenerator::StoreInto(int Part, TGpr Base, std::int32_t Disp, bool Kill) {
+    const TSymbol S = FSymbols[static_cast<std::size_t>(Part)];
+    auto CopyFrom = [&](TGpr From, std::int32_t At) {
+        FAsm.Load(rcx, From, At);
+        FAsm.Store(Base, Disp, rcx);
+        FAsm.Load16(rcx, From, At + 8);
+        FAsm.Store16(Base, Disp + 8, rcx);
+    };
+    switch (S.Where) {
+    case TSymbol::Zero:
+    case TSymbol::One:
+    case TSymbol::Literal: {
+        const long double Value = S.Where == TSymbol::Literal ? S.Value
+                                  : S.Where == TSymbol::One   ? 1.0L
+                                                              : 0.0L;
+        std::uint64_t Low;
+        std::uint16_t High;
+        std::memcpy(&Low, &Value, 8);
+        std::memcpy(&High, reinterpret_cast<const char*>(&Value) + 8, 2);
+        FAsm.MovImm(rcx, Low);
+        FAsm.Store(Base, Disp, rcx);
+        FAsm.StoreImm16(Base, Disp + 8, High);
+        break;
+    }
+    case TSymbol::Cell:
+        FAsm.Load(rdi, rsp, PointerDisp(S.Slot));
+        CopyFrom(rdi, S.Disp);
+        break;
+    case TSymbol::Spilled: CopyFrom(rsp, SpillDisp(S.Slot)); break;
+    case TSymbol::Register:
+        ToTop(Part, Kill);
+        PopTo(Base, Disp);
+        return;
+    }
+    if (Kill) Release(Part);
+}
+
+// A read of a called equation's parameter: the argument's value itself, rather than the copy
+// stored in the parameter's entry, which would be read back at once.
+TValue TGenerator::Parameter(const TNode& Node) {
+    TBinding& Binding =
+        FBindings[static_cast<std::size_t>(Node.Table)][static_cast<std::size_t>(Node.Index)];
+    if (--Binding.Uses == 0) return Binding.Value;
+    const int Re = LoadCopy(Binding.Value.Re);
+    FPins = {Re};
+    const int Im = LoadCopy(Binding.Value.Im);
+    FPins.clear();
+    return {Re, Im};
+}
+
+// How often the tree under Node reads parameter Index of table Table.
+int TGenerator::Uses(int Node, int Table, int Index) const {
+    const TNode& N = FTree.Nodes[static_cast<std::size_t>(Node)];
+    int Count = N.Kind == nkParameter && N.Table == Table && N.Index == Index;
+    for (const int Child : {N.A, N.B, N.Body})
+        if (Child >= 0) Count += Uses(Child, Table, Index);
+    for (const int Arg : N.Args)
+        Count += Uses(Arg, Table, Index);
+    return Count;
+}
+
+// Every argument is computed before any is bound: an argument may call the same equation.
+// Each parameter's entry gets its value, as the interpreter leaves it.
+TValue TGenerator::Call(const TNode& Node) {
+    std::vector<TValue> Args;
+    for (const int Arg : Node.Args)
+        Args.push_back(Generate(Arg));
+    static const TConstant Probe(nullptr, "", {});
+    const int Table = Node.Callee + 1;
+    if (FBindings.size() <= static_cast<std::size_t>(Table))
+        FBindings.resize(static_cast<std::size_t>(Table) + 1);
+    std::vector<TBinding>& Bindings = FBindings[static_cast<std::size_t>(Table)];
+    Bindings.clear();
+    for (std::size_t K = 0; K < Args.size(); ++K) {
+        const TGuard* G = nullptr;
+        for (const TGuard& Each : FTree.Guards)
+            if (Each.Kind == TGuard::Parameter && Each.Table == Table &&
+                Each.Index == static_cast<int>(K))
+                G = &Each;
+        const int Uses = this->Uses(Node.Body, Table, static_cast<int>(K));
+        for (const bool Real : {true, false}) {
+            FAsm.Load(rax, rsp, PointerDisp(G->Slot));
+            StoreInto(Real ? Args[K].Re : Args[K].Im, rax,
+                      Real ? OffsetIn(Probe, Probe.Re) : OffsetIn(Probe, Probe.Im), Uses == 0);
+        }
+        Bindings.push_back({Args[K], Uses});
+    }
+    return Generate(Node.Body);
+}
+
+TValue TGenerator::Generate(int Index) {
+    const TNode& Node = FTree.Nodes[static_cast<std::size_t>(Index)];
+    switch (Node.Kind) {
+    case nkBinary: return Binary(Node);
+    case nkPower: return Power(Node);
+    case nkNegate: return Negate(Node);
+    case nkFunction: return Function(Node);
+    case nkCall: return Call(Node);
+    default: return Leaf(Node);
+    }
+}
+
+void TGenerator::Return(TValue Value, std::int32_t ImOffset, std::int32_t WantImOffset) {
+    if (FSymbols[static_cast<std::size_t>(Value.Im)].Where == TSymbol::Register) {
+        const TAssembler::TLabel Unwanted = FAsm.NewLabel(), Done = FAsm.NewLabel();
+        ToTop(Value.Im, true);
+        FAsm.CmpMem32Imm(rbx, WantImOffset, 0);
+        FAsm.Jump(ccEqual, Unwanted);
+        FAsm.Fstp(rbx, ImOffset);
+        FAsm.Jump(Done);
+        FAsm.Bind(Unwanted);
+        FAsm.FstpSt(0);
+        FAsm.Bind(Done);
+        Forget(FStack.back());
+        Popped();
+    } else {
+        StoreInto(Value.Im, rbx, ImOffset, true);
+    }
+    ToTop(Value.Re, true);
+    if (FStack.size() != 1) throw TGenerationFailed(); // a value left behind: a fault here
+}
+
+TAssembler::TLabel TGenerator::DeclineAt(int Depth) {
+    for (const auto& [D, Label] : FDeclines)
+        if (D == Depth) return Label;
+    FDeclines.emplace_back(Depth, FAsm.NewLabel());
+    return FDeclines.back().second;
+}
+
+void TGenerator::EmitDeclines(std::int32_t DeclinedOffset, std::int32_t FrameBytes) {
+    for (const auto& [Depth, Label] : FDeclines) {
+        FAsm.Bind(Label);
+        for (int K = 0; K < Depth; ++K)
+            FAsm.FstpSt(0);
+        FAsm.Fldz();
+        FAsm.StoreImm32(rbx, DeclinedOffset, 1);
+        FAsm.AddRsp(FrameBytes);
+        FAsm.Pop(rbx);
+        FAsm.Ret();
+    }
+}
+
+} // namespace zoZezo::native

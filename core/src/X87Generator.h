@@ -1,0 +1,140 @@
+#pragma once
+
+// The second step of translating an equation into native code (see NativeCode.h): the tree's
+// code emitted onto the x87 register stack.
+//
+// The tree is emitted depth first. Each value is a pair of parts, and every part a symbol that
+// the register stack holds, a spill slot holds, or that is read where it lives (a literal, a
+// table entry, a host cell) whenever an operation needs it. Every operation of the built-ins'
+// formulas is emitted as it stands, in the formula's order of operands, so that the results are
+// the interpreter's bits; only what gives those very bits is worked out while translating.
+
+#include "NativeTree.h"
+#include "X87Assembler.h"
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace zoZezo::native {
+
+using namespace x87;
+
+constexpr int Registers = 8;
+
+// Where a symbol's value is: in a register, or somewhere an instruction can load it from.
+struct TSymbol {
+    enum TWhere : std::uint8_t { Register, Zero, One, Literal, Cell, Spilled } Where;
+    // For a symbol in a register: where its value lives besides, so that evicting it costs no
+    // store (Register for none).
+    TWhere Home = Register;
+    bool Quiet = false;    // the result of x87 arithmetic, so never a signalling NaN
+    long double Value = 0; // Literal
+    int Slot = -1;         // Cell: the pointer slot; Spilled: the spill slot
+    std::int32_t Disp = 0; // Cell: the offset from the pointer
+};
+
+struct TValue {
+    int Re, Im;
+};
+
+class TGenerationFailed {};
+
+// Emits the tree's code onto the x87 register stack, spilling what does not fit.
+class TGenerator {
+public:
+    TGenerator(TAssembler& Asm, const TTreeBuilder& Tree, int PointerSlots)
+        : FAsm(Asm), FTree(Tree), FPointerBytes(8 * PointerSlots),
+          FCallsHelper(Tree.Nodes.size(), -1) {}
+
+    TValue Generate(int Node);
+    // Leaves Re in st0 and Im at [rbx + ImOffset] (when the int at WantImOffset is not 0), the
+    // stack otherwise empty.
+    void Return(TValue Value, std::int32_t ImOffset, std::int32_t WantImOffset);
+    // The label that empties a register stack Depth deep and declines.
+    TAssembler::TLabel Decline() { return DeclineAt(static_cast<int>(FStack.size())); }
+    TAssembler::TLabel DeclineAt(int Depth);
+    void EmitDeclines(std::int32_t DeclinedOffset, std::int32_t FrameBytes);
+    std::int32_t FrameBytes() const { return (FPointerBytes + 16 * FSpillSlots + 15) / 16 * 16; }
+    std::int32_t PointerDisp(int Slot) const { return 8 * Slot; }
+
+private:
+    int NewSymbol(TSymbol Symbol) {
+        FSymbols.push_back(Symbol);
+        return static_cast<int>(FSymbols.size() - 1);
+    }
+    int Source(TSymbol::TWhere Where, long double Value = 0) {
+        TSymbol S{Where};
+        S.Value = Value;
+        return NewSymbol(S);
+    }
+    int CellSymbol(int Slot, std::int32_t Disp) {
+        if (Slot < 0) return Source(TSymbol::Zero); // a missing cell reads as 0
+        TSymbol S{TSymbol::Cell};
+        S.Slot = Slot;
+        S.Disp = Disp;
+        return NewSymbol(S);
+    }
+    int Position(int Symbol) const;
+    void Pushed(int Symbol) {
+        if (FStack.size() == Registers) throw TGenerationFailed();
+        FStack.push_back(Symbol);
+        FSymbols[static_cast<std::size_t>(Symbol)].Where = TSymbol::Register;
+    }
+    void Popped() { FStack.pop_back(); }
+    void MakeRoom();
+    void Evict(int Symbol);
+    void EvictAll();
+    int SpillSlot();
+    std::int32_t SpillDisp(int Slot) const { return FPointerBytes + 16 * Slot; }
+    void Release(int Symbol);
+    int LoadCopy(int Symbol);
+    int ToTop(int Symbol, bool Kill);
+    void Exchange(int I);
+    void Drop(int Symbol, bool Forgetting = true);
+    void Forget(int Symbol);
+    void PopTo(TGpr Base, std::int32_t Disp);
+    void Materialize(int Symbol);
+    void EmitLoad(int Symbol);
+    int Arith(TArith Op, int A, int B, bool KillA, bool KillB);
+    int Folded(TArith Op, int A, int B, bool KillA, bool KillB);
+    int Computed(TArith Op, int A, int B, bool KillA, bool KillB);
+    void Compare(int Below, bool KillBelow, int Top, bool KillTop);
+    void RequireReal(int Im, bool Kill);
+    int Truth(TCondition Condition);
+
+    TValue Leaf(const TNode& Node);
+    TValue Parameter(const TNode& Node);
+    void StoreInto(int Part, TGpr Base, std::int32_t Disp, bool Kill);
+    int Uses(int Node, int Table, int Index) const;
+    TValue Binary(const TNode& Node);
+    bool CallsHelper(int Node);
+    TValue Arithmetic(TBuiltin Builtin, TValue A, TValue B);
+    TValue Comparison(TBuiltin Builtin, TValue A, TValue B);
+    TValue Power(const TNode& Node);
+    TValue Negate(const TNode& Node);
+    TValue Function(const TNode& Node);
+    TValue SquareRoot(const TNode& Node);
+    TValue Call(const TNode& Node);
+    void NonZero(int Part, TGpr Into);
+
+    TAssembler& FAsm;
+    const TTreeBuilder& FTree;
+    const std::int32_t FPointerBytes;
+    std::vector<TSymbol> FSymbols;
+    std::vector<int> FStack; // FStack.back() is st0
+    std::vector<int> FPins;  // symbols MakeRoom must not evict
+    std::vector<int> FFreeSlots;
+    int FSpillSlots = 0;
+    std::vector<std::pair<int, TAssembler::TLabel>> FDeclines;
+    // The argument values of the calls being generated, by callee and parameter, and how many
+    // of the body's reads of each are still to come.
+    struct TBinding {
+        TValue Value;
+        int Uses;
+    };
+    std::vector<std::vector<TBinding>> FBindings;
+    std::vector<std::int8_t> FCallsHelper; // by node: -1 not known yet, else CallsHelper
+};
+
+} // namespace zoZezo::native
