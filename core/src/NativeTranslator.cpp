@@ -18,6 +18,7 @@ namespace zoZezo {
 namespace {
 
 using namespace native;
+using namespace x87;
 
 // Whether std::vector keeps its begin and end pointers first, as the code reads them.
 bool VectorsAsNativeCodeReadsThem() {

@@ -10,6 +10,8 @@
 
 namespace zoZezo::native {
 
+using namespace x87; // the registers, conditions and operations by their short names
+
 int TGenerator::Position(int Symbol) const {
     for (std::size_t I = 0; I < FStack.size(); ++I)
         if (FStack[FStack.size() - 1 - I] == Symbol) return static_cast<int>(I);

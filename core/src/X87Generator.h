@@ -18,8 +18,12 @@
 
 namespace zoZezo::native {
 
-using namespace x87;
+using x87::TArith;
+using x87::TAssembler;
+using x87::TCondition;
+using x87::TGpr;
 
+// The x87 register stack's depth.
 constexpr int Registers = 8;
 
 // Where a symbol's value is: in a register, or somewhere an instruction can load it from.
