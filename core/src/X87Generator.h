@@ -48,7 +48,7 @@ class TGenerationFailed {};
 class TGenerator {
 public:
     TGenerator(TAssembler& Asm, const TTreeBuilder& Tree, int PointerSlots)
-        : FAsm(Asm), FTree(Tree), FPointerBytes(8 * PointerSlots),
+        : FAsm(Asm), FTree(Tree), FPointerBytes((8 * PointerSlots + 15) / 16 * 16),
           FCallsHelper(Tree.Nodes.size(), -1) {}
 
     TValue Generate(int Node);
@@ -124,7 +124,7 @@ private:
 
     TAssembler& FAsm;
     const TTreeBuilder& FTree;
-    const std::int32_t FPointerBytes;
+    const std::int32_t FPointerBytes; // the pointer slots, spill slots after them 16-aligned
     std::vector<TSymbol> FSymbols;
     std::vector<int> FStack; // FStack.back() is st0
     std::vector<int> FPins;  // symbols MakeRoom must not evict
