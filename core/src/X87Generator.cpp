@@ -472,8 +472,8 @@ TValue TGenerator::Binary(const TNode& Node) {
     }
 }
 
-// A real base to a whole literal exponent: IntPower's square-and-multiply, its first product
-// with 1 left out as the compiler leaves it out.
+// A real base to a whole literal exponent: IntPower's square-and-multiply, starting at the
+// lowest power it takes.
 TValue TGenerator::Power(const TNode& Node) {
     const TValue Base = Generate(Node.A);
     RequireReal(Base.Im, true);

@@ -76,13 +76,19 @@ void RandSeed(std::uint32_t Seed);
 // a zero base), a negative exponent the reciprocal of the positive power. Inline, as the
 // evaluation engine runs it in place.
 inline long double IntPower(long double Base, std::int32_t Exponent) {
-    // Square-and-multiply over the magnitude; exact whenever the powers are representable.
+    // Square-and-multiply over the magnitude; exact whenever the powers are representable. The
+    // product starts at the lowest power it takes rather than at 1, so that no compiler can
+    // choose between multiplying by 1 and not (which tells apart a signalling NaN).
     auto Remaining = Exponent < 0 ? 0u - static_cast<std::uint32_t>(Exponent)
                                   : static_cast<std::uint32_t>(Exponent);
-    long double Result = 1, Square = Base;
-    for (; Remaining != 0; Remaining >>= 1) {
-        if (Remaining & 1u) Result *= Square;
+    if (Remaining == 0) return 1;
+    long double Square = Base;
+    for (; (Remaining & 1u) == 0; Remaining >>= 1)
         Square *= Square;
+    long double Result = Square;
+    for (Remaining >>= 1; Remaining != 0; Remaining >>= 1) {
+        Square *= Square;
+        if (Remaining & 1u) Result *= Square;
     }
     return Exponent < 0 ? 1 / Result : Result;
 }
