@@ -2,7 +2,29 @@
 
 #include "LineClasses.h"
 
+#include <QTextDocument>
+
 namespace zoZezo {
+namespace {
+
+// How many runs of equal digits the first End digits make.
+qsizetype RunCount(const QByteArray& Digits, int End) {
+    qsizetype Runs = End > 0 ? 1 : 0;
+    for (int I = 1; I < End; ++I)
+        Runs += Digits[I] != Digits[I - 1];
+    return Runs;
+}
+
+// True when Block holds a unit of one of Classes, bit c for class c.
+bool HasClassOf(const QTextBlock& Block, unsigned Classes) {
+    const auto* Line = static_cast<const TLineClasses*>(Block.userData());
+    for (int Class = 0; Line && Classes >> Class != 0; ++Class)
+        if ((Classes >> Class & 1U) != 0 && Line->Digits.contains(static_cast<char>('0' + Class)))
+            return true;
+    return false;
+}
+
+} // namespace
 
 TEquationHighlighter::TEquationHighlighter(QObject* Parent, const TFormats& Formats)
     : QSyntaxHighlighter(Parent), FFormats(Formats) {}
@@ -10,17 +32,91 @@ TEquationHighlighter::TEquationHighlighter(QObject* Parent, const TFormats& Form
 void TEquationHighlighter::highlightBlock(const QString& Text) {
     const auto* Classes = static_cast<const TLineClasses*>(currentBlockUserData());
     if (!Classes) return;
-    const auto& Digits = Classes->Digits;
-    const int End = std::min<int>(Digits.size(), Text.size());
+    for (const auto& Range : ClassRanges(Classes->Digits, static_cast<int>(Text.size()), FFormats))
+        setFormat(Range.start, Range.length, Range.format);
+}
+
+TEquationHighlighter::TRanges
+TEquationHighlighter::ClassRanges(const QByteArray& Digits, int Length, const TFormats& Formats) {
+    TRanges Ranges;
+    const int End = std::min(static_cast<int>(Digits.size()), Length);
+    Ranges.reserve(RunCount(Digits, End));
     for (int Start = 0; Start < End;) {
         int Stop = Start + 1;
         while (Stop < End && Digits[Stop] == Digits[Start])
             ++Stop;
         const int Class = Digits[Start] - '0';
-        if (Class >= 0 && Class < static_cast<int>(FFormats.size()))
-            setFormat(Start, Stop - Start, FFormats[static_cast<std::size_t>(Class)]);
+        if (Class >= 0 && Class < static_cast<int>(Formats.size())) {
+            const QTextCharFormat& Format = Formats[static_cast<std::size_t>(Class)];
+            // Two classes of equal fonts side by side make one range, as in the
+            // highlighter's own pass.
+            if (!Ranges.isEmpty() && Ranges.last().start + Ranges.last().length == Start &&
+                Ranges.last().format == Format)
+                Ranges.last().length += Stop - Start;
+            else
+                Ranges.append({Start, Stop - Start, Format});
+        }
         Start = Stop;
     }
+    return Ranges;
+}
+
+bool TEquationHighlighter::Paint(const QTextBlock& Block) {
+    QTextLayout* Layout = Block.layout();
+    // Text an input method is composing shifts the formats; the highlighter's pass knows how.
+    if (!Layout->preeditAreaText().isEmpty()) {
+        rehighlightBlock(Block);
+        return false;
+    }
+    const auto* Classes = static_cast<const TLineClasses*>(Block.userData());
+    const TRanges Ranges =
+        Classes ? ClassRanges(Classes->Digits, Block.length() - 1, FStored) : TRanges();
+    if (Layout->formats() == Ranges) return false;
+    Layout->setFormats(Ranges);
+    return true;
+}
+
+unsigned TEquationHighlighter::FindStoredFormats() {
+    const QList<QTextFormat> Stored = document()->allFormats();
+    unsigned Missing = 0;
+    for (std::size_t Class = 0; Class < FFormats.size(); ++Class) {
+        const auto Found = std::find(Stored.begin(), Stored.end(), FFormats[Class]);
+        if (Found == Stored.end()) Missing |= 1U << Class;
+        FStored[Class] = Found != Stored.end() ? Found->toCharFormat() : FFormats[Class];
+    }
+    return Missing;
+}
+
+void TEquationHighlighter::PaintBlocks(const std::vector<QTextBlock>& Blocks) {
+    QTextDocument* Document = document();
+    if (!Document) return;
+    unsigned Missing = FindStoredFormats();
+    // The run of neighbouring blocks painted since the document was last marked dirty.
+    QTextBlock First, Last;
+    const auto MarkDirty = [&] {
+        if (!First.isValid()) return;
+        Document->markContentsDirty(First.position(),
+                                    Last.position() + Last.length() - First.position());
+        First = QTextBlock();
+    };
+    for (const QTextBlock& Block : Blocks) {
+        if (!Paint(Block)) continue;
+        // The document stores a format it lacked once a layout has taken it.
+        if (Missing != 0 && HasClassOf(Block, Missing)) Missing = FindStoredFormats();
+        if (First.isValid() && Last.next() != Block) MarkDirty();
+        if (!First.isValid()) First = Block;
+        Last = Block;
+    }
+    MarkDirty();
+}
+
+void TEquationHighlighter::PaintAll() {
+    if (!document()) return;
+    std::vector<QTextBlock> Blocks;
+    Blocks.reserve(static_cast<std::size_t>(document()->blockCount()));
+    for (QTextBlock Block = document()->begin(); Block.isValid(); Block = Block.next())
+        Blocks.push_back(Block);
+    PaintBlocks(Blocks);
 }
 
 } // namespace zoZezo

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QList>
 #include <QSyntaxHighlighter>
+#include <QTextBlock>
 #include <QTextCharFormat>
+#include <QTextLayout>
 #include <array>
+#include <vector>
 
 namespace zoZezo {
 
@@ -15,15 +19,39 @@ class TEquationHighlighter : public QSyntaxHighlighter {
 
 public:
     using TFormats = std::array<QTextCharFormat, 4>;
+    using TRanges = QList<QTextLayout::FormatRange>;
 
     // Formats must outlive the highlighter.
     TEquationHighlighter(QObject* Parent, const TFormats& Formats);
+
+    // Paints Blocks, blocks of the highlighter's document in document order, as
+    // rehighlightBlock would paint each, but without laying each out again at once: their
+    // formats go straight into their layouts, a block whose formats are right already is left
+    // alone, and the document is marked dirty once per run of neighbouring blocks painted, so
+    // that only the blocks shown are laid out again, when they are shown. Changes neither the
+    // text nor the undo stack and emits no contentsChange.
+    void PaintBlocks(const std::vector<QTextBlock>& Blocks);
+    // PaintBlocks over every block of the document.
+    void PaintAll();
 
 protected:
     void highlightBlock(const QString& Text) override;
 
 private:
+    // The format ranges of a line of Length units coloured by Digits with Formats, as the
+    // highlighter's own pass makes them: one per run of units of equal format, units without
+    // class left out.
+    static TRanges ClassRanges(const QByteArray& Digits, int Length, const TFormats& Formats);
+    // True when Block's layout took new formats; false when its formats were right already.
+    bool Paint(const QTextBlock& Block);
+    // Fills FStored; returns the classes whose formats the document lacks, bit c for class c.
+    unsigned FindStoredFormats();
+
     const TFormats& FFormats;
+    // FFormats as the document stores them where it has them, for one PaintBlocks: the same
+    // formats, but sharing the document's copies, which makes comparing them with those of a
+    // layout cheap.
+    TFormats FStored;
 };
 
 } // namespace zoZezo
