@@ -7,14 +7,6 @@
 namespace zoZezo {
 namespace {
 
-// How many runs of equal digits the first End digits make.
-qsizetype RunCount(const QByteArray& Digits, int End) {
-    qsizetype Runs = End > 0 ? 1 : 0;
-    for (int I = 1; I < End; ++I)
-        Runs += Digits[I] != Digits[I - 1];
-    return Runs;
-}
-
 // True when Block holds a unit of one of Classes, bit c for class c.
 bool HasClassOf(const QTextBlock& Block, unsigned Classes) {
     const auto* Line = static_cast<const TLineClasses*>(Block.userData());
@@ -32,15 +24,16 @@ TEquationHighlighter::TEquationHighlighter(QObject* Parent, const TFormats& Form
 void TEquationHighlighter::highlightBlock(const QString& Text) {
     const auto* Classes = static_cast<const TLineClasses*>(currentBlockUserData());
     if (!Classes) return;
-    for (const auto& Range : ClassRanges(Classes->Digits, static_cast<int>(Text.size()), FFormats))
+    TRanges Ranges;
+    ClassRanges(Classes->Digits, static_cast<int>(Text.size()), FFormats, Ranges);
+    for (const auto& Range : Ranges)
         setFormat(Range.start, Range.length, Range.format);
 }
 
-TEquationHighlighter::TRanges
-TEquationHighlighter::ClassRanges(const QByteArray& Digits, int Length, const TFormats& Formats) {
-    TRanges Ranges;
+void TEquationHighlighter::ClassRanges(const QByteArray& Digits, int Length,
+                                       const TFormats& Formats, TRanges& Ranges) {
+    Ranges.clear();
     const int End = std::min(static_cast<int>(Digits.size()), Length);
-    Ranges.reserve(RunCount(Digits, End));
     for (int Start = 0; Start < End;) {
         int Stop = Start + 1;
         while (Stop < End && Digits[Stop] == Digits[Start])
@@ -58,7 +51,6 @@ TEquationHighlighter::ClassRanges(const QByteArray& Digits, int Length, const TF
         }
         Start = Stop;
     }
-    return Ranges;
 }
 
 bool TEquationHighlighter::Paint(const QTextBlock& Block) {
@@ -69,10 +61,12 @@ bool TEquationHighlighter::Paint(const QTextBlock& Block) {
         return false;
     }
     const auto* Classes = static_cast<const TLineClasses*>(Block.userData());
-    const TRanges Ranges =
-        Classes ? ClassRanges(Classes->Digits, Block.length() - 1, FStored) : TRanges();
-    if (Layout->formats() == Ranges) return false;
-    Layout->setFormats(Ranges);
+    if (Classes)
+        ClassRanges(Classes->Digits, Block.length() - 1, FStored, FRanges);
+    else
+        FRanges.clear();
+    if (Layout->formats() == FRanges) return false;
+    Layout->setFormats(FRanges);
     return true;
 }
 

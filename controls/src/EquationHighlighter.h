@@ -38,10 +38,11 @@ protected:
     void highlightBlock(const QString& Text) override;
 
 private:
-    // The format ranges of a line of Length units coloured by Digits with Formats, as the
-    // highlighter's own pass makes them: one per run of units of equal format, units without
-    // class left out.
-    static TRanges ClassRanges(const QByteArray& Digits, int Length, const TFormats& Formats);
+    // Into Ranges, the format ranges of a line of Length units coloured by Digits with
+    // Formats, as the highlighter's own pass makes them: one per run of units of equal format,
+    // units without class left out. Reuses Ranges' storage.
+    static void ClassRanges(const QByteArray& Digits, int Length, const TFormats& Formats,
+                            TRanges& Ranges);
     // True when Block's layout took new formats; false when its formats were right already.
     bool Paint(const QTextBlock& Block);
     // Fills FStored; returns the classes whose formats the document lacks, bit c for class c.
@@ -52,6 +53,8 @@ private:
     // formats, but sharing the document's copies, which makes comparing them with those of a
     // layout cheap.
     TFormats FStored;
+    // PaintBlocks' ranges of one block, kept to spare an allocation per block.
+    TRanges FRanges;
 };
 
 } // namespace zoZezo

@@ -24,7 +24,14 @@ TCharacterSize CharacterAt(const QString& Line, int I) {
 } // namespace
 
 std::string ToEquationText(const QString& Line) {
-    return Line.toStdString();
+    // ASCII, the common case, copied without Qt's intermediate UTF-8 array.
+    std::string Text(static_cast<std::size_t>(Line.size()), '\0');
+    for (qsizetype I = 0; I < Line.size(); ++I) {
+        const char16_t Unit = Line[I].unicode();
+        if (Unit >= 0x80) return Line.toStdString();
+        Text[static_cast<std::size_t>(I)] = static_cast<char>(Unit);
+    }
+    return Text;
 }
 
 int Utf16OffsetOfByte(const QString& Line, int Byte) {
