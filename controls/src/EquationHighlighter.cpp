@@ -25,30 +25,34 @@ void TEquationHighlighter::highlightBlock(const QString& Text) {
     const auto* Classes = static_cast<const TLineClasses*>(currentBlockUserData());
     if (!Classes) return;
     TRanges Ranges;
-    ClassRanges(Classes->Digits, static_cast<int>(Text.size()), FFormats, Ranges);
+    ClassRanges(Classes->Digits, static_cast<int>(Text.size()), FFormats, FormatOfDigit(FFormats),
+                Ranges);
     for (const auto& Range : Ranges)
         setFormat(Range.start, Range.length, Range.format);
 }
 
+TEquationHighlighter::TFormatOfDigit TEquationHighlighter::FormatOfDigit(const TFormats& Formats) {
+    TFormatOfDigit Of;
+    Of.fill(-1);
+    for (std::size_t Class = 0; Class < Formats.size(); ++Class) {
+        const auto First = std::find(Formats.begin(), Formats.end(), Formats[Class]);
+        Of['0' + Class] = static_cast<signed char>(First - Formats.begin());
+    }
+    return Of;
+}
+
 void TEquationHighlighter::ClassRanges(const QByteArray& Digits, int Length,
-                                       const TFormats& Formats, TRanges& Ranges) {
+                                       const TFormats& Formats, const TFormatOfDigit& Of,
+                                       TRanges& Ranges) {
     Ranges.clear();
     const int End = std::min(static_cast<int>(Digits.size()), Length);
+    const auto FormatAt = [&](int I) { return Of[static_cast<unsigned char>(Digits[I])]; };
     for (int Start = 0; Start < End;) {
+        const int Format = FormatAt(Start);
         int Stop = Start + 1;
-        while (Stop < End && Digits[Stop] == Digits[Start])
+        while (Stop < End && FormatAt(Stop) == Format)
             ++Stop;
-        const int Class = Digits[Start] - '0';
-        if (Class >= 0 && Class < static_cast<int>(Formats.size())) {
-            const QTextCharFormat& Format = Formats[static_cast<std::size_t>(Class)];
-            // Two classes of equal fonts side by side make one range, as in the
-            // highlighter's own pass.
-            if (!Ranges.isEmpty() && Ranges.last().start + Ranges.last().length == Start &&
-                Ranges.last().format == Format)
-                Ranges.last().length += Stop - Start;
-            else
-                Ranges.append({Start, Stop - Start, Format});
-        }
+        if (Format >= 0) Ranges.append({Start, Stop - Start, Formats[Format]});
         Start = Stop;
     }
 }
@@ -62,7 +66,7 @@ bool TEquationHighlighter::Paint(const QTextBlock& Block) {
     }
     const auto* Classes = static_cast<const TLineClasses*>(Block.userData());
     if (Classes)
-        ClassRanges(Classes->Digits, Block.length() - 1, FStored, FRanges);
+        ClassRanges(Classes->Digits, Block.length() - 1, FStored, FStoredOfDigit, FRanges);
     else
         FRanges.clear();
     if (Layout->formats() == FRanges) return false;
@@ -78,6 +82,7 @@ unsigned TEquationHighlighter::FindStoredFormats() {
         if (Found == Stored.end()) Missing |= 1U << Class;
         FStored[Class] = Found != Stored.end() ? Found->toCharFormat() : FFormats[Class];
     }
+    FStoredOfDigit = FormatOfDigit(FStored);
     return Missing;
 }
 

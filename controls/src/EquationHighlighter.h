@@ -38,11 +38,16 @@ protected:
     void highlightBlock(const QString& Text) override;
 
 private:
+    // Which of the four formats each byte of the class digits takes: for digit d the first
+    // format equal to format d, so that neighbouring classes of equal fonts make one range as
+    // in the highlighter's own pass; -1 for a byte that is no class digit.
+    using TFormatOfDigit = std::array<signed char, 256>;
+    static TFormatOfDigit FormatOfDigit(const TFormats& Formats);
     // Into Ranges, the format ranges of a line of Length units coloured by Digits with
-    // Formats, as the highlighter's own pass makes them: one per run of units of equal format,
-    // units without class left out. Reuses Ranges' storage.
+    // Formats: one per run of units of one format, units without class left out. Reuses
+    // Ranges' storage.
     static void ClassRanges(const QByteArray& Digits, int Length, const TFormats& Formats,
-                            TRanges& Ranges);
+                            const TFormatOfDigit& Of, TRanges& Ranges);
     // True when Block's layout took new formats; false when its formats were right already.
     bool Paint(const QTextBlock& Block);
     // Fills FStored; returns the classes whose formats the document lacks, bit c for class c.
@@ -53,6 +58,7 @@ private:
     // formats, but sharing the document's copies, which makes comparing them with those of a
     // layout cheap.
     TFormats FStored;
+    TFormatOfDigit FStoredOfDigit;
     // PaintBlocks' ranges of one block, kept to spare an allocation per block.
     TRanges FRanges;
 };
