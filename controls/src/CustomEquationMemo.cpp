@@ -226,7 +226,7 @@ std::vector<QTextBlock> TCustomovEquationMemo::TakeNewClasses() {
         ClassesPerUtf16Unit(Equation.EquationStr(), Equation.CharClasses(), Digits);
         const auto* Old = static_cast<const TLineClasses*>(Block.userData());
         if (Old && Old->Digits == Digits) continue;
-        Block.setUserData(new TLineClasses(Digits));
+        Block.setUserData(new TLineClasses(std::move(Digits)));
         Changed.push_back(Block);
     }
     return Changed;

@@ -44,17 +44,27 @@ TEquationHighlighter::TFormatOfDigit TEquationHighlighter::FormatOfDigit(const T
 void TEquationHighlighter::ClassRanges(const QByteArray& Digits, int Length,
                                        const TFormats& Formats, const TFormatOfDigit& Of,
                                        TRanges& Ranges) {
-    Ranges.clear();
     const int End = std::min(static_cast<int>(Digits.size()), Length);
     const auto FormatAt = [&](int I) { return Of[static_cast<unsigned char>(Digits[I])]; };
+    // The ranges Ranges holds are overwritten in place, which spares destroying their formats
+    // and copying the same ones in again.
+    qsizetype Count = 0;
     for (int Start = 0; Start < End;) {
         const int Format = FormatAt(Start);
         int Stop = Start + 1;
         while (Stop < End && FormatAt(Stop) == Format)
             ++Stop;
-        if (Format >= 0) Ranges.append({Start, Stop - Start, Formats[Format]});
+        if (Format >= 0) {
+            const QTextLayout::FormatRange Range{Start, Stop - Start, Formats[Format]};
+            if (Count < Ranges.size())
+                Ranges[Count] = Range;
+            else
+                Ranges.append(Range);
+            ++Count;
+        }
         Start = Stop;
     }
+    Ranges.resize(Count);
 }
 
 bool TEquationHighlighter::Paint(const QTextBlock& Block) {
