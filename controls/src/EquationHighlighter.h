@@ -56,7 +56,8 @@ private:
     const TFormats& FFormats;
     // FFormats as the document stores them where it has them, for one PaintBlocks: the same
     // formats, but sharing the document's copies, which makes comparing them with those of a
-    // layout cheap.
+    // layout, and the layout's lookup of them, cheap. Equal copies that share nothing would
+    // colour the same, only more slowly.
     TFormats FStored;
     TFormatOfDigit FStoredOfDigit;
     // PaintBlocks' ranges of one block, kept to spare an allocation per block.
