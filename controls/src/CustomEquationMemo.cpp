@@ -49,18 +49,6 @@ private:
     bool& FFlag;
 };
 
-// One undo-free batch of format changes: the document lays out and repaints once at its end.
-class TFormatBatch {
-public:
-    explicit TFormatBatch(QTextDocument* Document) : FCursor(Document) { FCursor.beginEditBlock(); }
-    ~TFormatBatch() { FCursor.endEditBlock(); }
-    TFormatBatch(const TFormatBatch&) = delete;
-    TFormatBatch& operator=(const TFormatBatch&) = delete;
-
-private:
-    QTextCursor FCursor;
-};
-
 } // namespace
 
 TCustomovEquationMemo::TCustomovEquationMemo(QWidget* Parent) : QFrame(Parent) {
@@ -216,30 +204,7 @@ void TCustomovEquationMemo::Recolour() {
     FStatusLine->SetTextColor(ToQColor(clGrayText));
     FStatusLine->setText(Rebuilding);
     FStatusLine->repaint();
-    {
-        const auto& List = FEvaluator->Equations();
-        TFormatBatch Batch(FEditor->document());
-        std::vector<QTextBlock> Changed;
-        QByteArray Digits;
-        int I = 0;
-        for (QTextBlock Block = FEditor->document()->begin(); Block.isValid() && I < List.Count();
-             Block = Block.next(), ++I) {
-            const TEquation& Equation = *List.GetEquation(I);
-            ClassesPerUtf16Unit(Equation.EquationStr(), Equation.CharClasses(), Digits);
-            const auto* Old = static_cast<const TLineClasses*>(Block.userData());
-            if (Old && Old->Digits == Digits) continue;
-            Block.setUserData(new TLineClasses(Digits));
-            Changed.push_back(Block);
-        }
-        // One pass over the whole text costs less than many single lines from about a tenth
-        // of the lines on.
-        if (Changed.size() * 10 > static_cast<std::size_t>(FEditor->document()->blockCount())) {
-            FHighlighter->rehighlight();
-        } else {
-            for (const QTextBlock& Block : Changed)
-                FHighlighter->rehighlightBlock(Block);
-        }
-    }
+    FHighlighter->PaintBlocks(TakeNewClasses());
     // The caret goes back where it was, a selection collapsing to its start; the view stays
     // where the user scrolled it, even when the caret is out of sight.
     const int Across = FEditor->horizontalScrollBar()->value();
@@ -250,10 +215,27 @@ void TCustomovEquationMemo::Recolour() {
     FStatusLine->SetTextColor(ToQColor(clMaroon));
 }
 
+std::vector<QTextBlock> TCustomovEquationMemo::TakeNewClasses() {
+    const auto& List = FEvaluator->Equations();
+    std::vector<QTextBlock> Changed;
+    QByteArray Digits;
+    int I = 0;
+    for (QTextBlock Block = FEditor->document()->begin(); Block.isValid() && I < List.Count();
+         Block = Block.next(), ++I) {
+        const TEquation& Equation = *List.GetEquation(I);
+        ClassesPerUtf16Unit(Equation.EquationStr(), Equation.CharClasses(), Digits);
+        const auto* Old = static_cast<const TLineClasses*>(Block.userData());
+        if (Old && Old->Digits == Digits) continue;
+        Block.setUserData(new TLineClasses(std::move(Digits)));
+        Changed.push_back(Block);
+    }
+    return Changed;
+}
+
 void TCustomovEquationMemo::RepaintColours() {
     if (!FEditor || !FHighlighter || !FHighlighter->document()) return;
     TRecolouring Guard(FRecolouring);
-    FHighlighter->rehighlight();
+    FHighlighter->PaintAll();
 }
 
 void TCustomovEquationMemo::GetEditorCaret(int& Line, int& Column) const {
@@ -339,8 +321,7 @@ QString TCustomovEquationMemo::zoZezoEvaluatorName() const {
 
 void TCustomovEquationMemo::SetzoZezoEvaluatorName(const QString& Name) {
     FEvaluatorName = Name;
-    if (FEvaluator && QString::fromStdString(FEvaluator->Name) != Name)
-        SetzoZezoEvaluator(nullptr);
+    if (FEvaluator && QString::fromStdString(FEvaluator->Name) != Name) SetzoZezoEvaluator(nullptr);
 }
 
 void TCustomovEquationMemo::Notification(TComponent* AComponent) {

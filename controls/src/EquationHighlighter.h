@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QList>
 #include <QSyntaxHighlighter>
+#include <QTextBlock>
 #include <QTextCharFormat>
+#include <QTextLayout>
 #include <array>
+#include <vector>
 
 namespace zoZezo {
 
@@ -15,15 +19,49 @@ class TEquationHighlighter : public QSyntaxHighlighter {
 
 public:
     using TFormats = std::array<QTextCharFormat, 4>;
+    using TRanges = QList<QTextLayout::FormatRange>;
 
     // Formats must outlive the highlighter.
     TEquationHighlighter(QObject* Parent, const TFormats& Formats);
+
+    // Paints Blocks, blocks of the highlighter's document in document order, as
+    // rehighlightBlock would paint each, but without laying each out again at once: their
+    // formats go straight into their layouts, a block whose formats are right already is left
+    // alone, and the document is marked dirty once per run of neighbouring blocks painted, so
+    // that only the blocks shown are laid out again, when they are shown. Changes neither the
+    // text nor the undo stack and emits no contentsChange.
+    void PaintBlocks(const std::vector<QTextBlock>& Blocks);
+    // PaintBlocks over every block of the document.
+    void PaintAll();
 
 protected:
     void highlightBlock(const QString& Text) override;
 
 private:
+    // Which of the four formats each byte of the class digits takes: for digit d the first
+    // format equal to format d, so that neighbouring classes of equal fonts make one range as
+    // in the highlighter's own pass; -1 for a byte that is no class digit.
+    using TFormatOfDigit = std::array<signed char, 256>;
+    static TFormatOfDigit FormatOfDigit(const TFormats& Formats);
+    // Into Ranges, the format ranges of a line of Length units coloured by Digits with
+    // Formats: one per run of units of one format, units without class left out. Reuses
+    // Ranges' storage.
+    static void ClassRanges(const QByteArray& Digits, int Length, const TFormats& Formats,
+                            const TFormatOfDigit& Of, TRanges& Ranges);
+    // True when Block's layout took new formats; false when its formats were right already.
+    bool Paint(const QTextBlock& Block);
+    // Fills FStored; returns the classes whose formats the document lacks, bit c for class c.
+    unsigned FindStoredFormats();
+
     const TFormats& FFormats;
+    // FFormats as the document stores them where it has them, for one PaintBlocks: the same
+    // formats, but sharing the document's copies, which makes comparing them with those of a
+    // layout, and the layout's lookup of them, cheap. Equal copies that share nothing would
+    // colour the same, only more slowly.
+    TFormats FStored;
+    TFormatOfDigit FStoredOfDigit;
+    // PaintBlocks' ranges of one block, kept to spare an allocation per block.
+    TRanges FRanges;
 };
 
 } // namespace zoZezo

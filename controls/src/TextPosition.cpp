@@ -24,7 +24,14 @@ TCharacterSize CharacterAt(const QString& Line, int I) {
 } // namespace
 
 std::string ToEquationText(const QString& Line) {
-    return Line.toStdString();
+    // ASCII, the common case, copied without Qt's intermediate UTF-8 array.
+    std::string Text(static_cast<std::size_t>(Line.size()), '\0');
+    for (qsizetype I = 0; I < Line.size(); ++I) {
+        const char16_t Unit = Line[I].unicode();
+        if (Unit >= 0x80) return Line.toStdString();
+        Text[static_cast<std::size_t>(I)] = static_cast<char>(Unit);
+    }
+    return Text;
 }
 
 int Utf16OffsetOfByte(const QString& Line, int Byte) {
@@ -53,16 +60,19 @@ int Utf16OffsetOfCharacter(const QString& Line, int Count) {
 }
 
 void ClassesPerUtf16Unit(std::string_view Text, std::string_view ByteClasses, QByteArray& Digits) {
-    Digits.resize(0);
     const std::size_t End = std::min(Text.size(), ByteClasses.size());
+    // A character takes no more units than bytes, but the last one may be cut short by End: one
+    // unit more than bytes is room enough.
+    Digits.resize(static_cast<qsizetype>(End) + 1);
+    char* Out = Digits.data();
     for (std::size_t Byte = 0; Byte < End;) {
         const auto Lead = static_cast<unsigned char>(Text[Byte]);
+        *Out++ = ByteClasses[Byte];
         // A lead byte 11110xxx starts a character outside the BMP: two UTF-16 units.
-        const int Units = Lead >= 0xF0 ? 2 : 1;
-        const std::size_t Bytes = Lead < 0x80 ? 1 : Lead < 0xE0 ? 2 : Lead < 0xF0 ? 3 : 4;
-        Digits.append(Units, ByteClasses[Byte]);
-        Byte += Bytes;
+        if (Lead >= 0xF0) *Out++ = ByteClasses[Byte];
+        Byte += Lead < 0x80 ? 1 : Lead < 0xE0 ? 2 : Lead < 0xF0 ? 3 : 4;
     }
+    Digits.resize(Out - Digits.constData());
 }
 
 } // namespace zoZezo

@@ -3,6 +3,8 @@
 // colours of lines that move).
 #include "MemoFixture.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QInputMethodEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -128,6 +130,61 @@ TEST_F(Colouring, LinesKeepTheirColoursWhenLinesAboveComeAndGo) {
     Cursor.movePosition(QTextCursor::PreviousBlock, QTextCursor::KeepAnchor);
     Cursor.removeSelectedText();
     EXPECT_EQ(FormatsOf(Editor(), 1), Second) << Editor().toPlainText().toStdString();
+}
+
+QStringList NumberedLines(int Count) {
+    QStringList Lines;
+    for (int I = 0; I < Count; ++I)
+        Lines << QStringLiteral("v%1: %1").arg(I);
+    return Lines;
+}
+
+qreal HeightOf(QPlainTextEdit& Editor, int Line) {
+    const QTextBlock Block = Editor.document()->findBlockByNumber(Line);
+    return Editor.document()->documentLayout()->blockBoundingRect(Block).height();
+}
+
+TEST_F(Colouring, AFullRecolourLaysLinesOutInTheirFontsInViewAndFarBelowIt) {
+    TFont Ids = Memo.FontOfIds();
+    Ids.Size = 40;
+    Memo.SetFontOfIds(Ids);
+    Memo.SetEquations(NumberedLines(300));
+    const qreal Plain = HeightOf(Editor(), 0);
+    Memo.CheckEquations();
+    EXPECT_GT(HeightOf(Editor(), 0), 2 * Plain) << "a line in view";
+    EXPECT_GT(HeightOf(Editor(), 299), 2 * Plain) << "the last line";
+    EXPECT_EQ(ColourAt(Editor(), 299, 0), Navy);
+    EXPECT_EQ(ColourAt(Editor(), 299, 6), Red);
+}
+
+TEST_F(Colouring, LinesFarApartAreRecolouredByOneRebuild) {
+    Memo.SetEquations(NumberedLines(300));
+    Memo.CheckEquations();
+    const QString Between = FormatsOf(Editor(), 150);
+    for (const int Line : {3, 290}) {
+        QTextCursor Cursor(Editor().document()->findBlockByNumber(Line));
+        Cursor.movePosition(QTextCursor::EndOfBlock);
+        Cursor.insertText(QStringLiteral("+pi"));
+    }
+    QAbstractTextDocumentLayout* Layout = Editor().document()->documentLayout();
+    QSignalSpy Repaints(Layout, &QAbstractTextDocumentLayout::update);
+    QSignalSpy LineRepaints(Layout, &QAbstractTextDocumentLayout::updateBlock);
+    Memo.CheckEquations();
+    EXPECT_GE(Repaints.count() + LineRepaints.count(), 2) << "the views asked to repaint both";
+    EXPECT_EQ(ColourAt(Editor(), 3, 6), Navy);
+    EXPECT_EQ(ColourAt(Editor(), 290, 10), Navy);
+    EXPECT_EQ(ColourAt(Editor(), 290, 0), Navy);
+    EXPECT_EQ(FormatsOf(Editor(), 150), Between);
+}
+
+TEST_F(Colouring, ALineBeingComposedKeepsItsColoursBesideTheComposedText) {
+    Editor().setPlainText(QStringLiteral("y: 1"));
+    QInputMethodEvent Compose(QStringLiteral("zz"), {});
+    QCoreApplication::sendEvent(&Editor(), &Compose);
+    ASSERT_EQ(Editor().textCursor().block().layout()->preeditAreaText(), QStringLiteral("zz"));
+    Memo.CheckEquations();
+    EXPECT_EQ(ColourAt(Editor(), 0, 2), Navy) << "the name after the composed text";
+    EXPECT_EQ(ColourAt(Editor(), 0, 5), Red);
 }
 
 bool Unformatted(QPlainTextEdit& Editor, int Line, int Offset) {

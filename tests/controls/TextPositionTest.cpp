@@ -34,6 +34,8 @@ TEST(TextPosition, ByteClassesBecomeOneDigitPerUnit) {
     EXPECT_EQ(Classes(Mixed, "20011122223"), QByteArray("201223"));
     EXPECT_EQ(Classes(Mixed, "20"), QByteArray("20")) << "stops with the digits";
     EXPECT_EQ(Classes(QStringLiteral("ab"), "123"), QByteArray("12"));
+    EXPECT_EQ(Classes(QStringLiteral("\U0001D465"), "2"), QByteArray("22"))
+        << "a pair's two units from the digit of its first byte alone";
 }
 
 TEST(TextPosition, LoneSurrogateCountsAsTheOneByteQtWritesForIt) {

@@ -12,6 +12,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <QTextBlock>
 #include <QTextCharFormat>
 #include <array>
 #include <memory>
@@ -201,6 +202,9 @@ private:
     std::vector<std::string> EquationTexts() const;
     void ShowError(const TEquation& Faulty);
     void Recolour();
+    // Gives each line the classes of its equation in the last rebuild; returns the blocks
+    // whose classes changed, in document order.
+    std::vector<QTextBlock> TakeNewClasses();
     void RepaintColours();
     void GetEditorCaret(int& Line, int& Column) const;
     void SetEditorCaret(int Line, int Column);
