@@ -408,30 +408,17 @@ TValue TGenerator::Comparison(TBuiltin Builtin, TValue A, TValue B) {
     }
     RequireReal(A.Im, true); // the others take real operands only
     RequireReal(B.Im, true);
-    switch (Builtin) {
-    case biGreater:
-        Compare(B.Re, true, A.Re, true);
-        FAsm.Set(ccAbove, rax);
-        break;
-    case biLess:
-        Compare(A.Re, true, B.Re, true);
-        FAsm.Set(ccAbove, rax);
-        break;
-    case biGreaterEqual:
-        Compare(B.Re, true, A.Re, true);
-        FAsm.Set(ccAboveEqual, rax);
-        break;
-    case biLessEqual:
-        Compare(A.Re, true, B.Re, true);
-        FAsm.Set(ccAboveEqual, rax);
-        break;
-    default: { // and, or, xor of A.Re != 0 and B.Re != 0
+    if (Builtin == biAnd || Builtin == biOr || Builtin == biXor) { // of A.Re != 0, B.Re != 0
         NonZero(A.Re, rax);
         NonZero(B.Re, rcx);
         if (Builtin == biAnd) FAsm.AndBytes(rax, rcx);
         if (Builtin == biOr) FAsm.OrBytes(rax, rcx);
         if (Builtin == biXor) FAsm.XorBytes(rax, rcx);
-    }
+    } else { // A > B compares A on top with B, A < B B on top with A; unordered is false
+        const bool Less = Builtin == biLess || Builtin == biLessEqual;
+        const bool OrEqual = Builtin == biGreaterEqual || Builtin == biLessEqual;
+        Compare(Less ? A.Re : B.Re, true, Less ? B.Re : A.Re, true);
+        FAsm.Set(OrEqual ? ccAboveEqual : ccAbove, rax);
     }
     FAsm.TestByte(rax);
     return {Truth(ccNotEqual), Source(TSymbol::Zero)};
