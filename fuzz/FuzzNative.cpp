@@ -140,14 +140,14 @@ constexpr std::array<const char*, 24> Texts = {
     "n: Neg(x)-Neg(w)*Abs(y)+Ln(w)+7\\x",
     "d: x/0+0*w-x/(x-x)+(1/x)*0",
     "g(a): f(a;a)+f(a;x)*a",
-    "h: g(y)-g(w)+f(x)",
-    "k: f(x;y;w)+f(1;2)",
+    "h: g(y)-g(w)+f(x;w)",
+    "k: f(x;y)*f(1;2)/f(v;-0)",
     "i: If(x>y;w;v)+Round(x)+Int(y)+Re(w)+Im(w)",
-    "z: 3j*w-x*2j+1.5e-3-(2+j)^2",
-    "m: h+h*k-r",
+    "z: 3j*w-x*2j+1.5e-3-(2+1j)^2",
+    "m: h+h*k-g(2)",
     "q(a;b): q(b;a)+1",
-    "t: Sinh(x)+Cosh(y)/Tanh(w)+Asin(0.5)+ACos(v)+Sinc(x)+U(y)+Rect(w)",
-    "o: Imp(x)+Odd(y)+Diode(w)+Not(x)+Rand(10)*0",
+    "t: Sinh(x)+Cosh(y)/Tanh(w)+Asin(0.5)+ACos(v)+Sinc(x)+U(y)+Rect(x)",
+    "o: Imp(x)+Odd(y)+Diode(y)+Not(x)+Rand(10)*0",
     "u: x*y*w/v+y^2^3-w^-2*v^1.5",
     "l(a): -a^2+a^-1-(a>0)*a",
     "b: l(x)+l(w)*l(v)-g(l(y))",
@@ -197,8 +197,8 @@ TOutcome Outcome(Action Run) {
     return Result;
 }
 
-// One evaluator and the host cells its variables read: x real only, y and w complex, z with
-// no cells, v with an imaginary cell only.
+// One evaluator and the host cells its variables read: x real only, y complex (its imaginary
+// cell holding 0 at first), w complex, z with no cells, v with an imaginary cell only.
 struct TSide {
     explicit TSide(TNativeMode Mode) {
         Evaluator.SetNativeMode(Mode);
@@ -219,7 +219,7 @@ struct TSide {
     }
 
     TzoZezoEvaluator Evaluator;
-    std::array<long double, CellCount> Cells = {0.75L, -1.5L, 0.25L, 2, -0.5L, 0};
+    std::array<long double, CellCount> Cells = {0.75L, -1.5L, 0, 2, -0.5L, 0.25L};
 };
 
 // The built-in entries as a new evaluator holds them, to restore replaced ones by name.
