@@ -82,8 +82,8 @@ struct THostError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// An evaluator in one mode, with x bound to a real-only cell, y and w to complex cells and z
-// to no cells.
+// An evaluator in one mode, with x bound to a real-only cell, y and w to complex cells (y's
+// holding a real value at first) and z to no cells.
 struct TBench {
     explicit TBench(TNativeMode Mode) {
         Evaluator.SetNativeMode(Mode);
@@ -111,7 +111,7 @@ struct TBench {
     }
 
     TzoZezoEvaluator Evaluator;
-    TComplex X{0.75L, 0}, Y{-1.5L, 0.25L}, W{2, -0.5L};
+    TComplex X{0.75L, 0}, Y{-1.5L, 0}, W{2, -0.5L};
 };
 
 // Runs a scenario on an interpreting and on a translating evaluator; the outcomes it
@@ -417,11 +417,12 @@ TEST(NativeCodeGuard, CellsSetAfterTranslationAreRead) {
         // z's null cells get cells
         {WithZ, [&](TBench& B) { Variable(B, 2).RePtr = &Cell; }},
         {WithZ, [&](TBench& B) { Variable(B, 2).ImPtr = &ImCell; }},
-        // x gets an imaginary part, y loses its own, w its real part
+        // x gets an imaginary cell, y another one; w loses its cells
         {Benchmarks[3], [&](TBench& B) { Variable(B, 0).ImPtr = &Cell; }},
         {Benchmarks[5], [&](TBench& B) { Variable(B, 0).ImPtr = &Cell; }},
-        {Benchmarks[5], [&](TBench& B) { Variable(B, 1).ImPtr = nullptr; }},
+        {Benchmarks[5], [&](TBench& B) { Variable(B, 1).ImPtr = &ImCell; }},
         {WithZ, [&](TBench& B) { Variable(B, 3).RePtr = nullptr; }},
+        {WithZ, [&](TBench& B) { Variable(B, 3).ImPtr = nullptr; }},
         // x reads another cell; then its own cell changes
         {Benchmarks[3], [&](TBench& B) { Variable(B, 0).RePtr = &B.W.Im; }},
         {Benchmarks[3], [&](TBench& B) { B.X.Re = PayloadNaN(); }},
