@@ -168,23 +168,29 @@ bool SameBits(const TComplex& A, const TComplex& B) {
     return std::memcmp(&A.Re, &B.Re, 10) == 0 && std::memcmp(&A.Im, &B.Im, 10) == 0;
 }
 
-// What one computation gave: a value, or the type and message of what it threw.
+// What one computation gave: a value, or the type and message of what it threw; and the
+// messages it showed.
 struct TOutcome {
     bool Threw = false;
     TComplex Value;
     std::string Type;
     std::string Message;
+    std::string Shown;
     bool Expensive = false; // refused after using up the run budget or the call depth
 
     std::string Show() const {
-        if (Threw) return Type + " \"" + Message + "\"";
-        return "(" + Bits(Value.Re) + ", " + Bits(Value.Im) + ")";
+        const std::string Messages = Shown.empty() ? "" : ", showing \"" + Shown + "\"";
+        if (Threw) return Type + " \"" + Message + "\"" + Messages;
+        return "(" + Bits(Value.Re) + ", " + Bits(Value.Im) + ")" + Messages;
     }
 };
+
+std::string* Shown = nullptr; // where ShowMessage writes, while a computation runs
 
 template <class Action>
 TOutcome Outcome(Action Run) {
     TOutcome Result;
+    Shown = &Result.Shown;
     try {
         Result.Value = Run();
     } catch (const std::exception& Error) {
@@ -194,6 +200,7 @@ TOutcome Outcome(Action Run) {
         Result.Expensive = dynamic_cast<const EzoZezoRunBudgetError*>(&Error) != nullptr ||
                            Result.Message.find("levels deep") != std::string::npos;
     }
+    Shown = nullptr;
     return Result;
 }
 
@@ -231,7 +238,8 @@ const TzoZezoEvaluator& Builtins() {
 enum TTable { tbConstants, tbVariables, tbFunctions, tbOperators, tbEquations, tbTableCount };
 
 // Runs the same steps on an interpreting evaluator and on one that translates every equation
-// into native code, and requires the same outcome of every computation.
+// into native code, and requires the same outcome of every computation: the same bits or the
+// same exception, the same messages shown, the same values left in the parameters.
 class TSession {
 public:
     explicit TSession(TFuzzInput& Steps) : FIn(Steps) {}
@@ -261,6 +269,7 @@ private:
     void Compute(int K, std::uint8_t Form, const std::vector<TComplex>& Args);
     TComplex ComputeOn(TSide& Side, int K, std::uint8_t Form, const std::vector<TComplex>& Args);
     void Compare(const TOutcome& Off, const TOutcome& Always, int K) const;
+    void CompareParameters(int K) const;
     void SetOperator();
     void RestoreOperator();
     void SetFunction();
@@ -351,6 +360,7 @@ void TSession::Compute(int K, std::uint8_t Form, const std::vector<TComplex>& Ar
     const TOutcome Off = Outcome([&] { return ComputeOn(FOff, K, Form, Args); });
     const TOutcome Always = Outcome([&] { return ComputeOn(FAlways, K, Form, Args); });
     Compare(Off, Always, K);
+    CompareParameters(K);
     if (Off.Expensive || Always.Expensive) ++FRefusals;
     for (const TEquation* E : FOff.Evaluator.Equations().Items())
         Require(!E->HasNativeCode(), "an equation holds native code in Off mode");
@@ -374,7 +384,7 @@ TComplex TSession::ComputeOn(TSide& Side, int K, std::uint8_t Form,
 }
 
 void TSession::Compare(const TOutcome& Off, const TOutcome& Always, int K) const {
-    const bool Same = Off.Threw == Always.Threw &&
+    const bool Same = Off.Threw == Always.Threw && Off.Shown == Always.Shown &&
                       (Off.Threw ? Off.Type == Always.Type && Off.Message == Always.Message
                                  : SameBits(Off.Value, Always.Value));
     if (Same) return;
@@ -382,6 +392,26 @@ void TSession::Compare(const TOutcome& Off, const TOutcome& Always, int K) const
     Fail("computation " + std::to_string(FComputations) + " of equation " + std::to_string(K) +
          " \"" + Text + "\": the interpreter gives " + Off.Show() + ", native code " +
          Always.Show());
+}
+
+// Parameters hold the latest arguments of their equation, which host code may read.
+void TSession::CompareParameters(int K) const {
+    const auto& Off = FOff.Evaluator.Equations().Items();
+    const auto& Always = FAlways.Evaluator.Equations().Items();
+    for (std::size_t E = 0; E < Off.size(); ++E) {
+        const auto& OffParameters = Off[E]->LocalConstants().Items();
+        const auto& AlwaysParameters = Always[E]->LocalConstants().Items();
+        Require(OffParameters.size() == AlwaysParameters.size(), "parameter counts differ");
+        for (std::size_t P = 0; P < OffParameters.size(); ++P) {
+            const TComplex A{OffParameters[P]->Re, OffParameters[P]->Im};
+            const TComplex B{AlwaysParameters[P]->Re, AlwaysParameters[P]->Im};
+            if (SameBits(A, B)) continue;
+            Fail("after computation " + std::to_string(FComputations) + " of equation " +
+                 std::to_string(K) + ", parameter " + OffParameters[P]->Name + " of \"" +
+                 Off[E]->EquationStr() + "\" holds (" + Bits(A.Re) + ", " + Bits(A.Im) +
+                 ") interpreted, (" + Bits(B.Re) + ", " + Bits(B.Im) + ") native");
+        }
+    }
 }
 
 void TSession::SetOperator() {
@@ -522,7 +552,9 @@ void TSession::SetConstant() {
 } // namespace
 
 int FuzzNative(const std::uint8_t* Data, std::size_t Size) {
-    SilenceMessages();
+    SetMessageHandler([](const std::string& Text) {
+        if (Shown) *Shown += Text + '\n';
+    });
     const std::string_view Input(reinterpret_cast<const char*>(Data), Size);
     const std::size_t End = std::min(Input.find('\0'), Input.size());
     const std::string_view Rest = Input.substr(std::min(End + 1, Input.size()));

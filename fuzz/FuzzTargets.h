@@ -28,7 +28,8 @@ int FuzzTables(const std::uint8_t* Data, std::size_t Size);
 
 // Runs the same input on two evaluators, one interpreting and one translating every equation
 // into native code at its first computation, and requires the same bits or the same exception
-// (type and message) from every computation. The input's text up to the first zero byte gives
+// (type and message) from every computation, the same messages shown and the same values left
+// in the equations' parameters. The input's text up to the first zero byte gives
 // the equations, a line each; the bytes after it choose the steps: computing an equation (with
 // real or complex arguments, too few or too many, several times), setting host cells and
 // constants to awkward values, replacing callbacks and restoring the built-ins, changing
