@@ -221,6 +221,19 @@ TEST(NativeCode, BindsArgumentsLikeTheInterpreter) {
         });
 }
 
+// Host code may read the parameters, which hold the latest arguments of their equation.
+TEST(NativeCode, LeavesTheInterpretersParameterValues) {
+    for (const char* Caller : {"r: 2*f(x;3)-pi", "r: f(f(x;-0);f(w;y))", "r: f(1;2)+f(w;x)*0"})
+        ExpectSameInBothModes([&](TBench& B, std::vector<TOutcome>& Out) {
+            B.Add("f(a;b): a*b+1");
+            TEquation& R = B.Add(Caller);
+            Out.push_back(B.Run(R));
+            for (const TConstant* P :
+                 B.Evaluator.Equations().GetEquation(0)->LocalConstants().Items())
+                Out.push_back({{P->Re, P->Im}, {}, {}});
+        });
+}
+
 TEST(NativeCode, AlwaysTranslatesAtTheFirstComputation) {
     if (!TzoZezoEvaluator::NativeCodeAvailable()) GTEST_SKIP() << "no native code here";
     for (const std::string& Text : Benchmarks) {
