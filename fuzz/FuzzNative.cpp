@@ -126,7 +126,7 @@ constexpr std::array<const char*, 9> Symbols = {"+", "-", "*", "/", "^", "#", "m
 // Equations of every kind of step: the arithmetic benchmarks, whole, fractional and negative
 // powers, comparisons and the logical words, the functions that run in place and the others,
 // literals, equation calls with enough, too few and too many arguments, and recursion.
-constexpr std::array<const char*, 24> Texts = {
+constexpr std::array<const char*, 29> Texts = {
     "r: (x+1)*(x-1)/(x*x+1)",
     "r: 1+x+x^2+x^3+x^4+x^5+x^6+x^7+x^8+x^9+x^10",
     "r: x>0.5 and y<2",
@@ -151,6 +151,13 @@ constexpr std::array<const char*, 24> Texts = {
     "u: x*y*w/v+y^2^3-w^-2*v^1.5",
     "l(a): -a^2+a^-1-(a>0)*a",
     "b: l(x)+l(w)*l(v)-g(l(y))",
+    // parts known while translating (literals, z's missing cells) that are no identities for
+    // signed zeros, infinities and NaNs
+    "r: x+0+(0+y)-0*w+w*1-1*v+x/1-(0-x)",
+    "r: x*0+0*y+w*0+(v-v)+(z+z)-z*w",
+    "r: 2j*x+3*1j*y+(1+0j)*w-0j*w+z*1j",
+    "r: v*v+z/x+x^1+x^-1+(-x)^2+x^0*w+z^2",
+    "r: Sqrt(z)+Sqrt(v)+Sqrt(-x)+Exp(z)*Sin(z)-Cos(v)",
 };
 
 // The 80-bit representation, sign and exponent first, for the messages.
