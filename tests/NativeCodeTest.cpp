@@ -423,7 +423,7 @@ TEST(NativeCodeGuard, DeletedEntriesRefuseOrShift) {
     const std::vector<std::pair<std::string, std::function<void(TBench&)>>> Cases = {
         // e stands before pi: pi moves to e's place, and pi's is gone
         {Benchmarks[3], [](TBench& B) { B.Evaluator.Constants().Delete(0); }},
-        // the variables move up: x reads y's cells, w is gone
+        // the variables move up: x reads y's cells and y z's; w, the last, is gone
         {Benchmarks[3], [](TBench& B) { B.Evaluator.Variables().Delete(0); }},
         {"r: x*w", [](TBench& B) { B.Evaluator.Variables().Delete(3); }},
         // the operators move up: every symbol computes the next one's operation
