@@ -26,4 +26,15 @@ int FuzzCompute(const std::uint8_t* Data, std::size_t Size);
 // Compiled equations outlive the entries they refer to.
 int FuzzTables(const std::uint8_t* Data, std::size_t Size);
 
+// Runs the same input on two evaluators, one interpreting and one translating every equation
+// into native code at its first computation, and requires the same bits or the same exception
+// (type and message) from every computation, the same messages shown and the same values left
+// in the equations' parameters. The input's text up to the first zero byte gives
+// the equations, a line each; the bytes after it choose the steps: computing an equation (with
+// real or complex arguments, too few or too many, several times), setting host cells and
+// constants to awkward values, replacing callbacks and restoring the built-ins, changing
+// parameter counts, deleting and adding entries, rebinding variables' cells, and giving
+// equations new texts.
+int FuzzNative(const std::uint8_t* Data, std::size_t Size);
+
 } // namespace zoZezo::fuzz

@@ -23,7 +23,7 @@ hex() {
 }
 
 failed=0
-for target in compile compute tables; do
+for target in compile compute native tables; do
     corpus="$build/corpus/$target"
     artifacts="$build/artifacts/$target"
     log="$build/fuzz_$target.log"

@@ -28,6 +28,8 @@ const TTarget Targets[] = {
     {"compile", zoZezo::fuzz::FuzzCompile, "regressions"},
     {"compute", zoZezo::fuzz::FuzzCompute, "corpus"},
     {"compute", zoZezo::fuzz::FuzzCompute, "regressions"},
+    {"native", zoZezo::fuzz::FuzzNative, "corpus"},
+    {"native", zoZezo::fuzz::FuzzNative, "regressions"},
     {"tables", zoZezo::fuzz::FuzzTables, "corpus"},
     {"tables", zoZezo::fuzz::FuzzTables, "regressions"},
 };
