@@ -57,11 +57,66 @@ void TGenerator::EvictAll() {
 }
 
 // Frees a register for the next push, evicting the deepest symbol not in use.
+// Frees a register for the next push: a cell's cached value goes first, then a value that
+// lives elsewhere too, then the deepest one, which the computation needs last.
 void TGenerator::MakeRoom() {
     if (FStack.size() < Registers) return;
+    auto Free = [&](int Symbol) {
+        return std::find(FPins.begin(), FPins.end(), Symbol) == FPins.end();
+    };
     for (const int Symbol : FStack) // deepest first
-        if (std::find(FPins.begin(), FPins.end(), Symbol) == FPins.end()) return Evict(Symbol);
+        if (Free(Symbol) && FSymbols[static_cast<std::size_t>(Symbol)].Cache) return Drop(Symbol);
+    for (const int Symbol : FStack)
+        if (Free(Symbol) && FSymbols[static_cast<std::size_t>(Symbol)].Home != TSymbol::Register)
+            return Evict(Symbol);
+    for (const int Symbol : FStack)
+        if (Free(Symbol)) return Evict(Symbol);
     throw TGenerationFailed();
+}
+
+// Counts, for every cell, the leaves of the tree that read it.
+void TGenerator::CountCellReads() {
+    static const TConstant Probe(nullptr, "", {});
+    for (const TNode& Node : FTree.Nodes) {
+        if (Node.Kind == nkVariable) {
+            if (Node.ReSlot >= 0) ++FCellReads[{Node.ReSlot, 0}];
+            if (Node.ImSlot >= 0) ++FCellReads[{Node.ImSlot, 0}];
+        }
+        if (Node.Kind == nkConstant || (Node.Kind == nkParameter && Node.Table == 0)) {
+            ++FCellReads[{Node.Slot, OffsetIn(Probe, Probe.Re)}];
+            ++FCellReads[{Node.Slot, OffsetIn(Probe, Probe.Im)}];
+        }
+    }
+}
+
+// Counts a leaf's read of its cell once, when it first reads it or goes unread.
+void TGenerator::CountRead(int Symbol) {
+    TSymbol& S = FSymbols[static_cast<std::size_t>(Symbol)];
+    if (S.Where != TSymbol::Cell || S.Counted) return;
+    S.Counted = true;
+    --FCellReads[{S.Slot, S.Disp}];
+}
+
+// A register that holds the cell's value, or -1.
+int TGenerator::CachedCell(int Slot, std::int32_t Disp) const {
+    for (const int Symbol : FStack) {
+        const TSymbol& S = FSymbols[static_cast<std::size_t>(Symbol)];
+        if (S.Home == TSymbol::Cell && S.Slot == Slot && S.Disp == Disp) return Symbol;
+    }
+    return -1;
+}
+
+void TGenerator::DropCaches() {
+    for (std::size_t I = FStack.size(); I-- > 0;)
+        if (FSymbols[static_cast<std::size_t>(FStack[I])].Cache) Drop(FStack[I]);
+}
+
+// Marks a register symbol whose value an instruction changed in place: it no longer equals
+// where it came from.
+void TGenerator::Changed(int Symbol) {
+    TSymbol& S = FSymbols[static_cast<std::size_t>(Symbol)];
+    S.Home = TSymbol::Register;
+    S.Cache = false;
 }
 
 // Stores st0 at [Base + Disp] and pops it.
@@ -80,22 +135,23 @@ void TGenerator::Release(int Symbol) {
 
 // Marks a symbol gone, giving its spill slot back.
 void TGenerator::Forget(int Symbol) {
+    CountRead(Symbol);
     TSymbol& S = FSymbols[static_cast<std::size_t>(Symbol)];
     if (S.Where == TSymbol::Spilled || S.Home == TSymbol::Spilled) FFreeSlots.push_back(S.Slot);
     S.Where = TSymbol::Zero;
     S.Home = TSymbol::Register;
+    S.Cache = false;
 }
 
 // Loads a symbol that is not in a register into the register it keeps from now on, when it is
 // worth keeping there: one that lives in memory and will be read again.
 void TGenerator::Materialize(int Symbol) {
-    TSymbol& S = FSymbols[static_cast<std::size_t>(Symbol)];
-    if (S.Where == TSymbol::Register || S.Where == TSymbol::Zero || S.Where == TSymbol::One) return;
+    const TSymbol::TWhere Home = FSymbols[static_cast<std::size_t>(Symbol)].Where;
+    if (Home == TSymbol::Register || Home == TSymbol::Zero || Home == TSymbol::One) return;
     FPins.push_back(Symbol);
     MakeRoom();
     FPins.pop_back();
-    EmitLoad(Symbol);
-    const TSymbol::TWhere Home = S.Where;
+    EmitLoad(Symbol); // may add symbols: no reference into FSymbols across it
     Pushed(Symbol);
     FSymbols[static_cast<std::size_t>(Symbol)].Home = Home;
 }
@@ -119,10 +175,25 @@ void TGenerator::EmitLoad(int Symbol) {
     case TSymbol::Zero: FAsm.Fldz(); break;
     case TSymbol::One: FAsm.Fld1(); break;
     case TSymbol::Literal: FAsm.FldLiteral(S.Value); break;
-    case TSymbol::Cell: // through rdi: al, cl and dl may hold truth values
+    case TSymbol::Cell: { // through rdi: al, cl and dl may hold truth values
+        CountRead(Symbol);
+        if (const int Cached = CachedCell(S.Slot, S.Disp); Cached >= 0) {
+            FAsm.FldSt(Position(Cached));
+            break;
+        }
         FAsm.Load(rdi, rsp, PointerDisp(S.Slot));
         FAsm.Fld(rdi, S.Disp);
+        if (FCellReads[{S.Slot, S.Disp}] > 0 && FStack.size() + 2 <= Registers) {
+            TSymbol Cache{TSymbol::Register}; // the value loaded stays; the caller gets a copy
+            Cache.Home = TSymbol::Cell;
+            Cache.Slot = S.Slot;
+            Cache.Disp = S.Disp;
+            Cache.Cache = true;
+            FStack.push_back(NewSymbol(Cache));
+            FAsm.FldSt(0);
+        }
         break;
+    }
     case TSymbol::Spilled: FAsm.Fld(rsp, SpillDisp(S.Slot)); break;
     }
 }
@@ -205,6 +276,7 @@ int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
     if (A == B) {
         const int T = ToTop(A, KillA && KillB);
         FAsm.ArithToTop(Op, 0, false);
+        Changed(T);
         if (KillA != KillB) throw TGenerationFailed();
         FPins.clear();
         return T;
@@ -486,10 +558,12 @@ TValue TGenerator::Negate(const TNode& Node) {
     const TValue Z = Generate(Node.A);
     const int Re = ToTop(Z.Re, true);
     FAsm.Fchs();
+    Changed(Re);
     FPins = {Re};
     const int Im = ToTop(Z.Im, true);
     FPins.clear();
     FAsm.Fchs();
+    Changed(Im);
     return {Re, Im};
 }
 
@@ -539,6 +613,7 @@ TValue TGenerator::SquareRoot(const TNode& Node) {
     FAsm.Jump(ccBelowEqual, Decline());
     const int Re = ToTop(Z.Re, true);
     FAsm.Fsqrt();
+    Changed(Re);
     FSymbols[static_cast<std::size_t>(Re)].Quiet = true;
     return {Re, Source(TSymbol::Zero)};
 }
@@ -593,6 +668,7 @@ void TGenerator::StoreInto(int Part, TGpr Base, std::int32_t Disp, bool Kill) {
         break;
     }
     case TSymbol::Cell:
+        CountRead(Part);
         FAsm.Load(rdi, rsp, PointerDisp(S.Slot));
         CopyFrom(rdi, S.Disp);
         break;
@@ -671,6 +747,7 @@ TValue TGenerator::Generate(int Index) {
 }
 
 void TGenerator::Return(TValue Value, std::int32_t ImOffset, std::int32_t WantImOffset) {
+    DropCaches();
     if (FSymbols[static_cast<std::size_t>(Value.Im)].Where == TSymbol::Register) {
         const TAssembler::TLabel Unwanted = FAsm.NewLabel(), Done = FAsm.NewLabel();
         ToTop(Value.Im, true);

@@ -13,6 +13,7 @@
 #include "X87Assembler.h"
 
 #include <cstdint>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -33,6 +34,8 @@ struct TSymbol {
     // store (Register for none).
     TWhere Home = Register;
     bool Quiet = false;    // the result of x87 arithmetic, so never a signalling NaN
+    bool Counted = false;  // Cell: its read has been counted (see FCellReads)
+    bool Cache = false;    // a register kept with a cell's value for the reads to come
     long double Value = 0; // Literal
     int Slot = -1;         // Cell: the pointer slot; Spilled: the spill slot
     std::int32_t Disp = 0; // Cell: the offset from the pointer
@@ -49,7 +52,9 @@ class TGenerator {
 public:
     TGenerator(TAssembler& Asm, const TTreeBuilder& Tree, int PointerSlots)
         : FAsm(Asm), FTree(Tree), FPointerBytes((8 * PointerSlots + 15) / 16 * 16),
-          FCallsHelper(Tree.Nodes.size(), -1) {}
+          FCallsHelper(Tree.Nodes.size(), -1) {
+        CountCellReads();
+    }
 
     TValue Generate(int Node);
     // Leaves Re in st0 and Im at [rbx + ImOffset] (when the int at WantImOffset is not 0), the
@@ -97,6 +102,11 @@ private:
     void Exchange(int I);
     void Drop(int Symbol, bool Forgetting = true);
     void Forget(int Symbol);
+    void Changed(int Symbol);
+    void CountCellReads();
+    void CountRead(int Symbol);
+    int CachedCell(int Slot, std::int32_t Disp) const;
+    void DropCaches();
     void PopTo(TGpr Base, std::int32_t Disp);
     void Materialize(int Symbol);
     void EmitLoad(int Symbol);
@@ -139,6 +149,9 @@ private:
     };
     std::vector<std::vector<TBinding>> FBindings;
     std::vector<std::int8_t> FCallsHelper; // by node: -1 not known yet, else CallsHelper
+    // By cell (pointer slot, offset): how many of the tree's reads of it are still to come. A
+    // cell read again later stays in a register while there is room.
+    std::map<std::pair<int, std::int32_t>, int> FCellReads;
 };
 
 } // namespace zoZezo::native
