@@ -105,7 +105,9 @@ std::optional<int> TTreeBuilder::Build(const TEquation& Equation, int Table, int
     FChain.push_back(&Equation);
     std::vector<int> Stack;
     for (const TInstruction& Instruction : Equation.Instructions()) {
-        if (Nodes.size() >= MaxNodes) return std::nullopt;
+        if (Nodes.size() >= MaxNodes || Instruction.Index < 0 ||
+            Instruction.Index > MaxTablePosition)
+            return std::nullopt;
         switch (Instruction.Kind) {
         case opOperator: {
             TNode Node = NodeOf(nkBinary);

@@ -18,9 +18,11 @@ class TzoZezoEvaluator;
 
 namespace native {
 
-// What translation takes on at most: nodes of a tree, equations inlined into each other, and
-// distinct equations called.
+// What translation takes on at most: nodes of a tree, equations inlined into each other,
+// distinct equations called, and a table position (whose byte offset must fit the code's
+// 32-bit displacements).
 constexpr int MaxNodes = 4096;
+constexpr int MaxTablePosition = 1 << 24;
 constexpr int MaxInlineDepth = 4;
 constexpr std::size_t MaxCallees = 8;
 
