@@ -24,11 +24,7 @@ void NestedRun(benchmark::State& State, zoZezo::TNativeMode Mode) {
     if (!Zezo.Add("f(a;b): a*b+1", Error)) return State.SkipWithError(Error.c_str());
     zoZezo::TEquation* Equation = Zezo.Add(Text, Error);
     if (!Equation) return State.SkipWithError(Error.c_str());
-    unsigned Step = 0;
-    for (auto _ : State) {
-        Zezo.X = NextX<long double>(Step);
-        benchmark::DoNotOptimize(Equation->Compute());
-    }
+    Zezo.ComputeEach(State, *Equation);
     State.counters["per run"] = benchmark::Counter(
         Calls + 1, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }

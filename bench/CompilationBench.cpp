@@ -106,11 +106,7 @@ void ComputeText(benchmark::State& State, const std::string& Text) {
     std::string Error;
     zoZezo::TEquation* Equation = Zezo.Add(Text, Error);
     if (!Equation) return State.SkipWithError(Error.c_str());
-    unsigned Step = 0;
-    for (auto _ : State) {
-        Zezo.X = NextX<long double>(Step);
-        benchmark::DoNotOptimize(Equation->Compute());
-    }
+    Zezo.ComputeEach(State, *Equation);
 }
 
 } // namespace

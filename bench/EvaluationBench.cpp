@@ -19,11 +19,7 @@ void Zezo(benchmark::State& State, const TCase& Case, zoZezo::TNativeMode Mode) 
     Zezo.Evaluator.SetNativeMode(Mode);
     zoZezo::TEquation* Equation = Zezo.Prepare(Case, State);
     if (!Equation) return;
-    unsigned Step = 0;
-    for (auto _ : State) {
-        Zezo.X = NextX<long double>(Step);
-        benchmark::DoNotOptimize(Equation->Compute());
-    }
+    Zezo.ComputeEach(State, *Equation);
 }
 
 template <class T>

@@ -34,6 +34,15 @@ struct TZezo {
         return Equation;
     }
 
+    // The timed loop of an evaluation: x moves a little, then Equation is computed.
+    void ComputeEach(benchmark::State& State, zoZezo::TEquation& Equation) {
+        unsigned Step = 0;
+        for (auto _ : State) {
+            X = NextX<long double>(Step);
+            benchmark::DoNotOptimize(Equation.Compute());
+        }
+    }
+
     zoZezo::TEquation* Add(const std::string& Text, std::string& Error) {
         zoZezo::TEquation* Equation = Evaluator.Equations().Add(Text);
         if (Equation->Check()) return Equation;
