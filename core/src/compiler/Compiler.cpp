@@ -1,6 +1,6 @@
-#include "Compiler.h"
+#include "compiler/Compiler.h"
 
-#include "Steps.h"
+#include "engine/Steps.h"
 #include "zoZezo/Exception.h"
 #include "zoZezo/MathMsg.h"
 

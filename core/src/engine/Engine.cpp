@@ -1,7 +1,7 @@
-#include "Engine.h"
+#include "engine/Engine.h"
 
-#include "NativeCode.h"
-#include "Steps.h"
+#include "engine/Steps.h"
+#include "native/NativeCode.h"
 #include "zoZezo/Equation.h"
 #include "zoZezo/Equations.h"
 #include "zoZezo/Evaluator.h"

@@ -1,6 +1,6 @@
-#include "FastBuiltins.h"
+#include "engine/FastBuiltins.h"
 
-#include "Steps.h"
+#include "engine/Steps.h"
 #include "zoZezo/Evaluator.h"
 
 namespace zoZezo {

@@ -1,6 +1,6 @@
 #include "zoZezo/Equation.h"
 
-#include "NativeCode.h"
+#include "native/NativeCode.h"
 #include "zoZezo/Equations.h"
 #include "zoZezo/Exception.h"
 

@@ -1,4 +1,4 @@
-#include "NativeCode.h"
+#include "native/NativeCode.h"
 
 namespace zoZezo {
 

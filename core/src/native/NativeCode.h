@@ -14,7 +14,7 @@
 // The code reads the tables where the evaluator and the equations keep them, through the
 // begin and end pointers of their std::vector, whose layout TranslateToNative checks first.
 
-#include "ExecutableMemory.h"
+#include "native/ExecutableMemory.h"
 #include "zoZezo/Complex.h"
 #include "zoZezo/Equation.h"
 #include "zoZezo/Evaluator.h"
