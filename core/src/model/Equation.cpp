@@ -1,10 +1,16 @@
 #include "zoZezo/Equation.h"
 
+#include "compiler/Compiler.h"
+#include "engine/Engine.h"
+#include "engine/Steps.h"
 #include "native/NativeCode.h"
 #include "zoZezo/Equations.h"
 #include "zoZezo/Exception.h"
+#include "zoZezo/MathMsg.h"
 
+#include <algorithm>
 #include <atomic>
+#include <climits>
 #include <utility>
 #include <vector>
 
@@ -82,6 +88,73 @@ void TEquation::ClearCode() {
 
 bool TEquation::HasNativeCode() const {
     return FNative != nullptr;
+}
+
+bool TEquation::Check() {
+    if (!FOwner || !FOwner->Evaluator())
+        throw EzoZezoEvaluatorError("An equation compiles only as a member of an evaluator's "
+                                    "equation list");
+    RequireIdle();
+    const THold Compiling(*this, true); // the last to go: the equation may be freed then
+    ClearCode();
+    FCharClasses.clear();
+    FErrorCode = 0;
+    FErrorPos = 0;
+    FChecked = false;
+    struct TLinker { // links the code even when a host handler throws mid-way
+        std::vector<TInstruction>& Code;
+        ~TLinker() {
+            for (std::size_t I = 1; I < Code.size(); ++I)
+                Code[I - 1].Next = &Code[I];
+        }
+    };
+    {
+        TLinker Link{FCode};
+        if (!FEquationStr.empty()) TCompiler(*this).Run();
+        FCode.shrink_to_fit();
+        PlanSteps(FCode, *FOwner->Evaluator());
+    }
+    const int Length = static_cast<int>(std::min<std::size_t>(FEquationStr.size(), INT_MAX));
+    const bool PastTheEnd =
+        FErrorCode == 9 || FErrorCode == 14 || FErrorCode == 15 || FErrorCode == 16;
+    if (PastTheEnd && FErrorPos == Length) ++FErrorPos;
+    FErrorMsg = MathMsg[static_cast<std::size_t>(FErrorCode)];
+    FChecked = true;
+    return FErrorCode == 0;
+}
+
+namespace {
+
+// Whether Equation may run: compiles it when unchecked; one with a compile error shows its
+// message and yields 0 instead.
+bool Runnable(TEquation& Equation) {
+    if (!Equation.Checked()) Equation.Check();
+    if (Equation.ErrorCode() == 0) return true;
+    ShowMessage(Equation.ErrorMsg());
+    return false;
+}
+
+} // namespace
+
+// Native code runs first when there is some: it calls no host code, so nothing can free the
+// equation meanwhile. Otherwise the equation is held while it computes: host code that runs
+// meanwhile may free it.
+TComplex TEquation::ComputeArgsC(std::span<const TComplex> Args) {
+    TComplex Result;
+    if (FChecked && FErrorCode == 0 &&
+        TNativeCode::Compute(*FOwner->Evaluator(), *this, Args, &Result.Im, Result.Re))
+        return Result;
+    const THold Hold(*this, false);
+    if (Runnable(*this)) Result.Re = FOwner->Evaluator()->FEngine->Run(*this, Args, &Result.Im);
+    return Result;
+}
+
+long double TEquation::Compute() {
+    if (long double Re; FChecked && FErrorCode == 0 &&
+                        TNativeCode::Compute(*FOwner->Evaluator(), *this, {}, nullptr, Re))
+        return Re;
+    const THold Hold(*this, false);
+    return Runnable(*this) ? FOwner->Evaluator()->FEngine->Run(*this, {}, nullptr) : 0;
 }
 
 long double TEquation::ComputeArgs(std::span<const long double> Args) {
