@@ -1,5 +1,7 @@
 #include "native/NativeCode.h"
 
+#include "native/Translate.h"
+
 namespace zoZezo {
 
 TNativeCode::TEquationLayout TNativeCode::LayoutOf(const TEquation& Equation) {
