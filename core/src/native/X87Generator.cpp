@@ -148,9 +148,10 @@ void TGenerator::Forget(int Symbol) {
 void TGenerator::Materialize(int Symbol) {
     const TSymbol::TWhere Home = FSymbols[static_cast<std::size_t>(Symbol)].Where;
     if (Home == TSymbol::Register || Home == TSymbol::Zero || Home == TSymbol::One) return;
-    FPins.push_back(Symbol);
-    MakeRoom();
-    FPins.pop_back();
+    {
+        const TPin Pin(*this, {Symbol});
+        MakeRoom();
+    }
     EmitLoad(Symbol); // may add symbols: no reference into FSymbols across it
     Pushed(Symbol);
     FSymbols[static_cast<std::size_t>(Symbol)].Home = Home;
@@ -158,9 +159,10 @@ void TGenerator::Materialize(int Symbol) {
 
 // Pushes a copy of the symbol onto the register stack; returns the copy.
 int TGenerator::LoadCopy(int Symbol) {
-    FPins.push_back(Symbol);
-    MakeRoom();
-    FPins.pop_back();
+    {
+        const TPin Pin(*this, {Symbol});
+        MakeRoom();
+    }
     EmitLoad(Symbol);
     const int Copy = Source(TSymbol::Register);
     Pushed(Copy);
@@ -271,14 +273,14 @@ int TGenerator::Arith(TArith Op, int A, int B, bool KillA, bool KillB) {
     return Result;
 }
 
+// Both operands stay pinned throughout, and so does every copy that stands in for one.
 int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
-    FPins = {A, B};
+    TPin Pin(*this, {A, B});
     if (A == B) {
         const int T = ToTop(A, KillA && KillB);
         FAsm.ArithToTop(Op, 0, false);
         Changed(T);
         if (KillA != KillB) throw TGenerationFailed();
-        FPins.clear();
         return T;
     }
     if (!KillA) Materialize(A);
@@ -287,7 +289,7 @@ int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
         if (KillA) Release(A);
         A = Copy;
         KillA = true;
-        FPins = {A, B};
+        Pin.Add(A);
     }
     if (!KillB) Materialize(B);
     if (FSymbols[static_cast<std::size_t>(B)].Where != TSymbol::Register) {
@@ -295,8 +297,8 @@ int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
         if (KillB) Release(B);
         B = Copy;
         KillB = true;
+        Pin.Add(B);
     }
-    FPins.clear();
     int IA = Position(A), IB = Position(B);
     if (IA != 0 && IB != 0) {
         if (KillA) {
@@ -304,10 +306,9 @@ int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
         } else if (KillB) {
             Exchange(IB);
         } else {
-            FPins = {A, B};
             A = LoadCopy(A);
             KillA = true;
-            FPins.clear();
+            Pin.Add(A);
         }
         IA = Position(A);
         IB = Position(B);
@@ -319,9 +320,7 @@ int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
     };
     if (IA == 0) {
         if (!KillA && !KillB) {
-            FPins = {A, B};
             A = LoadCopy(A);
-            FPins.clear();
             KillA = true;
             IB = Position(B);
         }
@@ -339,9 +338,7 @@ int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
         }
     } else {
         if (!KillA && !KillB) {
-            FPins = {A, B};
             B = LoadCopy(B);
-            FPins.clear();
             KillB = true;
             IA = Position(A);
         }
@@ -364,11 +361,14 @@ int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
 // Sets the flags as fucomip does for Top compared with Below (st0 with st(i)), both gone from
 // the stack afterwards unless they are kept (not killed) where they were.
 void TGenerator::Compare(int Below, bool KillBelow, int Top, bool KillTop) {
-    FPins = {Below, Top};
-    const int B = ToTop(Below, KillBelow);
-    FPins = {B, Top};
-    const int T = ToTop(Top, KillTop);
-    FPins.clear();
+    const int B = [&] {
+        const TPin Pin(*this, {Below, Top});
+        return ToTop(Below, KillBelow);
+    }();
+    const int T = [&] {
+        const TPin Pin(*this, {B, Top});
+        return ToTop(Top, KillTop);
+    }();
     FAsm.Fucomip(Position(B));
     Popped();
     Forget(T);
@@ -559,9 +559,10 @@ TValue TGenerator::Negate(const TNode& Node) {
     const int Re = ToTop(Z.Re, true);
     FAsm.Fchs();
     Changed(Re);
-    FPins = {Re};
-    const int Im = ToTop(Z.Im, true);
-    FPins.clear();
+    const int Im = [&] {
+        const TPin Pin(*this, {Re});
+        return ToTop(Z.Im, true);
+    }();
     FAsm.Fchs();
     Changed(Im);
     return {Re, Im};
@@ -607,9 +608,10 @@ TValue TGenerator::SquareRoot(const TNode& Node) {
     const TValue Z = Generate(Node.A);
     RequireReal(Z.Im, true);
     const int Zero = Source(TSymbol::Zero);
-    FPins = {Z.Re};
-    Compare(Zero, true, Z.Re, false); // Z.Re > 0
-    FPins.clear();
+    {
+        const TPin Pin(*this, {Z.Re});
+        Compare(Zero, true, Z.Re, false); // Z.Re > 0
+    }
     FAsm.Jump(ccBelowEqual, Decline());
     const int Re = ToTop(Z.Re, true);
     FAsm.Fsqrt();
@@ -688,10 +690,8 @@ TValue TGenerator::Parameter(const TNode& Node) {
         FBindings[static_cast<std::size_t>(Node.Table)][static_cast<std::size_t>(Node.Index)];
     if (--Binding.Uses == 0) return Binding.Value;
     const int Re = LoadCopy(Binding.Value.Re);
-    FPins = {Re};
-    const int Im = LoadCopy(Binding.Value.Im);
-    FPins.clear();
-    return {Re, Im};
+    const TPin Pin(*this, {Re});
+    return {Re, LoadCopy(Binding.Value.Im)};
 }
 
 // How often the tree under Node reads parameter Index of table Table.

@@ -13,6 +13,7 @@
 #include "native/X87Assembler.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <utility>
 #include <vector>
@@ -68,6 +69,25 @@ public:
     std::int32_t PointerDisp(int Slot) const { return 8 * Slot; }
 
 private:
+    // Keeps symbols in their registers while it lives: MakeRoom evicts none of them. Pins nest,
+    // and a scope gives back only the pins it took, never an outer one's.
+    class TPin {
+    public:
+        TPin(TGenerator& Generator, std::initializer_list<int> Symbols)
+            : FPins(Generator.FPins), FOuter(FPins.size()) {
+            FPins.insert(FPins.end(), Symbols);
+        }
+        ~TPin() { FPins.resize(FOuter); }
+        TPin(const TPin&) = delete;
+        TPin& operator=(const TPin&) = delete;
+        // Pins one more symbol until the scope ends.
+        void Add(int Symbol) { FPins.push_back(Symbol); }
+
+    private:
+        std::vector<int>& FPins;
+        std::size_t FOuter;
+    };
+
     int NewSymbol(TSymbol Symbol) {
         FSymbols.push_back(Symbol);
         return static_cast<int>(FSymbols.size() - 1);
@@ -137,7 +157,7 @@ private:
     const std::int32_t FPointerBytes; // the pointer slots, spill slots after them 16-aligned
     std::vector<TSymbol> FSymbols;
     std::vector<int> FStack; // FStack.back() is st0
-    std::vector<int> FPins;  // symbols MakeRoom must not evict
+    std::vector<int> FPins;  // symbols MakeRoom must not evict; see TPin
     std::vector<int> FFreeSlots;
     int FSpillSlots = 0;
     std::vector<std::pair<int, TAssembler::TLabel>> FDeclines;
