@@ -536,3 +536,80 @@ TEST(NativeCodeGuard, DeepRecursionRefusesAlike) {
         Out.push_back(B.Run(Q, {{1, 0}}));
     });
 }
+
+// --- Why an equation runs interpreted ----------------------------------------------------
+
+namespace {
+
+TComplex HostTwice(std::span<const TComplex> Args) {
+    return {2 * Args[0].Re, 2 * Args[0].Im};
+}
+
+} // namespace
+
+TEST(NativeCodeStatus, NamesTheReasonOfEveryDecline) {
+    if (!TzoZezoEvaluator::NativeCodeAvailable()) {
+        TBench B(TNativeMode::Always);
+        EXPECT_EQ(B.Add("r: x").NativeStatus().State, TNativeState::Unavailable);
+        GTEST_SKIP() << "no native code here";
+    }
+    struct TCase {
+        std::string Lines;
+        TNativeAbort Reason;
+    };
+    const std::string Chain = "f1(a): a+1\nf2(a): f1(a)\nf3(a): f2(a)\nf4(a): f3(a)\nf5(a): f4(a)";
+    const std::vector<TCase> Cases = {
+        {"r: x*2+y", TNativeAbort::None},
+        {"r: Twice(x)", TNativeAbort::HostCallback},
+        {"r: If(x;1;2)+x", TNativeAbort::UntranslatedBuiltin},
+        {"r: Ln(x)", TNativeAbort::UntranslatedBuiltin},
+        {"r: x^0.5", TNativeAbort::PowerExponent},
+        {"r: w>1", TNativeAbort::KeptDeclining}, // declines at every run, the interpreter throws
+        {Chain + "\nr: f4(x)", TNativeAbort::None},
+        {Chain + "\nr: f5(x)", TNativeAbort::InlineDepth},
+        {"f1(a): a\nf2(a): a\nf3(a): a\nf4(a): a\nf5(a): a\nf6(a): a\nf7(a): a\nf8(a): a\n"
+         "f9(a): a\nr: f1(1)+f2(2)+f3(3)+f4(4)+f5(5)+f6(6)+f7(7)+f8(8)+f9(9)",
+         TNativeAbort::TooManyCallees},
+    };
+    for (const TCase& Case : Cases) {
+        TBench B(TNativeMode::Always);
+        B.Evaluator.Functions().Add("Twice", 1, HostTwice);
+        TEquation& R = B.Add(Case.Lines);
+        const TNativeStatus Before = R.NativeStatus();
+        EXPECT_EQ(Before.State, TNativeState::NotYetHot) << Case.Lines;
+        EXPECT_EQ(Before.Reason,
+                  Case.Reason == TNativeAbort::KeptDeclining ? TNativeAbort::None : Case.Reason)
+            << Case.Lines;
+        for (int K = 0; K < 20; ++K)
+            (void)B.Run(R);
+        const TNativeStatus After = R.NativeStatus();
+        EXPECT_EQ(After.State, Case.Reason == TNativeAbort::None ? TNativeState::Translated
+                                                                 : TNativeState::Declined)
+            << Case.Lines;
+        EXPECT_EQ(After.Reason, Case.Reason) << Case.Lines;
+    }
+}
+
+TEST(NativeCodeStatus, FollowsTheModeAndTheComputations) {
+    TBench B(TNativeMode::Often);
+    TEquation& R = B.Add("r: x+1");
+    TEquation* Unchecked = B.Evaluator.Equations().Add("s: x");
+    if (!TzoZezoEvaluator::NativeCodeAvailable()) GTEST_SKIP() << "no native code here";
+    EXPECT_EQ(Unchecked->NativeStatus().State, TNativeState::NotCompiled);
+    for (int K = 0; K < 3; ++K)
+        (void)B.Run(R);
+    EXPECT_EQ(R.NativeStatus().Text(),
+              "interpreted until computed 64 times (3 so far), then native code");
+    B.Evaluator.SetNativeMode(TNativeMode::Off);
+    EXPECT_EQ(R.NativeStatus().State, TNativeState::Off);
+    B.Evaluator.SetNativeMode(TNativeMode::Often);
+    for (int K = 0; K < 100; ++K)
+        (void)B.Run(R);
+    EXPECT_EQ(R.NativeStatus().State, TNativeState::Translated);
+    B.Evaluator.Functions().Add("Twice", 1, HostTwice);
+    R.SetEquationStr("r: Twice(x)");
+    (void)R.Check();
+    EXPECT_EQ(R.NativeStatus().Text(),
+              "interpreted: translating it would decline: it calls an operator or function of "
+              "the host's");
+}

@@ -80,7 +80,7 @@ void TEquation::ClearCode() {
     FCodeVersion = ++CodeVersions;
     FComputations = 0;
     FDeclines = 0;
-    FNativeRefused = false;
+    FNativeRefusal = TNativeAbort::None;
     FCode.clear();
     FStackDepth = 0;
     FLocalConstants.Clear();
@@ -88,6 +88,10 @@ void TEquation::ClearCode() {
 
 bool TEquation::HasNativeCode() const {
     return FNative != nullptr;
+}
+
+TNativeStatus TEquation::NativeStatus() const {
+    return TNativeCode::StatusOf(*this);
 }
 
 bool TEquation::Check() {

@@ -73,6 +73,9 @@ public:
         return false;
     }
 
+    // Where Equation stands with native code; see TEquation::NativeStatus.
+    static TNativeStatus StatusOf(const TEquation& Equation);
+
     // The version of Equation's code, which changes whenever its code does.
     static std::uint64_t VersionOf(const TEquation& Equation) { return Equation.FCodeVersion; }
     // Where native code finds the fields of an equation it calls.

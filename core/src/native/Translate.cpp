@@ -151,43 +151,67 @@ void EmitGuards(TAssembler& Asm, const TTreeBuilder& Tree, const TEquation& Equa
               &Tree.Callees[K].Equation->LocalConstants().Items());
 }
 
-} // namespace
+// The machine code of Equation, and the equation runs each computation of it makes; throws
+// TGenerationFailed when the equation cannot be translated.
+struct TMachineCode {
+    std::vector<std::uint8_t> Bytes;
+    std::uint64_t Runs;
+};
 
-std::unique_ptr<TNativeCode> TranslateToNative(const TEquation& Equation,
-                                               const TzoZezoEvaluator& Evaluator) {
-    if (!VectorsAsNativeCodeReadsThem()) return nullptr;
+TMachineCode Emit(const TEquation& Equation, const TzoZezoEvaluator& Evaluator) {
+    if (!VectorsAsNativeCodeReadsThem()) Abort(TNativeAbort::VectorLayout);
     TTreeBuilder Tree(Evaluator);
-    const std::optional<int> Root = Tree.Build(Equation, 0, 0);
-    if (!Root) return nullptr;
+    const int Root = Tree.Build(Equation, 0, 0);
     TAssembler Asm;
     TGenerator Generator(Asm, Tree, Tree.PointerSlots);
+    Asm.Push(rbx);
+    Asm.MovRegReg(rbx, rdi);
+    const std::size_t Frame = Asm.SubRsp();
+    EmitGuards(Asm, Tree, Equation, Evaluator, Generator.DeclineAt(0), Generator);
+    Generator.Return(Generator.Generate(Root), offsetof(TNativeResult, Im),
+                     offsetof(TNativeResult, WantIm));
+    const std::int32_t Bytes = Generator.FrameBytes();
+    Asm.PatchSubRsp(Frame, Bytes);
+    Asm.AddRsp(Bytes);
+    Asm.Pop(rbx);
+    Asm.Ret();
+    Generator.EmitDeclines(offsetof(TNativeResult, Declined), Bytes);
+    Asm.EmitLiterals();
+    Asm.Finish();
+    return {Asm.Code(), Tree.Runs};
+}
+
+} // namespace
+
+TTranslation TranslateToNative(const TEquation& Equation, const TzoZezoEvaluator& Evaluator) {
     try {
-        Asm.Push(rbx);
-        Asm.MovRegReg(rbx, rdi);
-        const std::size_t Frame = Asm.SubRsp();
-        EmitGuards(Asm, Tree, Equation, Evaluator, Generator.DeclineAt(0), Generator);
-        Generator.Return(Generator.Generate(*Root), offsetof(TNativeResult, Im),
-                         offsetof(TNativeResult, WantIm));
-        const std::int32_t Bytes = Generator.FrameBytes();
-        Asm.PatchSubRsp(Frame, Bytes);
-        Asm.AddRsp(Bytes);
-        Asm.Pop(rbx);
-        Asm.Ret();
-        Generator.EmitDeclines(offsetof(TNativeResult, Declined), Bytes);
-        Asm.EmitLiterals();
-        Asm.Finish();
-    } catch (const TGenerationFailed&) {
-        return nullptr;
+        const TMachineCode Code = Emit(Equation, Evaluator);
+        auto Memory = TExecutableMemory::Create(Code.Bytes);
+        if (!Memory) return {nullptr, TNativeAbort::NoExecutableMemory};
+        return {std::make_unique<TNativeCode>(std::move(Memory), Code.Runs), TNativeAbort::None};
+    } catch (const TGenerationFailed& Failed) {
+        return {nullptr, Failed.Reason};
     }
-    auto Memory = TExecutableMemory::Create(Asm.Code());
-    if (!Memory) return nullptr;
-    return std::make_unique<TNativeCode>(std::move(Memory), Tree.Runs);
+}
+
+TNativeAbort TranslationVerdict(const TEquation& Equation, const TzoZezoEvaluator& Evaluator) {
+    try {
+        (void)Emit(Equation, Evaluator);
+        return TNativeAbort::None;
+    } catch (const TGenerationFailed& Failed) {
+        return Failed.Reason;
+    }
 }
 
 #else
 
-std::unique_ptr<TNativeCode> TranslateToNative(const TEquation&, const TzoZezoEvaluator&) {
-    return nullptr;
+// Never called: TNativeCode::Available() is false.
+TTranslation TranslateToNative(const TEquation&, const TzoZezoEvaluator&) {
+    return {nullptr, TNativeAbort::GeneratorFault};
+}
+
+TNativeAbort TranslationVerdict(const TEquation&, const TzoZezoEvaluator&) {
+    return TNativeAbort::GeneratorFault;
 }
 
 #endif

@@ -6,10 +6,10 @@
 
 #include "engine/FastBuiltins.h"
 #include "zoZezo/Equation.h"
+#include "zoZezo/NativeStatus.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace zoZezo {
@@ -25,6 +25,14 @@ constexpr int MaxNodes = 4096;
 constexpr int MaxTablePosition = 1 << 24;
 constexpr int MaxInlineDepth = 4;
 constexpr std::size_t MaxCallees = 8;
+
+// What a step of the translation throws when the equation cannot be translated.
+struct TGenerationFailed {
+    TNativeAbort Reason;
+};
+
+// Ends the translation for Reason.
+[[noreturn]] void Abort(TNativeAbort Reason);
 
 // The byte offset of Field in an entry of the table that holds Entry.
 template <class Entry, class Field>
@@ -88,7 +96,8 @@ class TTreeBuilder {
 public:
     explicit TTreeBuilder(const TzoZezoEvaluator& Evaluator) : FEvaluator(Evaluator) {}
 
-    std::optional<int> Build(const TEquation& Equation, int Table, int Depth);
+    // The root of Equation's tree; throws TGenerationFailed when it cannot be translated.
+    int Build(const TEquation& Equation, int Table, int Depth);
 
     std::vector<TNode> Nodes;
     std::vector<TGuard> Guards;
@@ -103,10 +112,11 @@ private:
     }
     int NewSlot() { return PointerSlots++; }
     TGuard& Guard(TGuard::TKind Kind, int Table, int Index);
-    std::optional<int> Operand(const TInstruction& Instruction, int Table);
-    bool Callback(TGuard::TKind Kind, int Index, TBuiltin& Builtin);
-    std::optional<int> Call(const TEquation& Caller, const TInstruction& Instruction,
-                            std::vector<int>& Stack, int Depth);
+    int Operand(const TInstruction& Instruction, int Table);
+    TBuiltin Callback(TGuard::TKind Kind, int Index);
+    TNativeAbort WhyNotBuiltin(TGuard::TKind Kind, int Index) const;
+    int Call(const TEquation& Caller, const TInstruction& Instruction, std::vector<int>& Stack,
+             int Depth);
 
     const TzoZezoEvaluator& FEvaluator;
     std::vector<const TEquation*> FChain; // the equations being inlined, outermost first

@@ -24,7 +24,7 @@ int TGenerator::SpillSlot() {
         FFreeSlots.pop_back();
         return Slot;
     }
-    if (FSpillSlots == 1024) throw TGenerationFailed();
+    if (FSpillSlots == MaxSpillSlots) Abort(TNativeAbort::SpillOverflow);
     return FSpillSlots++;
 }
 
@@ -71,7 +71,7 @@ void TGenerator::MakeRoom() {
             return Evict(Symbol);
     for (const int Symbol : FStack)
         if (Free(Symbol)) return Evict(Symbol);
-    throw TGenerationFailed();
+    Abort(TNativeAbort::RegisterOverflow);
 }
 
 // Counts, for every cell, the leaves of the tree that read it.
@@ -280,7 +280,7 @@ int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
         const int T = ToTop(A, KillA && KillB);
         FAsm.ArithToTop(Op, 0, false);
         Changed(T);
-        if (KillA != KillB) throw TGenerationFailed();
+        if (KillA != KillB) Abort(TNativeAbort::GeneratorFault);
         return T;
     }
     if (!KillA) Materialize(A);
@@ -596,7 +596,7 @@ THelper HelperOf(TBuiltin Builtin) {
     case biTan: return InPlace<biTan>;
     case biSqrt: return InPlace<biSqrt>;
     case biATan: return InPlace<biATan>;
-    default: throw TGenerationFailed();
+    default: Abort(TNativeAbort::GeneratorFault);
     }
 }
 
@@ -764,7 +764,7 @@ void TGenerator::Return(TValue Value, std::int32_t ImOffset, std::int32_t WantIm
         StoreInto(Value.Im, rbx, ImOffset, true);
     }
     ToTop(Value.Re, true);
-    if (FStack.size() != 1) throw TGenerationFailed(); // a value left behind: a fault here
+    if (FStack.size() != 1) Abort(TNativeAbort::GeneratorFault); // a value left behind
 }
 
 TAssembler::TLabel TGenerator::DeclineAt(int Depth) {

@@ -25,8 +25,9 @@ using x87::TAssembler;
 using x87::TCondition;
 using x87::TGpr;
 
-// The x87 register stack's depth.
+// The x87 register stack's depth, and the most spill slots a translation takes.
 constexpr int Registers = 8;
+constexpr int MaxSpillSlots = 1024;
 
 // Where a symbol's value is: in a register, or somewhere an instruction can load it from.
 struct TSymbol {
@@ -45,8 +46,6 @@ struct TSymbol {
 struct TValue {
     int Re, Im;
 };
-
-class TGenerationFailed {};
 
 // Emits the tree's code onto the x87 register stack, spilling what does not fit.
 class TGenerator {
@@ -106,7 +105,7 @@ private:
     }
     int Position(int Symbol) const;
     void Pushed(int Symbol) {
-        if (FStack.size() == Registers) throw TGenerationFailed();
+        if (FStack.size() == Registers) Abort(TNativeAbort::RegisterOverflow);
         FStack.push_back(Symbol);
         FSymbols[static_cast<std::size_t>(Symbol)].Where = TSymbol::Register;
     }
