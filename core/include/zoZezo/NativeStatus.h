@@ -13,6 +13,7 @@ namespace zoZezo {
 enum class TNativeAbort : std::uint8_t {
     None,                // nothing: the equation is, or would be, translated
     TooManyNodes,        // more operations than native code takes, called equations inlined
+    TooDeep,             // values nested more deeply than native code takes
     TablePosition,       // a table position beyond what native code addresses
     EntryGone,           // an entry the code uses is gone or has lost its callback
     HostCallback,        // an operator or function with a callback of the host's
@@ -20,12 +21,13 @@ enum class TNativeAbort : std::uint8_t {
     PowerExponent,       // "^" with an exponent native code does not take
     CalleeNotReady,      // a called equation is unchecked or has a compile error
     CallArity,           // a called equation takes another count of parameters than the call
+    AliasedParameter,    // a variable's cell is a parameter of an equation the code calls
     InlineDepth,         // equations call each other too deeply to inline
     Recursion,           // the equation calls itself, directly or through others
     TooManyCallees,      // it calls more distinct equations than native code inlines
     IrregularStack,      // its code does not leave exactly one value
     RegisterOverflow,    // more values must stay in the x87 registers than there are
-    SpillOverflow,       // more values pending than native code keeps in memory
+    SpillOverflow,       // more values pending than fit the frame native code takes
     GeneratorFault,      // the translation met a state it does not expect
     VectorLayout,        // std::vector is not laid out as native code reads it
     NoExecutableMemory,  // no executable memory could be had for the code

@@ -7,6 +7,9 @@ const char* NativeAbortText(TNativeAbort Reason) {
     case TNativeAbort::None: return "nothing stands in the way";
     case TNativeAbort::TooManyNodes:
         return "it has more operations than native code takes, the equations it calls included";
+    case TNativeAbort::TooDeep:
+        return "it nests values more deeply than native code takes, the equations it calls "
+               "included";
     case TNativeAbort::TablePosition:
         return "it uses a table position beyond what native code addresses";
     case TNativeAbort::EntryGone: return "an entry it uses is gone or has lost its callback";
@@ -20,6 +23,8 @@ const char* NativeAbortText(TNativeAbort Reason) {
         return "an equation it calls is not compiled, or has a compile error";
     case TNativeAbort::CallArity:
         return "it calls an equation with another number of arguments than it has parameters";
+    case TNativeAbort::AliasedParameter:
+        return "a variable it reads has a parameter of an equation it calls for its cell";
     case TNativeAbort::InlineDepth: return "the equations it calls call each other too deeply";
     case TNativeAbort::Recursion: return "it calls itself, directly or through other equations";
     case TNativeAbort::TooManyCallees: return "it calls more equations than native code inlines";
@@ -27,7 +32,7 @@ const char* NativeAbortText(TNativeAbort Reason) {
     case TNativeAbort::RegisterOverflow:
         return "it keeps more values pending than the x87 registers hold";
     case TNativeAbort::SpillOverflow:
-        return "it keeps more values pending than native code keeps in memory";
+        return "it keeps more values pending than fit the stack frame native code takes";
     case TNativeAbort::GeneratorFault: return "the translation met a state it does not expect";
     case TNativeAbort::VectorLayout:
         return "this build lays std::vector out otherwise than native code reads it";

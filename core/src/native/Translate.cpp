@@ -134,6 +134,83 @@ void EmitTableGuards(TAssembler& Asm, const TTreeBuilder& Tree, TGuard::TKind Ki
     }
 }
 
+// The x87 control word in force: its rounding and precision decide what arithmetic gives.
+std::uint16_t ControlWord() {
+    std::uint16_t Word;
+    asm volatile("fnstcw %0" : "=m"(Word));
+    return Word;
+}
+
+// Declines unless the control word in force is Word, the one the code was translated under:
+// what it worked out while translating holds under that word alone.
+void EmitControlWordGuard(TAssembler& Asm, std::uint16_t Word, std::int32_t Scratch,
+                          TAssembler::TLabel Decline) {
+    Asm.Fnstcw(rsp, Scratch);
+    Asm.Load16(rcx, rsp, Scratch);
+    Asm.CmpImm(rcx, Word);
+    Asm.Jump(ccNotEqual, Decline);
+}
+
+// The cell addresses from which a variable's ten bytes overlap a parameter entry's Re or Im,
+// relative to the entry: [Low, Low + Span).
+struct TParameterBytes {
+    std::int32_t Low, Span;
+};
+
+TParameterBytes ParameterBytes() {
+    static const TConstant Probe(nullptr, "", {});
+    const std::int32_t Re = OffsetIn(Probe, Probe.Re), Im = OffsetIn(Probe, Probe.Im);
+    const std::int32_t Low = std::min(Re, Im) - 9;
+    return {Low, std::max(Re, Im) + 10 - Low};
+}
+
+// Every cell of a variable the code reads, as guards name them, with the parameter entries of
+// the equations it calls: Visit(variable guard, whether the real cell, parameter guard).
+template <class Visitor>
+void ForEachCellAndParameter(const TTreeBuilder& Tree, Visitor Visit) {
+    for (const TGuard& Cell : Tree.Guards)
+        if (Cell.Kind == TGuard::Variable)
+            for (const int Slot : {Cell.ReSlot, Cell.ImSlot})
+                if (Slot >= 0)
+                    for (const TGuard& Parameter : Tree.Guards)
+                        if (Parameter.Kind == TGuard::Parameter && Parameter.Table > 0)
+                            Visit(Cell, Slot == Cell.ReSlot, Parameter);
+}
+
+// Whether a variable's cell is a parameter of an equation the code calls now. Native code
+// writes those parameters where the interpreter does, but may hold a value read from the cell
+// before in a register.
+bool AliasesParameters(const TTreeBuilder& Tree, const TzoZezoEvaluator& Evaluator) {
+    const TParameterBytes Bytes = ParameterBytes();
+    bool Aliases = false;
+    ForEachCellAndParameter(Tree, [&](const TGuard& Cell, bool Real, const TGuard& Parameter) {
+        const TVariable* V = Evaluator.Variables().GetVariable(Cell.Index);
+        const TConstant* P = Tree.Callees[static_cast<std::size_t>(Parameter.Table - 1)]
+                                 .Equation->LocalConstants()
+                                 .GetConstant(Parameter.Index);
+        if (!V || !P) return;
+        const auto At = reinterpret_cast<std::uintptr_t>(Real ? V->RePtr : V->ImPtr) -
+                        reinterpret_cast<std::uintptr_t>(P) - Bytes.Low;
+        Aliases = Aliases || At < static_cast<std::uintptr_t>(Bytes.Span);
+    });
+    return Aliases;
+}
+
+// The same at every run, since the host may point a variable at other cells: declines when a
+// cell overlaps a parameter of an equation the code calls.
+void EmitAliasGuards(TAssembler& Asm, const TTreeBuilder& Tree, TAssembler::TLabel Decline,
+                     const TGenerator& Generator) {
+    const TParameterBytes Bytes = ParameterBytes();
+    ForEachCellAndParameter(Tree, [&](const TGuard& Cell, bool Real, const TGuard& Parameter) {
+        Asm.Load(rax, rsp, Generator.PointerDisp(Real ? Cell.ReSlot : Cell.ImSlot));
+        Asm.Load(rcx, rsp, Generator.PointerDisp(Parameter.Slot));
+        Asm.SubRegReg(rax, rcx);
+        Asm.Lea(rax, rax, -Bytes.Low);
+        Asm.CmpImm(rax, Bytes.Span);
+        Asm.Jump(ccBelow, Decline);
+    });
+}
+
 void EmitGuards(TAssembler& Asm, const TTreeBuilder& Tree, const TEquation& Equation,
                 const TzoZezoEvaluator& Evaluator, TAssembler::TLabel Decline,
                 const TGenerator& Generator) {
@@ -149,6 +226,7 @@ void EmitGuards(TAssembler& Asm, const TTreeBuilder& Tree, const TEquation& Equa
     for (std::size_t K = 0; K < Tree.Callees.size(); ++K)
         Table(TGuard::Parameter, static_cast<int>(K + 1),
               &Tree.Callees[K].Equation->LocalConstants().Items());
+    EmitAliasGuards(Asm, Tree, Decline, Generator);
 }
 
 // The machine code of Equation, and the equation runs each computation of it makes; throws
@@ -162,11 +240,15 @@ TMachineCode Emit(const TEquation& Equation, const TzoZezoEvaluator& Evaluator) 
     if (!VectorsAsNativeCodeReadsThem()) Abort(TNativeAbort::VectorLayout);
     TTreeBuilder Tree(Evaluator);
     const int Root = Tree.Build(Equation, 0, 0);
+    if (AliasesParameters(Tree, Evaluator)) Abort(TNativeAbort::AliasedParameter);
+    const int Scratch = Tree.PointerSlots++; // where the control word is read to
+    const std::uint16_t Word = ControlWord();
     TAssembler Asm;
-    TGenerator Generator(Asm, Tree, Tree.PointerSlots);
+    TGenerator Generator(Asm, Tree, Tree.PointerSlots, Word);
     Asm.Push(rbx);
     Asm.MovRegReg(rbx, rdi);
     const std::size_t Frame = Asm.SubRsp();
+    EmitControlWordGuard(Asm, Word, Generator.PointerDisp(Scratch), Generator.DeclineAt(0));
     EmitGuards(Asm, Tree, Equation, Evaluator, Generator.DeclineAt(0), Generator);
     Generator.Return(Generator.Generate(Root), offsetof(TNativeResult, Im),
                      offsetof(TNativeResult, WantIm));

@@ -14,6 +14,18 @@ void Abort(TNativeAbort Reason) {
     throw TGenerationFailed{Reason};
 }
 
+int TTreeBuilder::Add(TNode Node) {
+    Node.Calls = Node.Kind == nkCall;
+    ForEachChild(Node, [&](int Child) {
+        const TNode& Below = Nodes[static_cast<std::size_t>(Child)];
+        Node.Height = std::max(Node.Height, Below.Height + 1);
+        Node.Calls = Node.Calls || Below.Calls;
+    });
+    if (Node.Height > MaxHeight) Abort(TNativeAbort::TooDeep);
+    Nodes.push_back(std::move(Node));
+    return static_cast<int>(Nodes.size() - 1);
+}
+
 TGuard& TTreeBuilder::Guard(TGuard::TKind Kind, int Table, int Index) {
     for (TGuard& Existing : Guards)
         if (Existing.Kind == Kind && Existing.Table == Table && Existing.Index == Index)
@@ -119,7 +131,12 @@ int TTreeBuilder::Call(const TEquation& Caller, const TInstruction& Instruction,
         TGuard& G = Guard(TGuard::Parameter, Position + 1, K);
         if (G.Slot < 0) G.Slot = NewSlot();
     }
+    const std::size_t First = Nodes.size(); // the body's nodes come next
     Node.Body = Build(*Callee, Position + 1, Depth + 1);
+    Node.Reads.assign(static_cast<std::size_t>(Instruction.Args), 0);
+    for (std::size_t K = First; K < Nodes.size(); ++K)
+        if (Nodes[K].Kind == nkParameter && Nodes[K].Table == Position + 1)
+            ++Node.Reads[static_cast<std::size_t>(Nodes[K].Index)];
     ++Runs;
     return Add(Node);
 }

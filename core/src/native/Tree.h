@@ -18,10 +18,12 @@ class TzoZezoEvaluator;
 
 namespace native {
 
-// What translation takes on at most: nodes of a tree, equations inlined into each other,
-// distinct equations called, and a table position (whose byte offset must fit the code's
-// 32-bit displacements).
+// What translation takes on at most: nodes of a tree, the height of the tree (the generator
+// recurses on it, and must fit a thread's stack of 64 KiB besides what the host uses), equations
+// inlined into each other, distinct equations called, and a table position (whose byte offset
+// must fit the code's 32-bit displacements).
 constexpr int MaxNodes = 4096;
+constexpr int MaxHeight = 256;
 constexpr int MaxTablePosition = 1 << 24;
 constexpr int MaxInlineDepth = 4;
 constexpr std::size_t MaxCallees = 8;
@@ -65,7 +67,20 @@ struct TNode {
     int Callee = -1; // position in the callee list
     int Body = -1;
     std::vector<int> Args;
+    std::vector<int> Reads; // nkCall: how often Body reads each parameter
+    int Height = 1;         // the nodes on the longest path down from here, itself included
+    bool Calls = false;     // an equation call lies in the subtree: it writes parameters
 };
+
+// Calls Visit on each child of Node: A, B, and a call's arguments and body. Children stand
+// before their parent in the tree's nodes.
+template <class Visitor>
+void ForEachChild(const TNode& Node, Visitor Visit) {
+    for (const int Child : {Node.A, Node.B, Node.Body})
+        if (Child >= 0) Visit(Child);
+    for (const int Arg : Node.Args)
+        Visit(Arg);
+}
 
 inline TNode NodeOf(TNodeKind Kind) {
     TNode Node;
@@ -106,10 +121,7 @@ public:
     std::uint64_t Runs = 1;
 
 private:
-    int Add(TNode Node) {
-        Nodes.push_back(std::move(Node));
-        return static_cast<int>(Nodes.size() - 1);
-    }
+    int Add(TNode Node);
     int NewSlot() { return PointerSlots++; }
     TGuard& Guard(TGuard::TKind Kind, int Table, int Index);
     int Operand(const TInstruction& Instruction, int Table);

@@ -24,8 +24,13 @@ int TGenerator::SpillSlot() {
         FFreeSlots.pop_back();
         return Slot;
     }
-    if (FSpillSlots == MaxSpillSlots) Abort(TNativeAbort::SpillOverflow);
     return FSpillSlots++;
+}
+
+std::int32_t TGenerator::FrameBytes() const {
+    const std::int64_t Bytes = FPointerBytes + std::int64_t{16} * FSpillSlots;
+    if (Bytes > MaxFrameBytes) Abort(TNativeAbort::SpillOverflow);
+    return static_cast<std::int32_t>(Bytes);
 }
 
 void TGenerator::Exchange(int I) {
@@ -238,16 +243,18 @@ std::optional<long double> KnownValue(const TSymbol& S) {
 } // namespace
 
 // A Op B worked out while translating, where that gives the bits the operation would give:
-// both operands known (the arithmetic is the x87's either way), or an identity that holds for
-// every value but a signalling NaN, applied to a result of arithmetic, which is never one:
-// Q - (+0) and Q * 1, Q / 1, 1 * Q are Q. (Q + (+0) is not: it makes -0 into +0.) -1 when
-// nothing folds.
+// both operands known (the arithmetic is the x87's either way, under the control word the code
+// runs under), or an identity that holds for every value but a signalling NaN or an invalid
+// encoding, applied to a result of arithmetic, which is never one: Q * 1, Q / 1, 1 * Q are Q,
+// and so is Q - (+0) but when rounding down (+0 - +0 is -0 then). (Q + (+0) is not: it makes
+// -0 into +0.) -1 when nothing folds.
 int TGenerator::Folded(TArith Op, int A, int B, bool KillA, bool KillB) {
     const TSymbol &SA = FSymbols[static_cast<std::size_t>(A)],
                   &SB = FSymbols[static_cast<std::size_t>(B)];
     const std::optional<long double> VA = KnownValue(SA), VB = KnownValue(SB);
     if (VA && VB && Op != faDiv) {
-        const long double V = Op == faAdd ? *VA + *VB : Op == faSub ? *VA - *VB : *VA * *VB;
+        const long double X = fast::Opaque(*VA), Y = fast::Opaque(*VB);
+        const long double V = Op == faAdd ? X + Y : Op == faSub ? X - Y : X * Y;
         if (KillA) Release(A);
         if (KillB) Release(B);
         if (V == 0 && !std::signbit(V)) return Source(TSymbol::Zero);
@@ -258,7 +265,8 @@ int TGenerator::Folded(TArith Op, int A, int B, bool KillA, bool KillB) {
         if (KillOther) Release(Other);
         return Kept;
     };
-    if ((Op == faSub && SB.Where == TSymbol::Zero) ||
+    const bool RoundsDown = (FControlWord >> 10 & 3) == 1;
+    if ((Op == faSub && SB.Where == TSymbol::Zero && !RoundsDown) ||
         ((Op == faMul || Op == faDiv) && SB.Where == TSymbol::One))
         return Keeps(SA, A, KillA, B, KillB);
     if (Op == faMul && SA.Where == TSymbol::One) return Keeps(SB, B, KillB, A, KillA);
@@ -496,26 +504,31 @@ TValue TGenerator::Comparison(TBuiltin Builtin, TValue A, TValue B) {
     return {Truth(ccNotEqual), Source(TSymbol::Zero)};
 }
 
-// Whether the tree under Node calls a helper, which empties the register stack.
-bool TGenerator::CallsHelper(int Node) {
-    std::int8_t& Known = FCallsHelper[static_cast<std::size_t>(Node)];
-    if (Known < 0) {
-        const TNode& N = FTree.Nodes[static_cast<std::size_t>(Node)];
-        bool Calls = N.Kind == nkFunction && N.Builtin != biSqrt;
-        for (const int Child : {N.A, N.B, N.Body})
-            Calls = Calls || (Child >= 0 && CallsHelper(Child));
-        for (const int Arg : N.Args)
-            Calls = Calls || CallsHelper(Arg);
-        Known = Calls;
+// Marks, for every node, whether the tree under it calls a helper, which empties the register
+// stack. Children stand before their parents.
+void TGenerator::FindHelperCalls() {
+    for (std::size_t K = 0; K < FTree.Nodes.size(); ++K) {
+        const TNode& Node = FTree.Nodes[K];
+        bool Calls = Node.Kind == nkFunction && Node.Builtin != biSqrt;
+        ForEachChild(Node, [&](int Child) {
+            Calls = Calls || FCallsHelper[static_cast<std::size_t>(Child)];
+        });
+        FCallsHelper[K] = Calls;
     }
-    return Known != 0;
 }
 
 // The operand that calls a helper goes first, so that the other one is not pending in the
 // registers meanwhile, to be stored and loaded again; the values are the same in either order.
+// Not where an operand calls an equation: the parameters it writes, and where the code may
+// decline, stay in the interpreter's order, so that the parameters hold what the interpreter
+// leaves, also when it throws.
 TValue TGenerator::Binary(const TNode& Node) {
+    const auto& Nodes = FTree.Nodes;
+    const bool Calls = Nodes[static_cast<std::size_t>(Node.A)].Calls ||
+                       Nodes[static_cast<std::size_t>(Node.B)].Calls;
     TValue A, B;
-    if (CallsHelper(Node.B) && !CallsHelper(Node.A)) {
+    if (!Calls && FCallsHelper[static_cast<std::size_t>(Node.B)] &&
+        !FCallsHelper[static_cast<std::size_t>(Node.A)]) {
         B = Generate(Node.B);
         A = Generate(Node.A);
     } else {
@@ -694,17 +707,6 @@ TValue TGenerator::Parameter(const TNode& Node) {
     return {Re, LoadCopy(Binding.Value.Im)};
 }
 
-// How often the tree under Node reads parameter Index of table Table.
-int TGenerator::Uses(int Node, int Table, int Index) const {
-    const TNode& N = FTree.Nodes[static_cast<std::size_t>(Node)];
-    int Count = N.Kind == nkParameter && N.Table == Table && N.Index == Index;
-    for (const int Child : {N.A, N.B, N.Body})
-        if (Child >= 0) Count += Uses(Child, Table, Index);
-    for (const int Arg : N.Args)
-        Count += Uses(Arg, Table, Index);
-    return Count;
-}
-
 // Every argument is computed before any is bound: an argument may call the same equation.
 // Each parameter's entry gets its value, as the interpreter leaves it.
 TValue TGenerator::Call(const TNode& Node) {
@@ -723,7 +725,7 @@ TValue TGenerator::Call(const TNode& Node) {
             if (Each.Kind == TGuard::Parameter && Each.Table == Table &&
                 Each.Index == static_cast<int>(K))
                 G = &Each;
-        const int Uses = this->Uses(Node.Body, Table, static_cast<int>(K));
+        const int Uses = Node.Reads[K];
         for (const bool Real : {true, false}) {
             FAsm.Load(rax, rsp, PointerDisp(G->Slot));
             StoreInto(Real ? Args[K].Re : Args[K].Im, rax,

@@ -25,9 +25,10 @@ using x87::TAssembler;
 using x87::TCondition;
 using x87::TGpr;
 
-// The x87 register stack's depth, and the most spill slots a translation takes.
+// The x87 register stack's depth, and the most stack the code's frame takes (pointers to the
+// entries it reads, and 16-byte spill slots), so that it runs on small thread stacks too.
 constexpr int Registers = 8;
-constexpr int MaxSpillSlots = 1024;
+constexpr std::int32_t MaxFrameBytes = 16 * 1024;
 
 // Where a symbol's value is: in a register, or somewhere an instruction can load it from.
 struct TSymbol {
@@ -50,10 +51,13 @@ struct TValue {
 // Emits the tree's code onto the x87 register stack, spilling what does not fit.
 class TGenerator {
 public:
-    TGenerator(TAssembler& Asm, const TTreeBuilder& Tree, int PointerSlots)
-        : FAsm(Asm), FTree(Tree), FPointerBytes((8 * PointerSlots + 15) / 16 * 16),
-          FCallsHelper(Tree.Nodes.size(), -1) {
+    // The code computes under the x87 control word ControlWord, which its prologue checks.
+    TGenerator(TAssembler& Asm, const TTreeBuilder& Tree, int PointerSlots,
+               std::uint16_t ControlWord)
+        : FAsm(Asm), FTree(Tree), FControlWord(ControlWord),
+          FPointerBytes((8 * PointerSlots + 15) / 16 * 16), FCallsHelper(Tree.Nodes.size()) {
         CountCellReads();
+        FindHelperCalls();
     }
 
     TValue Generate(int Node);
@@ -64,7 +68,7 @@ public:
     TAssembler::TLabel Decline() { return DeclineAt(static_cast<int>(FStack.size())); }
     TAssembler::TLabel DeclineAt(int Depth);
     void EmitDeclines(std::int32_t DeclinedOffset, std::int32_t FrameBytes);
-    std::int32_t FrameBytes() const { return (FPointerBytes + 16 * FSpillSlots + 15) / 16 * 16; }
+    std::int32_t FrameBytes() const;
     std::int32_t PointerDisp(int Slot) const { return 8 * Slot; }
 
 private:
@@ -139,9 +143,8 @@ private:
     TValue Leaf(const TNode& Node);
     TValue Parameter(const TNode& Node);
     void StoreInto(int Part, TGpr Base, std::int32_t Disp, bool Kill);
-    int Uses(int Node, int Table, int Index) const;
     TValue Binary(const TNode& Node);
-    bool CallsHelper(int Node);
+    void FindHelperCalls();
     TValue Arithmetic(TBuiltin Builtin, TValue A, TValue B);
     TValue Comparison(TBuiltin Builtin, TValue A, TValue B);
     TValue Power(const TNode& Node);
@@ -153,6 +156,7 @@ private:
 
     TAssembler& FAsm;
     const TTreeBuilder& FTree;
+    const std::uint16_t FControlWord;
     const std::int32_t FPointerBytes; // the pointer slots, spill slots after them 16-aligned
     std::vector<TSymbol> FSymbols;
     std::vector<int> FStack; // FStack.back() is st0
@@ -167,7 +171,7 @@ private:
         int Uses;
     };
     std::vector<std::vector<TBinding>> FBindings;
-    std::vector<std::int8_t> FCallsHelper; // by node: -1 not known yet, else CallsHelper
+    std::vector<bool> FCallsHelper; // by node: whether the tree under it calls a helper
     // By cell (pointer slot, offset): how many of the tree's reads of it are still to come. A
     // cell read again later stays in a register while there is room.
     std::map<std::pair<int, std::int32_t>, int> FCellReads;
