@@ -3,7 +3,6 @@
 #include "zoZezo/CustomEquationMemo.h"
 #include "zoZezo/EvaluatorWidget.h"
 
-#include <QActionGroup>
 #include <QtDesigner/QDesignerFormEditorInterface>
 #include <QtDesigner/QDesignerFormWindowCursorInterface>
 #include <QtDesigner/QDesignerFormWindowInterface>
@@ -41,7 +40,7 @@ void SetReference(QDesignerFormEditorInterface& Core, TCustomovEquationMemo& Mem
 
 TEvaluatorTaskMenu::TEvaluatorTaskMenu(TCustomovEquationMemo* Memo, QObject* Parent)
     : QObject(Parent), FMemo(Memo), FChoices(std::make_unique<QMenu>()),
-      FChoose(new QAction(tr("Evaluator"), this)) {
+      FExclusive(new QActionGroup(FChoices.get())), FChoose(new QAction(tr("Evaluator"), this)) {
     FChoose->setToolTip(tr("The evaluator on this form whose equations the memo rebuilds"));
     FChoose->setMenu(FChoices.get());
     connect(FChoices.get(), &QMenu::aboutToShow, this, &TEvaluatorTaskMenu::FillChoices);
@@ -49,21 +48,22 @@ TEvaluatorTaskMenu::TEvaluatorTaskMenu(TCustomovEquationMemo* Memo, QObject* Par
 
 TEvaluatorTaskMenu::~TEvaluatorTaskMenu() = default;
 
+QDesignerFormWindowInterface* TEvaluatorTaskMenu::FormWindow() const {
+    return FMemo ? QDesignerFormWindowInterface::findFormWindow(FMemo.data()) : nullptr;
+}
+
 void TEvaluatorTaskMenu::FillChoices() {
     FChoices->clear();
-    QDesignerFormWindowInterface* Form =
-        FMemo ? QDesignerFormWindowInterface::findFormWindow(FMemo.data()) : nullptr;
+    QDesignerFormWindowInterface* Form = FormWindow();
     if (!Form) return;
-    auto* Group = new QActionGroup(FChoices.get());
     const QString Current = FMemo->zoZezoEvaluatorName();
     const auto Offer = [&](const QString& Text, const QString& Name) {
         QAction* Choice = FChoices->addAction(Text);
         Choice->setCheckable(true);
         Choice->setChecked(Name == Current);
-        Group->addAction(Choice);
+        FExclusive->addAction(Choice);
         connect(Choice, &QAction::triggered, this, [this, Name] {
-            QDesignerFormWindowInterface* Form =
-                FMemo ? QDesignerFormWindowInterface::findFormWindow(FMemo.data()) : nullptr;
+            QDesignerFormWindowInterface* Form = FormWindow();
             if (Form && FMemo->zoZezoEvaluatorName() != Name)
                 Form->cursor()->setWidgetProperty(FMemo, ReferenceProperty, Name.toUtf8());
         });

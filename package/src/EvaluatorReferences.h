@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QObject>
 #include <QPointer>
@@ -9,6 +10,7 @@
 #include <memory>
 
 class QDesignerFormEditorInterface;
+class QDesignerFormWindowInterface;
 
 namespace zoZezo {
 
@@ -32,10 +34,12 @@ public:
     QList<QAction*> taskActions() const override { return {FChoose}; }
 
 private:
+    QDesignerFormWindowInterface* FormWindow() const;
     void FillChoices();
 
     QPointer<TCustomovEquationMemo> FMemo;
     std::unique_ptr<QMenu> FChoices;
+    QActionGroup* FExclusive; // the choices, one checked
     QAction* FChoose;
 };
 

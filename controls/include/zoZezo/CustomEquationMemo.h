@@ -70,8 +70,9 @@ public:
 
     // Rebuilds at once: clears the evaluator's equation list, adds and compiles the editor's
     // lines in order until one fails, then shows that error, or clears the status line and
-    // colours the text; fires OnEvaluate last. Without an evaluator it only clears the error
-    // line and column and fires OnEvaluate. Leaves the timer as it was. Exceptions of the
+    // colours the text; fires OnEvaluate last. A memo that names an evaluator it does not have
+    // resolves the name first (ResolveEvaluatorName). Without an evaluator it only clears the
+    // error line and column and fires OnEvaluate. Leaves the timer as it was. Exceptions of the
     // host's handlers pass through; a call from a handler while the lines compile throws
     // EzoZezoEvaluatorError and changes nothing.
     //
