@@ -131,6 +131,7 @@ TCustomovEquationMemo::~TCustomovEquationMemo() {
     if (FEditor) {
         disconnect(FEditor, nullptr, this, nullptr);
         disconnect(FEditor->document(), nullptr, this, nullptr);
+        FEditor->viewport()->removeEventFilter(this);
     }
     delete FHighlighter;
     delete FEditor.data();
@@ -161,7 +162,9 @@ void TCustomovEquationMemo::SetUpEditor(QPlainTextEdit* Editor) {
 }
 
 bool TCustomovEquationMemo::eventFilter(QObject* Watched, QEvent* Event) {
-    if (FEditor && Watched == FEditor->viewport() && Event->type() == QEvent::Resize) FollowView();
+    // The type first: the editor may be in its destructor, no longer a QPlainTextEdit.
+    if (Event->type() == QEvent::Resize && FEditor && Watched == FEditor->viewport())
+        FollowView();
     return QFrame::eventFilter(Watched, Event);
 }
 
