@@ -22,9 +22,18 @@ protected:
     TResultsModel Results;
 
     void SetUp() override { Variables.Attach(Evaluator); }
+    // What the window does after the memo's rebuild.
+    workbench::TLineResults Compute(const QStringList& Lines) {
+        workbench::TResultsProgress Progress;
+        auto Computed = workbench::ComputeLineResults(
+            {Lines, workbench::TSyntaxCharacters::Of(Evaluator), Variables.Snapshot()}, Progress);
+        Results.SetRows(Computed->Rows);
+        Variables.MarkUsed(Computed->Variables);
+        return *Computed;
+    }
     void Show(const QStringList& Lines) {
         Rebuild(Evaluator, Lines);
-        Results.Update(Evaluator);
+        Compute(Lines);
     }
 };
 
@@ -57,13 +66,22 @@ TEST_F(ResultsTest, AComputationErrorIsARowNotAnException) {
     EXPECT_TRUE(Results.data(Results.index(0, 2), Qt::ForegroundRole).isValid());
 }
 
-TEST_F(ResultsTest, TheFaultyLineIsMarkedWithMessageLineAndCharacterColumn) {
-    Show({"a: 1", "b: { \u00e9\u00e9 } 2+", "c: 3"});
-    ASSERT_EQ(Results.rowCount(), 2);
+// The memo's rebuild stops at b; the results go on. d, which uses b, is faulty too rather than
+// taking b for a variable on demand.
+TEST_F(ResultsTest, EveryFaultyLineIsMarkedAndTheLinesBelowStillCompute) {
+    Show({"a: 1", "b: { \u00e9\u00e9 } 2+", "c: a*3", "d: b+x", "e: 0/0"});
+    ASSERT_EQ(Results.rowCount(), 5);
     ASSERT_EQ(Results.FaultyRow(), 1);
-    EXPECT_EQ(Cell(Results, 1, TResultsModel::rcLine), "2");
-    EXPECT_EQ(Cell(Results, 1, TResultsModel::rcValue),
-              "Error: Incomplete expression (position:2,13).");
+    const auto& Rows = Results.Rows();
+    EXPECT_EQ(Rows[1].Line, 2);
+    EXPECT_EQ(Rows[1].Text, "Error: Incomplete expression (position:2,13).");
+    EXPECT_EQ(Rows[1].Offset, 12); // after the last character, in the editor's units
+    EXPECT_EQ(Rows[2].Text, "3");
+    EXPECT_EQ(Rows[3].Kind, TResultRow::rkCompileError);
+    EXPECT_EQ(Rows[3].Text, "Error: Identifier not defined (position:4,5). b is line 2, which "
+                            "does not compile.");
+    EXPECT_EQ(Rows[4].Text, "NaN");
+    EXPECT_EQ(Variables.Count(), 0);
     EXPECT_TRUE(Results.data(Results.index(1, 0), Qt::BackgroundRole).isValid());
     EXPECT_FALSE(Results.data(Results.index(0, 0), Qt::BackgroundRole).isValid());
 }
@@ -81,7 +99,7 @@ TEST_F(ResultsTest, UnknownNamesBecomeVariablesThatTheUserSets) {
     ASSERT_TRUE(
         Variables.setData(Variables.index(1, TVariablesModel::vcImaginary), "2", Qt::EditRole));
     EXPECT_EQ(Changed.count(), 2);
-    Results.Update(Evaluator);
+    Compute({"y: 2*x + k*1j", "z: pi"});
     EXPECT_EQ(Cell(Results, 0, TResultsModel::rcValue), "1");
     EXPECT_EQ(Variables.data(Variables.index(1, TVariablesModel::vcImaginary), Qt::DisplayRole),
               "2");
@@ -108,10 +126,8 @@ TEST_F(ResultsTest, AnEquationWrittenLaterTakesOverFromTheVariable) {
     Show({"q: 5", "p: q*2"});
     ASSERT_EQ(Results.rowCount(), 2);
     EXPECT_EQ(Cell(Results, 1, TResultsModel::rcValue), "10");
-    Variables.MarkUsed();
     EXPECT_FALSE(Variables.Used(0));
     Show({"p: q*3"});
-    Variables.MarkUsed();
     EXPECT_TRUE(Variables.Used(0));
     EXPECT_EQ(Cell(Results, 0, TResultsModel::rcValue), "30");
 }
@@ -123,7 +139,7 @@ TEST_F(ResultsTest, VariablesSurviveAnotherAttachment) {
     Variables.Attach(Other);
     EXPECT_FALSE(Evaluator.OnAcceptLabel);
     Rebuild(Other, {"y: x+1"});
-    Results.Update(Other);
+    Compute({"y: x+1"});
     EXPECT_EQ(Cell(Results, 0, TResultsModel::rcValue), "5");
     Variables.Detach();
 }

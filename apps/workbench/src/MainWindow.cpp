@@ -1,10 +1,15 @@
 #include "MainWindow.h"
 
-#include "Outcome.h"
+#include "DocumentFiles.h"
+#include "NameWarnings.h"
 #include "PlotView.h"
+#include "ResultsText.h"
 #include "SettingsDialog.h"
+#include "TextMarks.h"
 #include "ui_MainWindow.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -12,8 +17,10 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
-#include <QSaveFile>
+#include <QProgressBar>
+#include <QScreen>
 #include <QSettings>
 #include <QSqlTableModel>
 #include <QStandardPaths>
@@ -33,10 +40,22 @@ QString LastDocumentOf(const QString& Path) {
     return QString("%1/%2").arg(LastDocumentKey, Key);
 }
 
+// Calls the focused line edit's or text editor's own Field or Text.
+template <class FieldAction, class TextAction>
+void ForwardToFocus(FieldAction Field, TextAction Text) {
+    QWidget* Focus = QApplication::focusWidget();
+    if (auto* Edit = qobject_cast<QLineEdit*>(Focus))
+        (Edit->*Field)();
+    else if (auto* Editor = qobject_cast<QPlainTextEdit*>(Focus))
+        (Editor->*Text)();
+}
+
 } // namespace
 
 TMainWindow::TMainWindow(QWidget* Parent)
-    : QMainWindow(Parent), FUi(std::make_unique<Ui::TMainWindow>()) {
+    : QMainWindow(Parent), FUi(std::make_unique<Ui::TMainWindow>()),
+      FProgressLabel(new QLabel(this)), FProgressBar(new QProgressBar(this)),
+      FStateLabel(new QLabel(this)) {
     FUi->setupUi(this);
     zoZezo::FormLoaded(this); // the memo finds the form's evaluator by name
     FUi->Memo->SetDataSource(&FDataSource);
@@ -49,7 +68,10 @@ TMainWindow::TMainWindow(QWidget* Parent)
     FUi->ResultsView->horizontalHeader()->setStretchLastSection(true);
     FUi->VariablesView->setModel(&FVariables);
     FUi->VariablesView->verticalHeader()->hide();
-    FUi->VariablesView->horizontalHeader()->setStretchLastSection(true);
+    // The values share what the names leave, so both cells stay in sight in a narrow window.
+    QHeaderView* Columns = FUi->VariablesView->horizontalHeader();
+    Columns->setSectionResizeMode(QHeaderView::Stretch);
+    Columns->setSectionResizeMode(TVariablesModel::vcName, QHeaderView::ResizeToContents);
     for (QTableView* Table : {FUi->ResultsView, FUi->VariablesView})
         Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 6);
     FUi->MainSplitter->setStretchFactor(0, 0);
@@ -57,10 +79,31 @@ TMainWindow::TMainWindow(QWidget* Parent)
     FUi->OutputSplitter->setStretchFactor(0, 2);
     FUi->OutputSplitter->setStretchFactor(1, 3);
 
+    zoZezo::TDBRichEdit* Editor = FUi->Memo->DBEditor();
+    Editor->setTabChangesFocus(true); // the language has no use for a tab
+    FMarks = new TTextMarks(Editor);
+    statusBar()->addPermanentWidget(FStateLabel);
+    statusBar()->addPermanentWidget(FProgressLabel);
+    statusBar()->addPermanentWidget(FProgressBar);
+    FStateLabel->setStyleSheet("color: #800000");
+    FProgressBar->setMaximumWidth(160);
+    FProgressLabel->hide();
+    FProgressBar->hide();
+    FProgressTimer.setInterval(100);
+    connect(&FProgressTimer, &QTimer::timeout, this, &TMainWindow::ShowProgress);
+    connect(&FComputation, &TResultsComputation::Finished, this, &TMainWindow::ResultsComputed);
+
     connect(FUi->Memo, &zoZezo::TCustomovEquationMemo::OnEvaluate, this, &TMainWindow::Evaluated);
-    connect(FUi->Memo, &zoZezo::TovDBEquationMemo::OnDataError, this,
-            [this](zoZezo::TCustomovEquationMemo*, const QString& Message) {
-                statusBar()->showMessage(Message);
+    // Typing makes the results that are being computed out of date.
+    connect(FUi->Memo, &zoZezo::TCustomovEquationMemo::OnChange, &FComputation,
+            &TResultsComputation::Cancel);
+    // A data error stays in sight while it holds, and not after.
+    connect(Editor, &zoZezo::TDBRichEdit::DataStatusChanged, this, &TMainWindow::UpdateState);
+    connect(FUi->Memo, &zoZezo::TovDBEquationMemo::OnDataError, this, &TMainWindow::UpdateState);
+    connect(FUi->ResultsView, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& Index) {
+                const TResultRow& Row = FResults.Rows()[static_cast<std::size_t>(Index.row())];
+                GoTo(Row.Line, Row.Kind == TResultRow::rkCompileError ? Row.Offset : 0);
             });
     connect(&FVariables, &TVariablesModel::ValuesChanged, this, &TMainWindow::Recompute);
     connect(&FVariables, &QAbstractItemModel::rowsInserted, this, &TMainWindow::FillVariableBox);
@@ -75,6 +118,7 @@ TMainWindow::TMainWindow(QWidget* Parent)
 
 TMainWindow::~TMainWindow() {
     FSweep.Cancel();
+    FComputation.Cancel();
     FVariables.Detach();
     delete FUi->Memo; // writes its edits while the data source and the database are there
 }
@@ -100,6 +144,19 @@ void TMainWindow::ConnectActions() {
     FUi->UndoAction->setShortcut(QKeySequence::Undo);
     FUi->RedoAction->setShortcut(QKeySequence::Redo);
     FUi->QuitAction->setShortcut(QKeySequence::Quit);
+    FUi->CutAction->setShortcut(QKeySequence::Cut);
+    FUi->CopyAction->setShortcut(QKeySequence::Copy);
+    FUi->PasteAction->setShortcut(QKeySequence::Paste);
+    FUi->FindAction->setShortcut(QKeySequence::Find);
+    FUi->FindNextAction->setShortcut(QKeySequence::FindNext);
+    FUi->LanguageAction->setShortcut(QKeySequence::HelpContents);
+    // F2 and Delete act on the documents only while the list has the focus: elsewhere they
+    // edit a variable's cell or the text.
+    FUi->DeleteAction->setShortcut(QKeySequence::Delete);
+    for (QAction* Action : {FUi->RenameAction, FUi->DeleteAction}) {
+        Action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        FUi->DocumentList->addAction(Action);
+    }
     FUi->NewButton->setDefaultAction(FUi->NewAction);
     FUi->RenameButton->setDefaultAction(FUi->RenameAction);
     FUi->DeleteButton->setDefaultAction(FUi->DeleteAction);
@@ -113,6 +170,15 @@ void TMainWindow::ConnectActions() {
     connect(FUi->SaveAction, &QAction::triggered, this, &TMainWindow::Save);
     connect(FUi->QuitAction, &QAction::triggered, this, &QWidget::close);
     connect(FUi->SettingsAction, &QAction::triggered, this, &TMainWindow::EditSettings);
+    connect(FUi->ImportAction, &QAction::triggered, this, &TMainWindow::AskImport);
+    connect(FUi->ExportAction, &QAction::triggered, this, &TMainWindow::ExportEdits);
+    connect(FUi->ExportResultsAction, &QAction::triggered, this, &TMainWindow::AskExportResults);
+    connect(FUi->CopyAction, &QAction::triggered, this, &TMainWindow::Copy);
+    connect(FUi->CutAction, &QAction::triggered, this,
+            [this] { ForwardToFocus(&QLineEdit::cut, &QPlainTextEdit::cut); });
+    connect(FUi->PasteAction, &QAction::triggered, this,
+            [this] { ForwardToFocus(&QLineEdit::paste, &QPlainTextEdit::paste); });
+    connect(FUi->GoToLineAction, &QAction::triggered, this, &TMainWindow::AskGoToLine);
     QPlainTextEdit* Editor = FUi->Memo->DBEditor();
     connect(FUi->UndoAction, &QAction::triggered, Editor, &QPlainTextEdit::undo);
     connect(FUi->RedoAction, &QAction::triggered, Editor, &QPlainTextEdit::redo);
@@ -247,18 +313,129 @@ void TMainWindow::UpdateActions() {
 }
 
 void TMainWindow::Evaluated() {
-    FVariables.MarkUsed();
-    FResults.Update(Evaluator());
-    FUi->ResultsView->resizeColumnToContents(TResultsModel::rcLine);
-    FUi->ResultsView->resizeColumnToContents(TResultsModel::rcName);
-    FillEquationBox();
+    Recompute();
     FillVariableBox();
-    emit ResultsUpdated();
 }
 
 void TMainWindow::Recompute() {
-    FResults.Update(Evaluator());
+    TResultsJob Job;
+    Job.Lines = FUi->Memo->Equations();
+    Job.Syntax = TSyntaxCharacters::Of(Evaluator());
+    Job.Variables = FVariables.Snapshot();
+    FComputation.Start(std::move(Job));
+    FComputing.start();
+    FProgressTimer.start();
+}
+
+void TMainWindow::ResultsComputed(const TLineResults& Results) {
+    FResults.SetRows(Results.Rows);
+    FVariables.MarkUsed(Results.Variables);
+    std::vector<std::pair<std::string, std::string>> Doubtful;
+    for (const TNameWarning& Warning : Results.Warnings)
+        Doubtful.emplace_back(Warning.Name.toStdString(), Warning.Near.toStdString());
+    FVariables.SetWarnings(std::move(Doubtful));
+    FNameWarnings = Results.Warnings;
+    MarkText(Results);
+    FitColumns();
+    FillEquationBox();
+    ShowProgress();
+    UpdateState();
     emit ResultsUpdated();
+}
+
+// After a moment of computing, what is being computed and how far it has come.
+void TMainWindow::ShowProgress() {
+    const bool Running = FComputation.Running();
+    if (!Running) FProgressTimer.stop();
+    const bool Show = Running && FComputing.elapsed() >= 300;
+    FProgressLabel->setVisible(Show);
+    FProgressBar->setVisible(Show);
+    if (!Show) return;
+    const int Total = FComputation.Total();
+    const int Done = FComputation.Done();
+    FProgressLabel->setText(
+        tr("Computing line %1 of %2...").arg(std::min(Done + 1, Total)).arg(Total));
+    FProgressBar->setRange(0, Total);
+    FProgressBar->setValue(Done);
+}
+
+void TMainWindow::UpdateState() {
+    QStringList State;
+    if (const QString Data = FUi->Memo->DataError(); !Data.isEmpty()) State << Data;
+    const auto Faulty =
+        std::count_if(FResults.Rows().begin(), FResults.Rows().end(),
+                      [](const TResultRow& Row) { return Row.Kind == TResultRow::rkCompileError; });
+    if (Faulty > 0) State << tr("%n line(s) do not compile", nullptr, static_cast<int>(Faulty));
+    for (const TNameWarning& Warning : FNameWarnings)
+        State << tr("is %1 meant to be %2?").arg(Warning.Name, Warning.Near);
+    FStateLabel->setText(State.join(" | "));
+}
+
+// Underlines each faulty line at its error, and each use of a name that may be a typo.
+void TMainWindow::MarkText(const TLineResults& Results) {
+    std::vector<TTextMark> Marks;
+    for (const TResultRow& Row : Results.Rows)
+        if (Row.Kind == TResultRow::rkCompileError)
+            Marks.push_back({TTextMark::mkError, Row.Line, Row.Offset, 1, Row.Text});
+    const QStringList Lines = FUi->Memo->Equations();
+    for (const TNameWarning& Warning : Results.Warnings) {
+        const QString Message = tr("Nothing defines %1, so it is a variable: did you mean %2?")
+                                    .arg(Warning.Name, Warning.Near);
+        for (qsizetype Line = 0; Line < Lines.size(); ++Line)
+            for (const int Offset : NameOffsets(Lines[Line], Warning.Name))
+                Marks.push_back({TTextMark::mkWarning, static_cast<int>(Line) + 1, Offset,
+                                 static_cast<int>(Warning.Name.size()), Message});
+    }
+    FMarks->SetMarks(Marks);
+}
+
+// The line and name columns as wide as they need, but the name column no wider than a third
+// of the table, so that a long faulty line leaves its message in sight.
+void TMainWindow::FitColumns() {
+    QTableView* Table = FUi->ResultsView;
+    Table->resizeColumnToContents(TResultsModel::rcLine);
+    Table->resizeColumnToContents(TResultsModel::rcName);
+    const int Widest = std::max(Table->viewport()->width() / 3, 60);
+    if (Table->columnWidth(TResultsModel::rcName) > Widest)
+        Table->setColumnWidth(TResultsModel::rcName, Widest);
+}
+
+void TMainWindow::GoTo(int Line, int Offset) {
+    QPlainTextEdit* Editor = FUi->Memo->DBEditor();
+    const QTextBlock Block = Editor->document()->findBlockByNumber(Line - 1);
+    if (!Block.isValid()) return;
+    QTextCursor Caret(Block);
+    Caret.setPosition(Block.position() + std::clamp(Offset, 0, Block.length() - 1));
+    Editor->setTextCursor(Caret);
+    Editor->ensureCursorVisible();
+    Editor->setFocus();
+}
+
+void TMainWindow::AskGoToLine() {
+    QPlainTextEdit* Editor = FUi->Memo->DBEditor();
+    bool Ok = false;
+    const int Line = QInputDialog::getInt(this, tr("Go to line"), tr("Line:"),
+                                          Editor->textCursor().blockNumber() + 1, 1,
+                                          Editor->document()->blockCount(), 1, &Ok);
+    if (Ok) GoTo(Line);
+}
+
+// Copy with the results in focus copies the selected rows, or all of them, as a table a
+// spreadsheet pastes; elsewhere the focused field or editor copies its selection.
+void TMainWindow::Copy() {
+    if (QApplication::focusWidget() == FUi->ResultsView)
+        CopyResults();
+    else
+        ForwardToFocus(&QLineEdit::copy, &QPlainTextEdit::copy);
+}
+
+void TMainWindow::CopyResults() {
+    QModelIndexList Selected = FUi->ResultsView->selectionModel()->selectedRows();
+    std::sort(Selected.begin(), Selected.end());
+    std::vector<TResultRow> Rows;
+    for (const QModelIndex& Index : Selected)
+        Rows.push_back(FResults.Rows()[static_cast<std::size_t>(Index.row())]);
+    QApplication::clipboard()->setText(ResultsAsTabText(Rows.empty() ? FResults.Rows() : Rows));
 }
 
 // The value equations of the last rebuild, keeping the choice when it is still there.
@@ -415,15 +592,72 @@ bool TMainWindow::MayClose() {
 }
 
 bool TMainWindow::ExportEdits() {
-    const QString Path = QFileDialog::getSaveFileName(this, tr("Export the document"), QString(),
-                                                      tr("Equations (*.zez);;All files (*)"));
-    if (Path.isEmpty()) return false;
-    QSaveFile File(Path);
-    if (File.open(QIODevice::WriteOnly) &&
-        File.write(FUi->Memo->DBEditor()->toPlainText().toUtf8()) >= 0 && File.commit())
+    const QStringList Paths = ChooseFiles(TFileRole::frExport);
+    return !Paths.isEmpty() && ExportDocument(Paths.front());
+}
+
+bool TMainWindow::ExportDocument(const QString& Path) {
+    QString Error;
+    if (WriteTextFile(WithSuffix(Path, "zez"), FUi->Memo->DBEditor()->Text() + '\n', Error))
         return true;
-    Warn(tr("Cannot write '%1': %2").arg(QDir::toNativeSeparators(Path), File.errorString()));
+    Warn(Error);
     return false;
+}
+
+void TMainWindow::AskExportResults() {
+    const QStringList Paths = ChooseFiles(TFileRole::frResults);
+    QString Error;
+    if (!Paths.isEmpty() &&
+        !WriteTextFile(WithSuffix(Paths.front(), "csv"), ResultsAsCsv(FResults.Rows()), Error))
+        Warn(Error);
+}
+
+void TMainWindow::AskImport() {
+    if (const QStringList Paths = ChooseFiles(TFileRole::frImport); !Paths.isEmpty())
+        ImportFiles(Paths);
+}
+
+bool TMainWindow::ImportFiles(const QStringList& Paths) {
+    if (!FStore || !Save()) return false;
+    QStringList Problems;
+    int Last = -1;
+    for (const QString& Path : Paths) {
+        QString Text, Error;
+        if (!ReadZezFile(Path, Text, Error)) {
+            Problems << Error;
+            continue;
+        }
+        QStringList Taken;
+        for (int Row = 0; Row < FStore->Count(); ++Row)
+            Taken << FStore->Name(Row);
+        const QString Name = UnusedName(Taken, QFileInfo(Path).completeBaseName());
+        int Row = -1;
+        if (FStore->Create(Name, Text, Row))
+            Last = Row;
+        else
+            Problems << tr("'%1' was not imported: %2")
+                            .arg(QDir::toNativeSeparators(Path), FStore->ErrorText());
+    }
+    if (Last >= 0) SelectDocument(Last);
+    UpdateActions();
+    if (!Problems.isEmpty()) Warn(Problems.join('\n'));
+    return Problems.isEmpty();
+}
+
+QStringList TMainWindow::ChooseFiles(TFileRole Role) {
+    if (FFileChooser) return FFileChooser(Role);
+    const QString Equations = tr("Equations (*.zez);;All files (*)");
+    if (Role == TFileRole::frImport)
+        return QFileDialog::getOpenFileNames(this, tr("Import equation files"), QString(),
+                                             Equations);
+    const int Row = FDataSource.CurrentRow();
+    const QString Name = FStore && Row >= 0 ? FStore->Name(Row) : tr("Untitled");
+    const bool Results = Role == TFileRole::frResults;
+    const QString Path = QFileDialog::getSaveFileName(
+        this, Results ? tr("Export the results") : tr("Export the document"),
+        Name + (Results ? ".csv" : ".zez"),
+        Results ? tr("Comma-separated values (*.csv);;All files (*)") : Equations);
+    return Path.isEmpty() ? QStringList() : QStringList{Path};
 }
 
 void TMainWindow::closeEvent(QCloseEvent* Event) {
@@ -436,10 +670,22 @@ void TMainWindow::RestoreLayout() {
     QSettings Settings;
     restoreGeometry(Settings.value("window/geometry").toByteArray());
     restoreState(Settings.value("window/state").toByteArray());
+    FitToScreen();
     for (QSplitter* Splitter : findChildren<QSplitter*>())
         if (!Splitter->restoreState(
                 Settings.value("window/" + Splitter->objectName()).toByteArray()))
             FDefaultSizesPending = true;
+}
+
+// The size the form asks for, or the one the user left, but within the screen: at a large
+// scale factor, or on a small screen, neither may fit.
+void TMainWindow::FitToScreen() {
+    const QRect Available = screen()->availableGeometry();
+    const QSize Most = Available.size() * 0.95;
+    if (width() <= Most.width() && height() <= Most.height() && Available.contains(geometry()))
+        return;
+    resize(size().boundedTo(Most));
+    move(Available.center() - rect().center());
 }
 
 // The first layout, in proportion to the window, once it has its size.
