@@ -3,13 +3,17 @@
 #include "PlotView.h"
 #include "ui_MainWindow.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
+#include <QLineEdit>
 #include <QLineSeries>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSqlTableModel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <zoZezo/DBEquationMemo.h>
 
@@ -255,6 +259,158 @@ TEST_F(MainWindowTest, SyntaxCharactersAndTheLayoutAreRemembered) {
     EXPECT_EQ(Again->Evaluator().DecimalPoint, ',');
     EXPECT_EQ(Again->Evaluator().Separator, '|');
     EXPECT_EQ(Again->size(), QSize(700, 500));
+}
+
+} // namespace
+
+namespace {
+
+// Closes the dialog that an action opens, once it is up.
+void CloseDialogSoon() {
+    QTimer::singleShot(0, [] {
+        if (QWidget* Dialog = QApplication::activeModalWidget()) Dialog->close();
+    });
+}
+
+TEST_F(MainWindowTest, RenamingKeepsTheOpenDocumentWhenTheListTakesTheFocusBack) {
+    auto Window = OpenWindow(Path);
+    Window->show();
+    ASSERT_TRUE(Window->SelectDocument(2));
+    QListView* List = Window->Form().DocumentList;
+    ASSERT_TRUE(Window->RenameDocument(2, "flight"));
+    Window->Form().ResultsView->setFocus(); // where a dialog hands the focus back
+    List->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(Window->DataSource().CurrentRow(), 2);
+    EXPECT_EQ(List->currentIndex().row(), 2);
+}
+
+TEST_F(MainWindowTest, ARefusedSwitchLeavesTheListOnTheDocumentShown) {
+    OpenWindow(Path);
+    ASSERT_TRUE(QFile::setPermissions(Path, QFile::ReadOwner | QFile::ReadUser));
+    auto Window = OpenWindow(Path);
+    Window->show();
+    Type(*Window, "\nmine: 7");
+    QListView* List = Window->Form().DocumentList;
+    const QRect Other = List->visualRect(Window->Store()->Model()->index(1, 1));
+    QTest::mouseClick(List->viewport(), Qt::LeftButton, {}, Other.center());
+    QApplication::processEvents();
+    EXPECT_EQ(Window->DataSource().CurrentRow(), 0);
+    EXPECT_EQ(List->currentIndex().row(), 0);
+    const QModelIndexList Selected = List->selectionModel()->selectedIndexes();
+    ASSERT_EQ(Selected.size(), 1);
+    EXPECT_EQ(Selected[0].row(), 0);
+    Window->SetUnsavedPrompt([](const QString&) { return TMainWindow::TUnsavedChoice::ucDiscard; });
+    Window.reset();
+    QFile::setPermissions(Path, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// F2 and Delete belong to the list: elsewhere they are the keys of the cell or of the text.
+TEST_F(MainWindowTest, F2AndDeleteActOnDocumentsOnlyInTheList) {
+    auto Window = OpenWindow(Path);
+    ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
+    Window->show();
+    QApplication::setActiveWindow(Window.get());
+    Type(*Window, "y: x");
+    ASSERT_TRUE(Pause(*Window));
+    Ui::TMainWindow& Form = Window->Form();
+    QSignalSpy Renames(Form.RenameAction, &QAction::triggered);
+    QSignalSpy Deletes(Form.DeleteAction, &QAction::triggered);
+    QTableView* Cells = Form.VariablesView;
+    Cells->setFocus();
+    Cells->setCurrentIndex(Cells->model()->index(0, workbench::TVariablesModel::vcReal));
+    CloseDialogSoon(); // should F2 open one
+    QTest::keyClick(Cells, Qt::Key_F2);
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(QApplication::focusWidget())); // the cell's editor
+    EXPECT_EQ(Renames.count(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+
+    Form.DocumentList->setFocus();
+    CloseDialogSoon();
+    QTest::keyClick(Form.DocumentList, Qt::Key_F2);
+    QApplication::setActiveWindow(Window.get()); // the dialog took it
+    Form.DocumentList->setFocus();
+    CloseDialogSoon();
+    QTest::keyClick(Form.DocumentList, Qt::Key_Delete);
+    EXPECT_EQ(Renames.count(), 1);
+    EXPECT_EQ(Deletes.count(), 1);
+}
+
+TEST_F(MainWindowTest, TabLeavesTheEditorWithoutTouchingTheText) {
+    auto Window = OpenWindow(Path);
+    ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
+    Window->show();
+    QApplication::setActiveWindow(Window.get());
+    Type(*Window, "a: 1");
+    QPlainTextEdit* Editor = Window->Memo()->DBEditor();
+    QTest::keyClick(Editor, Qt::Key_Tab);
+    EXPECT_EQ(Editor->toPlainText(), "a: 1");
+    EXPECT_FALSE(Editor->hasFocus());
+}
+
+TEST_F(MainWindowTest, DoubleClickingAnErrorPutsTheCaretOnIt) {
+    auto Window = OpenWindow(Path);
+    ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
+    Window->show();
+    Type(*Window, "a: 1\nb: (a+");
+    ASSERT_TRUE(Pause(*Window));
+    QTableView* Table = Window->Form().ResultsView;
+    const QRect Row = Table->visualRect(Table->model()->index(1, TResultsModel::rcValue));
+    QTest::mouseDClick(Table->viewport(), Qt::LeftButton, {}, Row.center());
+    const QTextCursor Caret = Window->Memo()->DBEditor()->textCursor();
+    EXPECT_EQ(Caret.blockNumber(), 1);
+    EXPECT_EQ(Caret.positionInBlock(), 6); // where the expression ends too early
+}
+
+TEST_F(MainWindowTest, ALongFaultyLineLeavesItsMessageInSight) {
+    auto Window = OpenWindow(Path);
+    ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
+    Window->show();
+    Type(*Window, "b: 1 + " + QString("2 + ").repeated(80) + "(");
+    ASSERT_TRUE(Pause(*Window));
+    QTableView* Table = Window->Form().ResultsView;
+    EXPECT_LE(Table->columnViewportPosition(TResultsModel::rcValue),
+              Table->viewport()->width() / 2);
+}
+
+TEST_F(MainWindowTest, TheWindowOpensWithinTheScreen) {
+    auto Window = OpenWindow(Path);
+    Window->show();
+    const QRect Screen = Window->screen()->availableGeometry();
+    EXPECT_TRUE(Screen.contains(Window->geometry())) << Window->width() << "x" << Window->height();
+}
+
+TEST_F(MainWindowTest, ExportedDocumentsGetTheirExtensionAndComeBackAsTheyWere) {
+    auto Window = OpenWindow(Path);
+    ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
+    Window->Memo()->DBEditor()->insertPlainText("a: 1\n{ \u00e9t\u00e9 }");
+    const QString Chosen = Folder.filePath("mine");
+    Window->SetFileChooser([&](TMainWindow::TFileRole Role) {
+        return QStringList{Role == TMainWindow::TFileRole::frImport ? Chosen + ".zez" : Chosen};
+    });
+    Window->Form().ExportAction->trigger();
+    EXPECT_EQ(ReadAll(Chosen + ".zez"), "a: 1\n{ \xc3\xa9t\xc3\xa9 }\n");
+    Window->Form().ImportAction->trigger();
+    const int Row = Window->DataSource().CurrentRow();
+    EXPECT_EQ(Window->Store()->Name(Row), "mine");
+    EXPECT_EQ(Window->Memo()->DBEditor()->toPlainText(), "a: 1\n{ \u00e9t\u00e9 }");
+    EXPECT_TRUE(Warnings.isEmpty()) << Warnings.join('\n').toStdString();
+}
+
+TEST_F(MainWindowTest, CopyInTheResultsGivesRowsASpreadsheetPastes) {
+    auto Window = OpenWindow(Path);
+    ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
+    Window->show();
+    Type(*Window, "a: 3+4j\nb: Round(1j)\nc: 0.5");
+    ASSERT_TRUE(Pause(*Window));
+    QTableView* Table = Window->Form().ResultsView;
+    Table->setFocus();
+    Table->selectRow(0);
+    Table->selectionModel()->select(Table->model()->index(1, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    Window->Form().CopyAction->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "Line\tEquation\tValue\tReal\tImaginary\n"
+                                                 "1\ta\t3+4j\t3\t4\n"
+                                                 "2\tb\tNumber must be real\t\t\n");
 }
 
 } // namespace

@@ -74,6 +74,9 @@ TMainWindow::TMainWindow(QWidget* Parent)
     Columns->setSectionResizeMode(TVariablesModel::vcName, QHeaderView::ResizeToContents);
     for (QTableView* Table : {FUi->ResultsView, FUi->VariablesView})
         Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 6);
+    // The plot's controls would keep a small window wider than its screen: the plot gives way
+    // first (see ApplyDefaultSizes).
+    FUi->PlotPane->setMinimumWidth(1);
     FUi->MainSplitter->setStretchFactor(0, 0);
     FUi->MainSplitter->setStretchFactor(1, 1);
     FUi->OutputSplitter->setStretchFactor(0, 2);
@@ -233,7 +236,8 @@ bool TMainWindow::SelectDocument(int Row) {
     FSweep.Cancel();
     if (FDataSource.MoveTo(Row)) return true;
     Warn(tr("The document could not be saved, so it stays open: %1").arg(FDataSource.LastError()));
-    CurrentRowChanged(FDataSource.CurrentRow());
+    // After the click that asked for the switch has selected the row it was on.
+    QMetaObject::invokeMethod(this, &TMainWindow::ShowCurrentInList, Qt::QueuedConnection);
     return false;
 }
 
@@ -255,6 +259,7 @@ bool TMainWindow::RenameDocument(int Row, const QString& Name) {
     const bool Renamed = FStore->Rename(Row, Name.trimmed());
     if (!Renamed) Warn(tr("The document keeps its name: %1").arg(FStore->ErrorText()));
     FDataSource.MoveTo(FStore->RowOfId(Current));
+    ShowCurrentInList();
     UpdateTitle();
     return Renamed;
 }
@@ -276,11 +281,21 @@ bool TMainWindow::Save() {
     return false;
 }
 
+// The list shows the current document as its current and only selected row. A change of the
+// documents resets the list, which then has none, and would take the first row as its current
+// when it gets the focus back: call this after each.
+void TMainWindow::ShowCurrentInList() {
+    const int Row = FDataSource.CurrentRow();
+    if (FStore && Row >= 0)
+        FUi->DocumentList->selectionModel()->setCurrentIndex(
+            FStore->Model()->index(Row, TDocumentStore::dcName),
+            QItemSelectionModel::ClearAndSelect);
+}
+
 void TMainWindow::CurrentRowChanged(int Row) {
-    if (FStore && Row >= 0) {
+    if (FStore && Row >= 0)
         QSettings().setValue(LastDocumentOf(FStore->Path()), FStore->IdOfRow(Row));
-        FUi->DocumentList->setCurrentIndex(FStore->Model()->index(Row, TDocumentStore::dcName));
-    }
+    ShowCurrentInList();
     FResults.Clear();
     FUi->PlotView->Clear();
     UpdateTitle();
@@ -689,14 +704,19 @@ void TMainWindow::FitToScreen() {
 }
 
 // The first layout, in proportion to the window, once it has its size.
+// In a narrow window the tables keep the width they need to show their values, and the plot
+// gives way: it stays behind the splitter's handle, from where it is dragged out.
 void TMainWindow::ApplyDefaultSizes() {
     FDefaultSizesPending = false;
     const int Width = FUi->MainSplitter->width();
     const int Height = FUi->WorkSplitter->height();
     FUi->MainSplitter->setSizes({Width * 14 / 100, Width * 86 / 100});
     FUi->WorkSplitter->setSizes({Height * 45 / 100, Height * 55 / 100});
-    FUi->OutputSplitter->setSizes({Width * 40 / 100, Width * 46 / 100});
     FUi->TablesSplitter->setSizes({Height * 38 / 100, Height * 17 / 100});
+    const int Output = FUi->OutputSplitter->width();
+    const int Tables = std::max(Output * 45 / 100, fontMetrics().horizontalAdvance('0') * 40);
+    const bool PlotFits = Output - Tables >= FUi->PlotPane->minimumSizeHint().width();
+    FUi->OutputSplitter->setSizes({PlotFits ? Tables : Output, PlotFits ? Output - Tables : 0});
 }
 
 void TMainWindow::SaveLayout() const {

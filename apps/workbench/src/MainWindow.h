@@ -127,6 +127,7 @@ private:
     void FillEquationBox();
     void FillVariableBox();
     void CurrentRowChanged(int Row);
+    void ShowCurrentInList();
     void ListSelectionChanged();
     void UpdateTitle();
     void UpdateActions();
