@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSqlTableModel>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -216,8 +217,11 @@ TEST_F(MainWindowTest, AReadOnlyDatabaseKeepsTheTextAndAsksBeforeClosing) {
     Type(*Window, "\nmine: 7");
     EXPECT_FALSE(Window->Save());
     EXPECT_EQ(Warnings.size(), 2);
-    ASSERT_TRUE(Pause(*Window)); // the text still computes
-    EXPECT_EQ(Value(*Window, "mine"), "7");
+    EXPECT_FALSE(Window->statusBar()->currentMessage().isEmpty());
+    Type(*Window, "0");
+    EXPECT_TRUE(Window->statusBar()->currentMessage().isEmpty()); // about the text as it was
+    ASSERT_TRUE(Pause(*Window));                                  // the text still computes
+    EXPECT_EQ(Value(*Window, "mine"), "70");
 
     QStringList Reasons;
     TMainWindow::TUnsavedChoice Answer = TMainWindow::TUnsavedChoice::ucStay;
@@ -229,7 +233,7 @@ TEST_F(MainWindowTest, AReadOnlyDatabaseKeepsTheTextAndAsksBeforeClosing) {
     ASSERT_EQ(Reasons.size(), 1);
     EXPECT_TRUE(Reasons[0].contains("readonly")) << Reasons[0].toStdString();
     EXPECT_TRUE(Window->isVisible());
-    EXPECT_TRUE(Window->Memo()->DBEditor()->toPlainText().endsWith("\nmine: 7"));
+    EXPECT_TRUE(Window->Memo()->DBEditor()->toPlainText().endsWith("\nmine: 70"));
     EXPECT_FALSE(Window->SelectDocument(1)); // moving away would lose the text
     EXPECT_EQ(Window->DataSource().CurrentRow(), 0);
 
@@ -270,6 +274,27 @@ void CloseDialogSoon() {
     QTimer::singleShot(0, [] {
         if (QWidget* Dialog = QApplication::activeModalWidget()) Dialog->close();
     });
+}
+
+// Each line calls the line above: computing them all takes a while, which the window does not
+// wait for, and typing abandons.
+TEST_F(MainWindowTest, ALongComputationRunsBesideTheWindowAndTypingAbandonsIt) {
+    auto Window = OpenWindow(Path);
+    ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
+    QStringList Lines{"a0: 1"};
+    for (int K = 1; K < 2000; ++K)
+        Lines << QString("a%1: a%2+1").arg(K).arg(K - 1);
+    Window->Memo()->DBEditor()->setPlainText(Lines.join('\n'));
+    QSignalSpy Updated(Window.get(), &TMainWindow::ResultsUpdated);
+    Window->Memo()->Refresh();
+    EXPECT_EQ(Updated.count(), 0); // the rebuild is over before the results exist
+    EXPECT_TRUE(Window->Computation().Running());
+    Type(*Window, "\nb: 2");
+    EXPECT_FALSE(Window->Computation().Running());
+    ASSERT_TRUE(Updated.wait(30000));
+    EXPECT_EQ(Updated.count(), 1); // only the results of the text as it stands
+    EXPECT_EQ(Value(*Window, "a1999"), "2000");
+    EXPECT_EQ(Value(*Window, "b"), "2");
 }
 
 TEST_F(MainWindowTest, RenamingKeepsTheOpenDocumentWhenTheListTakesTheFocusBack) {

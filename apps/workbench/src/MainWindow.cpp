@@ -97,9 +97,12 @@ TMainWindow::TMainWindow(QWidget* Parent)
     connect(&FComputation, &TResultsComputation::Finished, this, &TMainWindow::ResultsComputed);
 
     connect(FUi->Memo, &zoZezo::TCustomovEquationMemo::OnEvaluate, this, &TMainWindow::Evaluated);
-    // Typing makes the results that are being computed out of date.
-    connect(FUi->Memo, &zoZezo::TCustomovEquationMemo::OnChange, &FComputation,
-            &TResultsComputation::Cancel);
+    // Typing makes the results that are being computed out of date, and a warning about the
+    // text as it was.
+    connect(FUi->Memo, &zoZezo::TCustomovEquationMemo::OnChange, this, [this] {
+        FComputation.Cancel();
+        statusBar()->clearMessage();
+    });
     // A data error stays in sight while it holds, and not after.
     connect(Editor, &zoZezo::TDBRichEdit::DataStatusChanged, this, &TMainWindow::UpdateState);
     connect(FUi->Memo, &zoZezo::TovDBEquationMemo::OnDataError, this, &TMainWindow::UpdateState);
@@ -380,7 +383,8 @@ void TMainWindow::UpdateState() {
     const auto Faulty =
         std::count_if(FResults.Rows().begin(), FResults.Rows().end(),
                       [](const TResultRow& Row) { return Row.Kind == TResultRow::rkCompileError; });
-    if (Faulty > 0) State << tr("%n line(s) do not compile", nullptr, static_cast<int>(Faulty));
+    if (Faulty == 1) State << tr("1 line does not compile");
+    if (Faulty > 1) State << tr("%1 lines do not compile").arg(Faulty);
     for (const TNameWarning& Warning : FNameWarnings)
         State << tr("is %1 meant to be %2?").arg(Warning.Name, Warning.Near);
     FStateLabel->setText(State.join(" | "));
