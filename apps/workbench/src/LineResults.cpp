@@ -120,6 +120,19 @@ private:
     TNameUse FHidden;
 };
 
+TDefinition Definition(const zoZezo::TEquation& Equation, int Line,
+                       const TSyntaxCharacters& Syntax) {
+    TDefinition Defined{QString::fromStdString(Equation.FunctionName()), {}, false, Line};
+    QStringList Parameters;
+    for (const zoZezo::TConstant* Parameter : Equation.LocalConstants().Items())
+        Parameters << QString::fromStdString(Parameter->Name);
+    Defined.Called = !Parameters.isEmpty();
+    Defined.Usage = Defined.Called ? Defined.Name + Syntax.OpenParentesis +
+                                         Parameters.join(Syntax.Separator) + Syntax.CloseParentesis
+                                   : Defined.Name;
+    return Defined;
+}
+
 TResultRow CompileErrorRow(const zoZezo::TEquation& Equation, int Line, const TNameUse& Hidden) {
     TResultRow Row;
     Row.Kind = TResultRow::rkCompileError;
@@ -179,6 +192,8 @@ std::optional<TLineResults> ComputeLineResults(const TResultsJob& Job, TResultsP
     for (int K = 0; K < Equations.Count(); ++K) {
         if (Progress.Stop) return std::nullopt;
         zoZezo::TEquation& Equation = *Equations.GetEquation(K);
+        if (Equation.ErrorCode() == 0 && !Equation.FunctionName().empty())
+            Results.Definitions.push_back(Definition(Equation, K + 1, Job.Syntax));
         if (Equation.ErrorCode() != 0)
             Results.Rows.push_back(
                 CompileErrorRow(Equation, K + 1, Hidden[static_cast<std::size_t>(K)]));

@@ -34,11 +34,20 @@ struct TNameWarning {
     int Line = 0; // the first line that uses Name
 };
 
+// A name that a line of the document defines.
+struct TDefinition {
+    QString Name;
+    QString Usage;       // `part(Zx)` for a function, the name for a value
+    bool Called = false; // takes parameters
+    int Line = 0;
+};
+
 // What the document's lines give: a row for every value equation and every line that does not
-// compile, in line order; the variables on demand that the lines use, in order of first use;
-// and the warnings about those whose names look mistyped.
+// compile, in line order; the names the lines define; the variables on demand that the lines
+// use, in order of first use; and the warnings about those whose names look mistyped.
 struct TLineResults {
     std::vector<TResultRow> Rows;
+    std::vector<TDefinition> Definitions;
     std::vector<std::string> Variables;
     std::vector<TNameWarning> Warnings;
 };

@@ -1,10 +1,14 @@
 #include "MainWindow.h"
 
 #include "DocumentFiles.h"
+#include "FindBar.h"
+#include "NameCompletion.h"
 #include "NameWarnings.h"
 #include "PlotView.h"
+#include "ReferencePanel.h"
 #include "ResultsText.h"
 #include "SettingsDialog.h"
+#include "SyntaxConversion.h"
 #include "TextMarks.h"
 #include "ui_MainWindow.h"
 
@@ -12,6 +16,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -77,6 +82,9 @@ TMainWindow::TMainWindow(QWidget* Parent)
     // The plot's controls would keep a small window wider than its screen: the plot gives way
     // first (see ApplyDefaultSizes).
     FUi->PlotPane->setMinimumWidth(1);
+    FUi->PlotView->SetPlaceholderText(
+        tr("Nothing plotted yet. Choose an equation and the variable it goes over above, "
+           "the range and the step, then Plot."));
     FUi->MainSplitter->setStretchFactor(0, 0);
     FUi->MainSplitter->setStretchFactor(1, 1);
     FUi->OutputSplitter->setStretchFactor(0, 2);
@@ -85,6 +93,24 @@ TMainWindow::TMainWindow(QWidget* Parent)
     zoZezo::TDBRichEdit* Editor = FUi->Memo->DBEditor();
     Editor->setTabChangesFocus(true); // the language has no use for a tab
     FMarks = new TTextMarks(Editor);
+    FFindBar = new TFindBar(Editor, FUi->EditorPane);
+    FUi->EditorLayout->insertWidget(1, FFindBar);
+    FCompletion = new TNameCompletion(Editor);
+    FReference = new TReferencePanel(this);
+    auto* Dock = new QDockWidget(tr("Reference"), this);
+    Dock->setObjectName("ReferenceDock");
+    Dock->setWidget(FReference);
+    Dock->hide();
+    addDockWidget(Qt::RightDockWidgetArea, Dock);
+    resizeDocks({Dock}, {fontMetrics().averageCharWidth() * 48}, Qt::Horizontal);
+    QAction* ShowReference = Dock->toggleViewAction();
+    ShowReference->setShortcut(QKeySequence(Qt::Key_F4));
+    FUi->ViewMenu->addAction(ShowReference);
+    connect(Dock, &QDockWidget::visibilityChanged, this, &TMainWindow::ShowNames);
+    connect(FReference, &TReferencePanel::Chosen, this, [this](const QString& Text) {
+        FUi->Memo->DBEditor()->insertPlainText(Text);
+        FUi->Memo->SetFocus();
+    });
     statusBar()->addPermanentWidget(FStateLabel);
     statusBar()->addPermanentWidget(FProgressLabel);
     statusBar()->addPermanentWidget(FProgressBar);
@@ -106,7 +132,7 @@ TMainWindow::TMainWindow(QWidget* Parent)
     // A data error stays in sight while it holds, and not after.
     connect(Editor, &zoZezo::TDBRichEdit::DataStatusChanged, this, &TMainWindow::UpdateState);
     connect(FUi->Memo, &zoZezo::TovDBEquationMemo::OnDataError, this, &TMainWindow::UpdateState);
-    connect(FUi->ResultsView, &QAbstractItemView::doubleClicked, this,
+    connect(FUi->ResultsView, &QAbstractItemView::activated, this,
             [this](const QModelIndex& Index) {
                 const TResultRow& Row = FResults.Rows()[static_cast<std::size_t>(Index.row())];
                 GoTo(Row.Line, Row.Kind == TResultRow::rkCompileError ? Row.Offset : 0);
@@ -185,6 +211,18 @@ void TMainWindow::ConnectActions() {
     connect(FUi->PasteAction, &QAction::triggered, this,
             [this] { ForwardToFocus(&QLineEdit::paste, &QPlainTextEdit::paste); });
     connect(FUi->GoToLineAction, &QAction::triggered, this, &TMainWindow::AskGoToLine);
+    connect(FUi->FindAction, &QAction::triggered, FFindBar, &TFindBar::Open);
+    connect(FUi->FindNextAction, &QAction::triggered, this, [this] {
+        if (FFindBar->Field()->text().isEmpty())
+            FFindBar->Open();
+        else
+            FFindBar->Find();
+    });
+    connect(FUi->CompleteAction, &QAction::triggered, FCompletion, &TNameCompletion::Complete);
+    connect(FUi->LanguageAction, &QAction::triggered, this,
+            [this] { ShowHelp(THelpDialog::htLanguage); });
+    connect(FUi->ShortcutsAction, &QAction::triggered, this,
+            [this] { ShowHelp(THelpDialog::htShortcuts); });
     QPlainTextEdit* Editor = FUi->Memo->DBEditor();
     connect(FUi->UndoAction, &QAction::triggered, Editor, &QPlainTextEdit::undo);
     connect(FUi->RedoAction, &QAction::triggered, Editor, &QPlainTextEdit::redo);
@@ -353,6 +391,8 @@ void TMainWindow::ResultsComputed(const TLineResults& Results) {
         Doubtful.emplace_back(Warning.Name.toStdString(), Warning.Near.toStdString());
     FVariables.SetWarnings(std::move(Doubtful));
     FNameWarnings = Results.Warnings;
+    FDefinitions = Results.Definitions;
+    ShowNames();
     MarkText(Results);
     FitColumns();
     FillEquationBox();
@@ -388,6 +428,32 @@ void TMainWindow::UpdateState() {
     for (const TNameWarning& Warning : FNameWarnings)
         State << tr("is %1 meant to be %2?").arg(Warning.Name, Warning.Near);
     FStateLabel->setText(State.join(" | "));
+}
+
+// The names the document and the evaluator define, for completion and the reference. Names
+// on demand are left out: one being typed becomes a variable at the next pause.
+void TMainWindow::ShowNames() {
+    const zoZezo::TzoZezoEvaluator& Names = Evaluator();
+    const std::vector<TReferenceEntry> Entries = ReferenceEntries(Names);
+    QStringList All, Functions;
+    for (const TReferenceEntry& Entry : Entries)
+        if (Entry.Kind != TReferenceEntry::rkOperator) All << Entry.Name;
+    for (const zoZezo::TFunction* Function : Names.Functions().Items())
+        Functions << QString::fromStdString(Function->Name);
+    for (const TDefinition& Definition : FDefinitions) {
+        All << Definition.Name;
+        if (Definition.Called) Functions << Definition.Name;
+    }
+    FCompletion->SetNames(All, Functions, QChar(Names.OpenParentesis), QChar(Names.OpenComment),
+                          QChar(Names.CloseComment));
+    if (FReference->isVisible())
+        FReference->SetEntries(Entries, FDefinitions, QChar(Names.OpenParentesis));
+}
+
+void TMainWindow::ShowHelp(THelpDialog::TTopic Topic) {
+    auto* Help = new THelpDialog(Topic, TSyntaxCharacters::Of(Evaluator()), this);
+    Help->setAttribute(Qt::WA_DeleteOnClose);
+    Help->show();
 }
 
 // Underlines each faulty line at its error, and each use of a name that may be a typo.
@@ -531,7 +597,63 @@ void TMainWindow::ApplySyntax(const TSyntaxCharacters& Syntax) {
 
 void TMainWindow::EditSettings() {
     TSettingsDialog Dialog(TSyntaxCharacters::Of(Evaluator()), this);
-    if (Dialog.exec() == QDialog::Accepted) ApplySyntax(Dialog.Characters());
+    if (Dialog.exec() == QDialog::Accepted) ChangeSyntax(Dialog.Characters());
+}
+
+bool TMainWindow::ChangeSyntax(const TSyntaxCharacters& Syntax) {
+    const TSyntaxCharacters Old = TSyntaxCharacters::Of(Evaluator());
+    if (Syntax == Old || !FStore) {
+        ApplySyntax(Syntax);
+        return true;
+    }
+    const int Current = FDataSource.CurrentRow();
+    QStringList Using; // the documents written with a character that changes
+    std::vector<std::pair<int, QString>> Converted;
+    for (int Row = 0; Row < FStore->Count(); ++Row) {
+        int Changed = 0;
+        const QString Text = Row == Current ? FUi->Memo->DBEditor()->Text() : FStore->Body(Row);
+        QString New = ConvertSyntax(Text, Old, Syntax, Changed);
+        if (Changed == 0) continue;
+        Using << FStore->Name(Row);
+        Converted.emplace_back(Row, std::move(New));
+    }
+    const TSyntaxChoice Choice = Using.isEmpty() ? TSyntaxChoice::scKeep : AskSyntaxChoice(Using);
+    if (Choice == TSyntaxChoice::scCancel) return false;
+    QStringList Failed;
+    if (Choice == TSyntaxChoice::scConvert) {
+        for (const auto& [Row, Text] : Converted) {
+            if (Row == Current)
+                ReplaceText(Text);
+            else if (!FStore->SetBody(Row, Text))
+                Failed << QString("%1: %2").arg(FStore->Name(Row), FStore->ErrorText());
+        }
+    }
+    ApplySyntax(Syntax);
+    if (!Failed.isEmpty())
+        Warn(tr("These documents keep the old characters:\n%1").arg(Failed.join('\n')));
+    return Failed.isEmpty();
+}
+
+TMainWindow::TSyntaxChoice TMainWindow::AskSyntaxChoice(const QStringList& Documents) {
+    if (FSyntaxPrompt) return FSyntaxPrompt(Documents);
+    QMessageBox Box(QMessageBox::Question, tr("Syntax characters"),
+                    tr("These documents are written with the characters you are changing:\n%1\n\n"
+                       "Convert them to the new characters?")
+                        .arg(Documents.join(", ")),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    Box.button(QMessageBox::Yes)->setText(tr("Convert"));
+    Box.button(QMessageBox::No)->setText(tr("Leave them"));
+    const int Answer = Box.exec();
+    return Answer == QMessageBox::Yes  ? TSyntaxChoice::scConvert
+           : Answer == QMessageBox::No ? TSyntaxChoice::scKeep
+                                       : TSyntaxChoice::scCancel;
+}
+
+// Replaces the editor's text as one edit, which Undo takes back.
+void TMainWindow::ReplaceText(const QString& Text) {
+    QTextCursor All(FUi->Memo->DBEditor()->document());
+    All.select(QTextCursor::Document);
+    All.insertText(Text);
 }
 
 void TMainWindow::AskRename() {

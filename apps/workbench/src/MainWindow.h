@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DocumentStore.h"
+#include "HelpDialog.h"
 #include "ResultsComputation.h"
 #include "ResultsModel.h"
 #include "Sweep.h"
@@ -27,7 +28,10 @@ class QProgressBar;
 
 namespace workbench {
 
+class TFindBar;
+class TNameCompletion;
 class TPlotView;
+class TReferencePanel;
 class TTextMarks;
 
 // The workbench window: the documents of one SQLite file beside the data-aware equation memo
@@ -56,6 +60,9 @@ public:
     // (empty when the user cancels).
     enum class TFileRole { frExport, frImport, frResults };
     using TFileChooser = std::function<QStringList(TFileRole Role)>;
+    // What to do with the documents written with syntax characters that change.
+    enum class TSyntaxChoice { scConvert, scKeep, scCancel };
+    using TSyntaxPrompt = std::function<TSyntaxChoice(const QStringList& Documents)>;
 
     explicit TMainWindow(QWidget* Parent = nullptr);
     ~TMainWindow() override;
@@ -87,12 +94,18 @@ public:
     // Plots the equation over the variable with the range in the plot controls.
     bool Plot();
 
+    // Puts the syntax characters to use (and keeps them for the next start), as they are.
     void ApplySyntax(const TSyntaxCharacters& Syntax);
+    // The same, asking first, when documents are written with characters that change,
+    // whether to convert them (see ConvertSyntax), to leave them, or to change nothing.
+    // False when the user cancelled or a document could not be converted.
+    bool ChangeSyntax(const TSyntaxCharacters& Syntax);
 
     // Replace the dialogs, for programs that drive the window (tests, the screenshot).
     void SetUnsavedPrompt(TUnsavedPrompt Prompt) { FUnsavedPrompt = std::move(Prompt); }
     void SetWarning(TWarning Warning) { FWarning = std::move(Warning); }
     void SetFileChooser(TFileChooser Chooser) { FFileChooser = std::move(Chooser); }
+    void SetSyntaxPrompt(TSyntaxPrompt Prompt) { FSyntaxPrompt = std::move(Prompt); }
 
     TDocumentStore* Store() const { return FStore.get(); }
     zoZezo::TDataSource& DataSource() { return FDataSource; }
@@ -122,6 +135,8 @@ private:
     void ResultsComputed(const TLineResults& Results);
     void ShowProgress();
     void UpdateState();
+    void ShowNames();
+    void ShowHelp(THelpDialog::TTopic Topic);
     void MarkText(const TLineResults& Results);
     void FitColumns();
     void FillEquationBox();
@@ -146,6 +161,8 @@ private:
     void AskDelete();
     void AskOpen();
     void EditSettings();
+    TSyntaxChoice AskSyntaxChoice(const QStringList& Documents);
+    void ReplaceText(const QString& Text);
     void RestoreLayout();
     void FitToScreen();
     void ApplyDefaultSizes();
@@ -165,9 +182,14 @@ private:
     QLabel* FStateLabel; // in the status bar: what is wrong with the document now
     TTextMarks* FMarks;  // the faulty lines and doubtful names in the editor
     std::vector<TNameWarning> FNameWarnings; // of the last results
+    std::vector<TDefinition> FDefinitions;   // of the last results
+    TFindBar* FFindBar;
+    TNameCompletion* FCompletion;
+    TReferencePanel* FReference;
     TUnsavedPrompt FUnsavedPrompt;
     TWarning FWarning;
     TFileChooser FFileChooser;
+    TSyntaxPrompt FSyntaxPrompt;
     bool FDefaultSizesPending = false;
 };
 
