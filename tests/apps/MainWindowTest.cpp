@@ -439,3 +439,33 @@ TEST_F(MainWindowTest, CopyInTheResultsGivesRowsASpreadsheetPastes) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ChangingASyntaxCharacterOffersToConvertTheDocumentsWrittenWithIt) {
+    auto Window = OpenWindow(Path);
+    QStringList Asked;
+    auto Answer = TMainWindow::TSyntaxChoice::scCancel;
+    Window->SetSyntaxPrompt([&](const QStringList& Documents) {
+        Asked = Documents;
+        return Answer;
+    });
+    workbench::TSyntaxCharacters Comma;
+    Comma.DecimalPoint = ',';
+    EXPECT_FALSE(Window->ChangeSyntax(Comma));
+    EXPECT_EQ(Asked, (QStringList{"circuit", "projectile"})); // complex has no decimal point
+    EXPECT_EQ(Window->Evaluator().DecimalPoint, '.');         // nothing changed
+
+    Answer = TMainWindow::TSyntaxChoice::scConvert;
+    EXPECT_TRUE(Window->ChangeSyntax(Comma));
+    EXPECT_EQ(Window->Evaluator().DecimalPoint, ',');
+    EXPECT_TRUE(Window->Store()->Body(2).contains("g: 9,81"));
+    QPlainTextEdit* Editor = Window->Memo()->DBEditor();
+    EXPECT_TRUE(Editor->toPlainText().contains("L: 0,05"));
+    ASSERT_TRUE(Pause(*Window));
+    EXPECT_EQ(Window->Results().FaultyRow(), -1);
+    Editor->undo(); // the conversion of the open document is one edit
+    EXPECT_TRUE(Editor->toPlainText().contains("L: 0.05"));
+}
+
+} // namespace

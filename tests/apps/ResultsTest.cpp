@@ -1,5 +1,7 @@
+#include "NameWarnings.h"
 #include "Rebuild.h"
 #include "ResultsModel.h"
+#include "ResultsText.h"
 #include "VariablesModel.h"
 
 #include <QSignalSpy>
@@ -142,6 +144,56 @@ TEST_F(ResultsTest, VariablesSurviveAnotherAttachment) {
     Compute({"y: x+1"});
     EXPECT_EQ(Cell(Results, 0, TResultsModel::rcValue), "5");
     Variables.Detach();
+}
+
+} // namespace
+
+namespace {
+
+TEST(NameWarningsTest, OneTypoIsALetterMissingAddedReplacedOrSwapped) {
+    const struct {
+        const char* A;
+        const char* B;
+        bool Apart;
+    } Cases[] = {
+        {"yeras", "years", true},  {"yers", "years", true},   {"yearss", "years", true},
+        {"yeags", "years", true},  {"YEARS", "years", false}, {"yaers", "years", true},
+        {"sraey", "years", false}, {"x1", "x2", false},       {"rate1", "rate2", false},
+        {"ab", "ac", false},       {"amp", "ampl", true},     {"rate", "ratio", false},
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(workbench::OneTypoApart(Case.A, Case.B), Case.Apart) << Case.A << " " << Case.B;
+}
+
+TEST_F(ResultsTest, ANameOnDemandOneTypoFromADefinedNameIsQuestioned) {
+    // pj beside pi is too short to tell; yera_s is two typos away.
+    const auto Results = Compute({"years: 3", "cost: yeras*2 + Yeras + yera_s", "p: pj"});
+    ASSERT_EQ(Results.Warnings.size(), 1u);
+    EXPECT_EQ(Results.Warnings[0].Name, "yeras");
+    EXPECT_EQ(Results.Warnings[0].Near, "years");
+    EXPECT_EQ(Results.Warnings[0].Line, 2);
+    EXPECT_EQ(workbench::NameOffsets("a: yeras*Yeras+yeras2", "yeras"), (QList<int>{3, 9}));
+}
+
+TEST(ResultsTextTest, RowsGoToSpreadsheetsAsTabsAndToFilesAsQuotedCsv) {
+    TResultRow Value;
+    Value.Line = 1;
+    Value.Name = "z";
+    Value.Value = {3, -0.5};
+    Value.Text = "3-0.5j";
+    TResultRow Failed;
+    Failed.Kind = TResultRow::rkCompileError;
+    Failed.Line = 2;
+    Failed.Name = "b: \"x\",\ty";
+    Failed.Text = "Error: Incomplete expression (position:2,6).";
+    EXPECT_EQ(workbench::ResultsAsTabText({Value, Failed}),
+              "Line\tEquation\tValue\tReal\tImaginary\n"
+              "1\tz\t3-0.5j\t3\t-0.5\n"
+              "2\tb: \"x\", y\tError: Incomplete expression (position:2,6).\t\t\n");
+    EXPECT_EQ(workbench::ResultsAsCsv({Value, Failed}),
+              "Line,Equation,Value,Real,Imaginary\n"
+              "1,z,3-0.5j,3,-0.5\n"
+              "2,\"b: \"\"x\"\",\ty\",\"Error: Incomplete expression (position:2,6).\",,\n");
 }
 
 } // namespace

@@ -1,22 +1,17 @@
 #include "MainWindow.h"
 
 #include "DocumentFiles.h"
-#include "FindBar.h"
-#include "NameCompletion.h"
-#include "NameWarnings.h"
+#include "EditorAids.h"
 #include "PlotView.h"
-#include "ReferencePanel.h"
 #include "ResultsText.h"
 #include "SettingsDialog.h"
 #include "SyntaxConversion.h"
-#include "TextMarks.h"
 #include "ui_MainWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
-#include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -92,25 +87,8 @@ TMainWindow::TMainWindow(QWidget* Parent)
 
     zoZezo::TDBRichEdit* Editor = FUi->Memo->DBEditor();
     Editor->setTabChangesFocus(true); // the language has no use for a tab
-    FMarks = new TTextMarks(Editor);
-    FFindBar = new TFindBar(Editor, FUi->EditorPane);
-    FUi->EditorLayout->insertWidget(1, FFindBar);
-    FCompletion = new TNameCompletion(Editor);
-    FReference = new TReferencePanel(this);
-    auto* Dock = new QDockWidget(tr("Reference"), this);
-    Dock->setObjectName("ReferenceDock");
-    Dock->setWidget(FReference);
-    Dock->hide();
-    addDockWidget(Qt::RightDockWidgetArea, Dock);
-    resizeDocks({Dock}, {fontMetrics().averageCharWidth() * 48}, Qt::Horizontal);
-    QAction* ShowReference = Dock->toggleViewAction();
-    ShowReference->setShortcut(QKeySequence(Qt::Key_F4));
-    FUi->ViewMenu->addAction(ShowReference);
-    connect(Dock, &QDockWidget::visibilityChanged, this, &TMainWindow::ShowNames);
-    connect(FReference, &TReferencePanel::Chosen, this, [this](const QString& Text) {
-        FUi->Memo->DBEditor()->insertPlainText(Text);
-        FUi->Memo->SetFocus();
-    });
+    FAids = new TEditorAids(*this, *Editor, *FUi->EditorLayout, Evaluator());
+    FUi->ViewMenu->addAction(FAids->ReferenceAction());
     statusBar()->addPermanentWidget(FStateLabel);
     statusBar()->addPermanentWidget(FProgressLabel);
     statusBar()->addPermanentWidget(FProgressBar);
@@ -135,7 +113,7 @@ TMainWindow::TMainWindow(QWidget* Parent)
     connect(FUi->ResultsView, &QAbstractItemView::activated, this,
             [this](const QModelIndex& Index) {
                 const TResultRow& Row = FResults.Rows()[static_cast<std::size_t>(Index.row())];
-                GoTo(Row.Line, Row.Kind == TResultRow::rkCompileError ? Row.Offset : 0);
+                FAids->GoTo(Row.Line, Row.Kind == TResultRow::rkCompileError ? Row.Offset : 0);
             });
     connect(&FVariables, &TVariablesModel::ValuesChanged, this, &TMainWindow::Recompute);
     connect(&FVariables, &QAbstractItemModel::rowsInserted, this, &TMainWindow::FillVariableBox);
@@ -210,19 +188,14 @@ void TMainWindow::ConnectActions() {
             [this] { ForwardToFocus(&QLineEdit::cut, &QPlainTextEdit::cut); });
     connect(FUi->PasteAction, &QAction::triggered, this,
             [this] { ForwardToFocus(&QLineEdit::paste, &QPlainTextEdit::paste); });
-    connect(FUi->GoToLineAction, &QAction::triggered, this, &TMainWindow::AskGoToLine);
-    connect(FUi->FindAction, &QAction::triggered, FFindBar, &TFindBar::Open);
-    connect(FUi->FindNextAction, &QAction::triggered, this, [this] {
-        if (FFindBar->Field()->text().isEmpty())
-            FFindBar->Open();
-        else
-            FFindBar->Find();
-    });
-    connect(FUi->CompleteAction, &QAction::triggered, FCompletion, &TNameCompletion::Complete);
-    connect(FUi->LanguageAction, &QAction::triggered, this,
-            [this] { ShowHelp(THelpDialog::htLanguage); });
-    connect(FUi->ShortcutsAction, &QAction::triggered, this,
-            [this] { ShowHelp(THelpDialog::htShortcuts); });
+    connect(FUi->GoToLineAction, &QAction::triggered, FAids, &TEditorAids::AskGoToLine);
+    connect(FUi->FindAction, &QAction::triggered, FAids, &TEditorAids::Find);
+    connect(FUi->FindNextAction, &QAction::triggered, FAids, &TEditorAids::FindNext);
+    connect(FUi->CompleteAction, &QAction::triggered, FAids, &TEditorAids::Complete);
+    connect(FUi->LanguageAction, &QAction::triggered, FAids,
+            [this] { FAids->ShowHelp(THelpDialog::htLanguage); });
+    connect(FUi->ShortcutsAction, &QAction::triggered, FAids,
+            [this] { FAids->ShowHelp(THelpDialog::htShortcuts); });
     QPlainTextEdit* Editor = FUi->Memo->DBEditor();
     connect(FUi->UndoAction, &QAction::triggered, Editor, &QPlainTextEdit::undo);
     connect(FUi->RedoAction, &QAction::triggered, Editor, &QPlainTextEdit::redo);
@@ -391,9 +364,7 @@ void TMainWindow::ResultsComputed(const TLineResults& Results) {
         Doubtful.emplace_back(Warning.Name.toStdString(), Warning.Near.toStdString());
     FVariables.SetWarnings(std::move(Doubtful));
     FNameWarnings = Results.Warnings;
-    FDefinitions = Results.Definitions;
-    ShowNames();
-    MarkText(Results);
+    FAids->Show(Results);
     FitColumns();
     FillEquationBox();
     ShowProgress();
@@ -430,50 +401,6 @@ void TMainWindow::UpdateState() {
     FStateLabel->setText(State.join(" | "));
 }
 
-// The names the document and the evaluator define, for completion and the reference. Names
-// on demand are left out: one being typed becomes a variable at the next pause.
-void TMainWindow::ShowNames() {
-    const zoZezo::TzoZezoEvaluator& Names = Evaluator();
-    const std::vector<TReferenceEntry> Entries = ReferenceEntries(Names);
-    QStringList All, Functions;
-    for (const TReferenceEntry& Entry : Entries)
-        if (Entry.Kind != TReferenceEntry::rkOperator) All << Entry.Name;
-    for (const zoZezo::TFunction* Function : Names.Functions().Items())
-        Functions << QString::fromStdString(Function->Name);
-    for (const TDefinition& Definition : FDefinitions) {
-        All << Definition.Name;
-        if (Definition.Called) Functions << Definition.Name;
-    }
-    FCompletion->SetNames(All, Functions, QChar(Names.OpenParentesis), QChar(Names.OpenComment),
-                          QChar(Names.CloseComment));
-    if (FReference->isVisible())
-        FReference->SetEntries(Entries, FDefinitions, QChar(Names.OpenParentesis));
-}
-
-void TMainWindow::ShowHelp(THelpDialog::TTopic Topic) {
-    auto* Help = new THelpDialog(Topic, TSyntaxCharacters::Of(Evaluator()), this);
-    Help->setAttribute(Qt::WA_DeleteOnClose);
-    Help->show();
-}
-
-// Underlines each faulty line at its error, and each use of a name that may be a typo.
-void TMainWindow::MarkText(const TLineResults& Results) {
-    std::vector<TTextMark> Marks;
-    for (const TResultRow& Row : Results.Rows)
-        if (Row.Kind == TResultRow::rkCompileError)
-            Marks.push_back({TTextMark::mkError, Row.Line, Row.Offset, 1, Row.Text});
-    const QStringList Lines = FUi->Memo->Equations();
-    for (const TNameWarning& Warning : Results.Warnings) {
-        const QString Message = tr("Nothing defines %1, so it is a variable: did you mean %2?")
-                                    .arg(Warning.Name, Warning.Near);
-        for (qsizetype Line = 0; Line < Lines.size(); ++Line)
-            for (const int Offset : NameOffsets(Lines[Line], Warning.Name))
-                Marks.push_back({TTextMark::mkWarning, static_cast<int>(Line) + 1, Offset,
-                                 static_cast<int>(Warning.Name.size()), Message});
-    }
-    FMarks->SetMarks(Marks);
-}
-
 // The line and name columns as wide as they need, but the name column no wider than a third
 // of the table, so that a long faulty line leaves its message in sight.
 void TMainWindow::FitColumns() {
@@ -483,26 +410,6 @@ void TMainWindow::FitColumns() {
     const int Widest = std::max(Table->viewport()->width() / 3, 60);
     if (Table->columnWidth(TResultsModel::rcName) > Widest)
         Table->setColumnWidth(TResultsModel::rcName, Widest);
-}
-
-void TMainWindow::GoTo(int Line, int Offset) {
-    QPlainTextEdit* Editor = FUi->Memo->DBEditor();
-    const QTextBlock Block = Editor->document()->findBlockByNumber(Line - 1);
-    if (!Block.isValid()) return;
-    QTextCursor Caret(Block);
-    Caret.setPosition(Block.position() + std::clamp(Offset, 0, Block.length() - 1));
-    Editor->setTextCursor(Caret);
-    Editor->ensureCursorVisible();
-    Editor->setFocus();
-}
-
-void TMainWindow::AskGoToLine() {
-    QPlainTextEdit* Editor = FUi->Memo->DBEditor();
-    bool Ok = false;
-    const int Line = QInputDialog::getInt(this, tr("Go to line"), tr("Line:"),
-                                          Editor->textCursor().blockNumber() + 1, 1,
-                                          Editor->document()->blockCount(), 1, &Ok);
-    if (Ok) GoTo(Line);
 }
 
 // Copy with the results in focus copies the selected rows, or all of them, as a table a

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "DocumentStore.h"
-#include "HelpDialog.h"
 #include "ResultsComputation.h"
 #include "ResultsModel.h"
 #include "Sweep.h"
@@ -28,11 +27,8 @@ class QProgressBar;
 
 namespace workbench {
 
-class TFindBar;
-class TNameCompletion;
+class TEditorAids;
 class TPlotView;
-class TReferencePanel;
-class TTextMarks;
 
 // The workbench window: the documents of one SQLite file beside the data-aware equation memo
 // bound to the current one, the results of every line, the variables that the equations ask
@@ -87,9 +83,6 @@ public:
     bool ImportFiles(const QStringList& Paths);
     // Writes the current document's text to Path, ".zez" added when it has no extension.
     bool ExportDocument(const QString& Path);
-    // Puts the caret on the 1-based line, Offset UTF-16 units into it, and the focus in the
-    // editor.
-    void GoTo(int Line, int Offset = 0);
 
     // Plots the equation over the variable with the range in the plot controls.
     bool Plot();
@@ -135,9 +128,6 @@ private:
     void ResultsComputed(const TLineResults& Results);
     void ShowProgress();
     void UpdateState();
-    void ShowNames();
-    void ShowHelp(THelpDialog::TTopic Topic);
-    void MarkText(const TLineResults& Results);
     void FitColumns();
     void FillEquationBox();
     void FillVariableBox();
@@ -153,7 +143,6 @@ private:
     QStringList ChooseFiles(TFileRole Role);
     void AskImport();
     void AskExportResults();
-    void AskGoToLine();
     void Copy();
     void CopyResults();
     void Warn(const QString& Text);
@@ -180,12 +169,8 @@ private:
     QLabel* FProgressLabel;   // in the status bar: what is being computed
     QProgressBar* FProgressBar;
     QLabel* FStateLabel; // in the status bar: what is wrong with the document now
-    TTextMarks* FMarks;  // the faulty lines and doubtful names in the editor
+    TEditorAids* FAids;
     std::vector<TNameWarning> FNameWarnings; // of the last results
-    std::vector<TDefinition> FDefinitions;   // of the last results
-    TFindBar* FFindBar;
-    TNameCompletion* FCompletion;
-    TReferencePanel* FReference;
     TUnsavedPrompt FUnsavedPrompt;
     TWarning FWarning;
     TFileChooser FFileChooser;
