@@ -89,6 +89,7 @@ TMainWindow::TMainWindow(QWidget* Parent)
     Editor->setTabChangesFocus(true); // the language has no use for a tab
     FAids = new TEditorAids(*this, *Editor, *FUi->EditorLayout, Evaluator());
     FUi->ViewMenu->addAction(FAids->ReferenceAction());
+    FUi->ViewMenu->addAction(FUi->PlotAction);
     statusBar()->addPermanentWidget(FStateLabel);
     statusBar()->addPermanentWidget(FProgressLabel);
     statusBar()->addPermanentWidget(FProgressBar);
@@ -189,6 +190,8 @@ void TMainWindow::ConnectActions() {
     connect(FUi->PasteAction, &QAction::triggered, this,
             [this] { ForwardToFocus(&QLineEdit::paste, &QPlainTextEdit::paste); });
     connect(FUi->GoToLineAction, &QAction::triggered, FAids, &TEditorAids::AskGoToLine);
+    connect(FUi->PlotAction, &QAction::toggled, this, &TMainWindow::ShowPlot);
+    connect(FUi->OutputSplitter, &QSplitter::splitterMoved, this, &TMainWindow::ShowPlotState);
     connect(FUi->FindAction, &QAction::triggered, FAids, &TEditorAids::Find);
     connect(FUi->FindNextAction, &QAction::triggered, FAids, &TEditorAids::FindNext);
     connect(FUi->CompleteAction, &QAction::triggered, FAids, &TEditorAids::Complete);
@@ -310,7 +313,7 @@ void TMainWindow::CurrentRowChanged(int Row) {
     if (FStore && Row >= 0)
         QSettings().setValue(LastDocumentOf(FStore->Path()), FStore->IdOfRow(Row));
     ShowCurrentInList();
-    FResults.Clear();
+    ShowResults({}); // until the document's own come
     FUi->PlotView->Clear();
     UpdateTitle();
     UpdateActions();
@@ -357,6 +360,11 @@ void TMainWindow::Recompute() {
 }
 
 void TMainWindow::ResultsComputed(const TLineResults& Results) {
+    ShowResults(Results);
+    emit ResultsUpdated();
+}
+
+void TMainWindow::ShowResults(const TLineResults& Results) {
     FResults.SetRows(Results.Rows);
     FVariables.MarkUsed(Results.Variables);
     std::vector<std::pair<std::string, std::string>> Doubtful;
@@ -369,7 +377,6 @@ void TMainWindow::ResultsComputed(const TLineResults& Results) {
     FillEquationBox();
     ShowProgress();
     UpdateState();
-    emit ResultsUpdated();
 }
 
 // After a moment of computing, what is being computed and how far it has come.
@@ -615,6 +622,7 @@ void TMainWindow::showEvent(QShowEvent* Event) {
     installEventFilter(this);
     QMainWindow::showEvent(Event);
     if (FDefaultSizesPending) ApplyDefaultSizes();
+    ShowPlotState();
 }
 
 bool TMainWindow::MayClose() {
@@ -748,8 +756,24 @@ void TMainWindow::ApplyDefaultSizes() {
     FUi->TablesSplitter->setSizes({Height * 38 / 100, Height * 17 / 100});
     const int Output = FUi->OutputSplitter->width();
     const int Tables = std::max(Output * 45 / 100, fontMetrics().horizontalAdvance('0') * 40);
-    const bool PlotFits = Output - Tables >= FUi->PlotPane->minimumSizeHint().width();
-    FUi->OutputSplitter->setSizes({PlotFits ? Tables : Output, PlotFits ? Output - Tables : 0});
+    ShowPlot(Output - Tables >= FUi->PlotPane->minimumSizeHint().width());
+}
+
+// The plot beside the tables, with the width its controls need (or as much as there is), or
+// behind the splitter's handle.
+void TMainWindow::ShowPlot(bool Shown) {
+    const int Output = FUi->OutputSplitter->width();
+    const int Tables = std::max(Output * 45 / 100, fontMetrics().horizontalAdvance('0') * 40);
+    const int Plot =
+        Shown ? std::max(Output - Tables, FUi->PlotPane->minimumSizeHint().width()) : 0;
+    FUi->OutputSplitter->setSizes({std::max(Output - Plot, 0), Plot});
+    ShowPlotState();
+}
+
+// The action says whether the plot is in sight, however the splitter was moved.
+void TMainWindow::ShowPlotState() {
+    const QSignalBlocker Quiet(FUi->PlotAction);
+    FUi->PlotAction->setChecked(FUi->OutputSplitter->sizes().value(1) > 0);
 }
 
 void TMainWindow::SaveLayout() const {

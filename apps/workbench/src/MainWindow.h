@@ -126,6 +126,7 @@ private:
     void Evaluated();
     void Recompute();
     void ResultsComputed(const TLineResults& Results);
+    void ShowResults(const TLineResults& Results);
     void ShowProgress();
     void UpdateState();
     void FitColumns();
@@ -155,6 +156,8 @@ private:
     void RestoreLayout();
     void FitToScreen();
     void ApplyDefaultSizes();
+    void ShowPlot(bool Shown);
+    void ShowPlotState();
     void SaveLayout() const;
 
     std::unique_ptr<Ui::TMainWindow> FUi;
