@@ -1,3 +1,5 @@
+#include "FindBar.h"
+#include "HelpDialog.h"
 #include "NameCompletion.h"
 #include "Reference.h"
 #include "TextMarks.h"
@@ -5,6 +7,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCompleter>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTextBlock>
@@ -98,6 +101,39 @@ TEST(TextMarksTest, AnErrorIsMarkedAtItsCharacterWithItsMessageOverTheLine) {
     const int SecondLine = Editor.document()->findBlockByNumber(1).position();
     EXPECT_EQ(Marks.MessageAt(SecondLine), "Error: Incomplete");
     EXPECT_EQ(Marks.MessageAt(0), "");
+}
+
+} // namespace
+
+namespace {
+
+TEST(FindBarTest, FindingGoesRoundAndSaysWhenThereIsNothing) {
+    QPlainTextEdit Editor;
+    Editor.setPlainText("ab: 1\nc: AB*2\nd: ab");
+    workbench::TFindBar Bar(&Editor);
+    Bar.Field()->setText("ab");
+    QTextCursor Caret = Editor.textCursor();
+    Caret.setPosition(11); // in the second line, after AB
+    Editor.setTextCursor(Caret);
+    ASSERT_TRUE(Bar.Find());
+    EXPECT_EQ(Editor.textCursor().blockNumber(), 2);
+    ASSERT_TRUE(Bar.Find()); // round to the first
+    EXPECT_EQ(Editor.textCursor().selectionStart(), 0);
+    ASSERT_TRUE(Bar.Find(true)); // and back round to the last
+    EXPECT_EQ(Editor.textCursor().blockNumber(), 2);
+    Bar.Field()->setText("zz");
+    EXPECT_FALSE(Bar.Find());
+    EXPECT_EQ(Editor.textCursor().blockNumber(), 2); // the caret stays
+}
+
+TEST(HelpDialogTest, TheLanguageIsShownInTheUsersCharacters) {
+    workbench::TSyntaxCharacters Syntax;
+    Syntax.Separator = '|';
+    Syntax.DecimalPoint = ',';
+    const QString Page = workbench::THelpDialog::Page(workbench::THelpDialog::htLanguage, Syntax);
+    EXPECT_TRUE(Page.contains("If(c| a| b)")) << Page.toStdString();
+    EXPECT_TRUE(Page.contains("0,5"));
+    EXPECT_FALSE(Page.contains('@'));
 }
 
 } // namespace

@@ -469,3 +469,38 @@ TEST_F(MainWindowTest, ChangingASyntaxCharacterOffersToConvertTheDocumentsWritte
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ImportingTakesEveryReadableFileAndSaysWhichWasNot) {
+    const QString Text = Folder.filePath("loan.zez");
+    const QString Binary = Folder.filePath("image.zez");
+    for (const auto& [Path, Bytes] : {std::pair{Text, QByteArray("rate: 0.05\n")},
+                                      std::pair{Binary, QByteArray("\x89PNG\0", 5)}}) {
+        QFile File(Path);
+        ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+        File.write(Bytes);
+    }
+    auto Window = OpenWindow(Path);
+    EXPECT_FALSE(Window->ImportFiles({Text, Binary}));
+    ASSERT_EQ(Warnings.size(), 1);
+    EXPECT_TRUE(Warnings[0].contains("image.zez")) << Warnings[0].toStdString();
+    EXPECT_EQ(Window->Store()->Name(Window->DataSource().CurrentRow()), "loan");
+    EXPECT_EQ(Window->Memo()->DBEditor()->toPlainText(), "rate: 0.05");
+    EXPECT_TRUE(Window->ImportFiles({Text}));
+    EXPECT_EQ(Window->Store()->Name(Window->DataSource().CurrentRow()), "loan 2");
+}
+
+TEST_F(MainWindowTest, AWindowLeftLargerThanTheScreenComesBackWithinIt) {
+    {
+        auto Window = OpenWindow(Path);
+        Window->show();
+        Window->resize(3000, 2000); // as on a larger screen
+        Window->close();
+    }
+    auto Again = OpenWindow(Path);
+    Again->show();
+    EXPECT_TRUE(Again->screen()->availableGeometry().contains(Again->geometry()));
+}
+
+} // namespace

@@ -1,10 +1,12 @@
 #include "NameWarnings.h"
 #include "Rebuild.h"
+#include "ResultsComputation.h"
 #include "ResultsModel.h"
 #include "ResultsText.h"
 #include "VariablesModel.h"
 
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using workbench::TResultRow;
@@ -194,6 +196,42 @@ TEST(ResultsTextTest, RowsGoToSpreadsheetsAsTabsAndToFilesAsQuotedCsv) {
               "Line,Equation,Value,Real,Imaginary\n"
               "1,z,3-0.5j,3,-0.5\n"
               "2,\"b: \"\"x\"\",\ty\",\"Error: Incomplete expression (position:2,6).\",,\n");
+}
+
+} // namespace
+
+namespace {
+
+// The memo's evaluator never sees the lines below a faulty one: their names on demand come
+// from the results, and are set like any other.
+TEST_F(ResultsTest, ANameOnDemandBelowAFaultyLineIsAVariableToo) {
+    Show({"a: 2+", "b: x*2"});
+    ASSERT_EQ(Variables.Count(), 1);
+    EXPECT_EQ(Variables.Cell(0).Name, "x");
+    EXPECT_TRUE(Variables.Used(0));
+    Variables.SetValue(0, {4, 0});
+    Compute({"a: 2+", "b: x*2"});
+    EXPECT_EQ(Cell(Results, 1, TResultsModel::rcValue), "8");
+}
+
+// Only the last job started is delivered, however the threads finish.
+TEST(ResultsComputationTest, AJobStartedOverAnotherIsTheOneDelivered) {
+    workbench::TResultsComputation Computation;
+    std::vector<QString> Delivered;
+    QObject::connect(&Computation, &workbench::TResultsComputation::Finished,
+                     [&](const workbench::TLineResults& Results) {
+                         Delivered.push_back(Results.Rows.at(0).Text);
+                     });
+    QStringList Long{"a0: 1"};
+    for (int K = 1; K < 500; ++K)
+        Long << QString("a%1: a%2+1").arg(K).arg(K - 1);
+    Computation.Start({Long, {}, {}});
+    Computation.Start({{"b: 2"}, {}, {}});
+    QSignalSpy Finished(&Computation, &workbench::TResultsComputation::Finished);
+    ASSERT_TRUE(Finished.wait(10000));
+    QTest::qWait(50); // time for a late delivery of the first, which must not come
+    EXPECT_EQ(Delivered, (std::vector<QString>{"2"}));
+    EXPECT_FALSE(Computation.Running());
 }
 
 } // namespace
