@@ -18,7 +18,6 @@ enum class TNativeAbort : std::uint8_t {
     EntryGone,           // an entry the code uses is gone or has lost its callback
     HostCallback,        // an operator or function with a callback of the host's
     UntranslatedBuiltin, // a built-in native code leaves to the interpreter (If, Ln, ...)
-    PowerExponent,       // "^" with an exponent native code does not take
     CalleeNotReady,      // a called equation is unchecked or has a compile error
     CallArity,           // a called equation takes another count of parameters than the call
     AliasedParameter,    // a variable's cell is a parameter of an equation the code calls

@@ -17,8 +17,6 @@ const char* NativeAbortText(TNativeAbort Reason) {
     case TNativeAbort::UntranslatedBuiltin:
         return "it calls a built-in operator or function that native code leaves to the "
                "interpreter";
-    case TNativeAbort::PowerExponent:
-        return "it raises to a power whose exponent native code does not take";
     case TNativeAbort::CalleeNotReady:
         return "an equation it calls is not compiled, or has a compile error";
     case TNativeAbort::CallArity:

@@ -157,12 +157,12 @@ int TTreeBuilder::Build(const TEquation& Equation, int Table, int Depth) {
             Stack.pop_back();
             Node.A = Stack.back();
             Stack.pop_back();
-            if (Node.Builtin == biPower) {
-                const TNode& Exponent = Nodes[static_cast<std::size_t>(Node.B)];
-                const long double E = Exponent.Re;
-                if (Exponent.Kind != nkLiteral || Exponent.Im != 0 || !(E >= 0) ||
-                    E > steps::MaxWholePower || E != static_cast<int>(E))
-                    Abort(TNativeAbort::PowerExponent);
+            // A small whole literal exponent is worked out in place; any other goes to the
+            // operator's helper.
+            const TNode& Exponent = Nodes[static_cast<std::size_t>(Node.B)];
+            const long double E = Exponent.Re;
+            if (Node.Builtin == biPower && Exponent.Kind == nkLiteral && Exponent.Im == 0 &&
+                E >= 0 && E <= steps::MaxWholePower && E == static_cast<int>(E)) {
                 Node.Kind = nkPower;
                 Node.Exponent = static_cast<int>(E);
             }

@@ -49,8 +49,8 @@ enum TNodeKind : std::uint8_t {
     nkConstant,  // Slot: the entry's pointer
     nkVariable,  // ReSlot, ImSlot: the cells' pointers, -1 for none
     nkParameter, // Slot: the entry's pointer
-    nkBinary,    // Builtin of A and B
-    nkPower,     // A ^ Exponent
+    nkBinary,    // Builtin of A and B ("^" through a helper)
+    nkPower,     // A ^ Exponent, a small whole literal
     nkNegate,    // -A
     nkFunction,  // Builtin of A, through a helper
     nkCall,      // Args bound to Callee's parameters, then Body

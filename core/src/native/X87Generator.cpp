@@ -242,6 +242,46 @@ std::optional<long double> KnownValue(const TSymbol& S) {
 
 } // namespace
 
+namespace {
+
+// The built-ins, called from native code with their operands in memory (an operator's two in a
+// row): in place where the engine runs them in place, through the callback otherwise. False
+// when the callback threw: native code cannot pass an exception on, so the interpreter
+// computes again and throws it.
+template <TBuiltin Builtin>
+bool InPlace(TComplex* Z) {
+    constexpr bool IsOperator = Builtin <= biLastOperator;
+    TComplex Result;
+    bool Done;
+    if constexpr (IsOperator)
+        Done = fast::Operator(Builtin, Z[0], Z[1], Result);
+    else
+        Done = fast::Function(Builtin, Z[0], Result);
+    if (!Done) try {
+            if constexpr (IsOperator)
+                Result = BuiltinCallbacks[Builtin].Operator(Z[0], Z[1]);
+            else
+                Result = BuiltinCallbacks[Builtin].Function(std::span<const TComplex>(Z, 1));
+        } catch (...) {
+            return false;
+        }
+    fast::Assign(Z[0], Result);
+    return true;
+}
+
+THelper HelperOf(TBuiltin Builtin) {
+    switch (Builtin) {
+    case biExp: return InPlace<biExp>;
+    case biSin: return InPlace<biSin>;
+    case biCos: return InPlace<biCos>;
+    case biTan: return InPlace<biTan>;
+    case biATan: return InPlace<biATan>;
+    default: Abort(TNativeAbort::GeneratorFault);
+    }
+}
+
+} // namespace
+
 // A Op B worked out while translating, where that gives the bits the operation would give:
 // both operands known (the arithmetic is the x87's either way, under the control word the code
 // runs under), or an identity that holds for every value but a signalling NaN or an invalid
@@ -509,7 +549,8 @@ TValue TGenerator::Comparison(TBuiltin Builtin, TValue A, TValue B) {
 void TGenerator::FindHelperCalls() {
     for (std::size_t K = 0; K < FTree.Nodes.size(); ++K) {
         const TNode& Node = FTree.Nodes[K];
-        bool Calls = Node.Kind == nkFunction && Node.Builtin != biSqrt;
+        bool Calls = (Node.Kind == nkFunction && Node.Builtin != biSqrt) ||
+                     (Node.Kind == nkBinary && Node.Builtin == biPower);
         ForEachChild(Node, [&](int Child) {
             Calls = Calls || FCallsHelper[static_cast<std::size_t>(Child)];
         });
@@ -540,15 +581,25 @@ TValue TGenerator::Binary(const TNode& Node) {
     case biSubtract:
     case biMultiply:
     case biDivide: return Arithmetic(Node.Builtin, A, B);
+    case biPower: return CallHelper(InPlace<biPower>, {A, B});
     default: return Comparison(Node.Builtin, A, B);
     }
 }
 
 // A real base to a whole literal exponent: IntPower's square-and-multiply, starting at the
-// lowest power it takes.
+// lowest power it takes. A base not known to be real is tested: straight code for a real one,
+// and out of line the interpreter's power of a complex base, Exp(Exponent * Ln(Base)).
 TValue TGenerator::Power(const TNode& Node) {
     const TValue Base = Generate(Node.A);
-    RequireReal(Base.Im, true);
+    if (FSymbols[static_cast<std::size_t>(Base.Im)].Where != TSymbol::Zero)
+        return TwoWay(
+            Base, InPlace<biPower>, static_cast<long double>(Node.Exponent),
+            [&](TAssembler::TLabel Complex) { JumpUnlessZero(2, Complex); },
+            [&] {
+                WholePowerOnTop(Node.Exponent);
+                FAsm.Fldz(); // the imaginary part +0, also for a base of -0j
+                FAsm.FstpSt(2);
+            });
     if (Node.Exponent == 0) {
         Release(Base.Re);
         return {Source(TSymbol::One), Source(TSymbol::Zero)};
@@ -581,75 +632,140 @@ TValue TGenerator::Negate(const TNode& Node) {
     return {Re, Im};
 }
 
-namespace {
-
-// The built-in functions, called from native code with the argument in memory: in place where
-// the engine runs them in place, through the callback otherwise. False when the callback
-// threw: native code cannot pass an exception on, so the interpreter computes again and
-// throws it.
-template <TBuiltin Builtin>
-bool InPlace(TComplex* Z) {
-    TComplex Result;
-    if (!fast::Function(Builtin, *Z, Result)) try {
-            Result = BuiltinCallbacks[Builtin].Function(std::span<const TComplex>(Z, 1));
-        } catch (...) {
-            return false;
+// Z ^ Exponent, Z real and on top, by IntPower's square-and-multiply in the registers: the
+// square stays on top, the product below it.
+void TGenerator::WholePowerOnTop(int Exponent) {
+    if (Exponent == 0) {
+        FAsm.Fld1();
+        FAsm.FstpSt(1);
+        return;
+    }
+    bool Started = false;
+    for (int N = Exponent; N != 0; N >>= 1) {
+        const bool More = (N >> 1) != 0;
+        if (N & 1) {
+            if (!Started && More) FAsm.FldSt(0);
+            if (Started) FAsm.ArithToOther(faMul, 1, false, !More); // product * square
+            Started = true;
         }
-    fast::Assign(*Z, Result);
-    return true;
-}
-
-using THelper = bool (*)(TComplex*);
-
-THelper HelperOf(TBuiltin Builtin) {
-    switch (Builtin) {
-    case biExp: return InPlace<biExp>;
-    case biSin: return InPlace<biSin>;
-    case biCos: return InPlace<biCos>;
-    case biTan: return InPlace<biTan>;
-    case biSqrt: return InPlace<biSqrt>;
-    case biATan: return InPlace<biATan>;
-    default: Abort(TNativeAbort::GeneratorFault);
+        if (More) FAsm.ArithToTop(faMul, 0, false); // square * square
     }
 }
 
-} // namespace
+// Jumps to Label unless st(Depth - 1) is zero (of either sign); uses one free register.
+void TGenerator::JumpUnlessZero(int Depth, TAssembler::TLabel Label) {
+    FAsm.Fldz();
+    FAsm.Fucomip(Depth);
+    FAsm.Jump(ccNotEqual, Label);
+    FAsm.Jump(ccParity, Label);
+}
 
-// The square root of a positive real in place (fsqrt rounds as sqrtl does); anything else
-// declines.
-TValue TGenerator::SquareRoot(const TNode& Node) {
-    const TValue Z = Generate(Node.A);
-    RequireReal(Z.Im, true);
-    const int Zero = Source(TSymbol::Zero);
-    {
-        const TPin Pin(*this, {Z.Re});
-        Compare(Zero, true, Z.Re, false); // Z.Re > 0
-    }
-    FAsm.Jump(ccBelowEqual, Decline());
+// Z's parts brought to st0 (Re) and st1 (Im) with a register free above them, F(Z) computed
+// there and left in their place: by straight code Fast for the values that pass Tests, and out
+// of line, for those that Tests sends to the label it is given, by Helper on Z (and on Second,
+// when given, as the right operand), every other register saved around the call.
+TValue TGenerator::TwoWay(TValue Z, THelper Helper, std::optional<long double> Second,
+                          const std::function<void(TAssembler::TLabel)>& Tests,
+                          const std::function<void()>& Fast) {
+    const int Im = ToTop(Z.Im, true);
+    TPin Pin(*this, {Im});
     const int Re = ToTop(Z.Re, true);
-    FAsm.Fsqrt();
-    Changed(Re);
-    FSymbols[static_cast<std::size_t>(Re)].Quiet = true;
-    return {Re, Source(TSymbol::Zero)};
+    Pin.Add(Re);
+    MakeRoom();
+    Exchange(Position(Im));
+    Exchange(1);
+    Exchange(Position(Re));
+    const int Depth = static_cast<int>(FStack.size());
+    const TSlowPath Path{FAsm.NewLabel(), FAsm.NewLabel(), Helper, Second, Depth, FSpillSlots};
+    FSpillSlots += 4 + Depth - 2; // two operands, then the registers below Z
+    Tests(Path.Entry);
+    Fast();
+    FAsm.Bind(Path.Resume);
+    FSlowPaths.push_back(Path);
+    const TValue Result{Source(TSymbol::Register), Source(TSymbol::Register)};
+    FStack.back() = Result.Re;
+    FStack[FStack.size() - 2] = Result.Im;
+    Forget(Re);
+    Forget(Im);
+    return Result;
 }
 
-// A call follows the ABI: the register stack is empty, every value in memory.
-TValue TGenerator::Function(const TNode& Node) {
-    if (Node.Builtin == biSqrt) return SquareRoot(Node);
-    const THelper Helper = HelperOf(Node.Builtin);
-    const TValue Z = Generate(Node.A);
-    int Slot = FSpillSlots; // two slots in a row: the TComplex the helper reads and writes
-    FSpillSlots += 2;
-    ToTop(Z.Re, true);
-    PopTo(rsp, SpillDisp(Slot));
-    ToTop(Z.Im, true);
-    PopTo(rsp, SpillDisp(Slot + 1));
-    EvictAll();
+// The slow paths of TwoWay: the operands stored where the helper takes them, the other
+// registers saved, the helper called, the registers and the result loaded where straight code
+// leaves them.
+void TGenerator::EmitSlowPaths() {
+    for (const TSlowPath& Path : FSlowPaths) {
+        FAsm.Bind(Path.Entry);
+        FAsm.Fstp(rsp, SpillDisp(Path.Slot));
+        FAsm.Fstp(rsp, SpillDisp(Path.Slot + 1));
+        if (Path.Second) {
+            StoreLiteral(*Path.Second, rsp, SpillDisp(Path.Slot + 2));
+            StoreLiteral(0, rsp, SpillDisp(Path.Slot + 3));
+        }
+        const int Saved = Path.Depth - 2;
+        for (int K = 0; K < Saved; ++K)
+            FAsm.Fstp(rsp, SpillDisp(Path.Slot + 4 + K));
+        EmitCall(Path.Helper, Path.Slot);
+        for (int K = Saved; K-- > 0;)
+            FAsm.Fld(rsp, SpillDisp(Path.Slot + 4 + K));
+        FAsm.Fld(rsp, SpillDisp(Path.Slot + 1));
+        FAsm.Fld(rsp, SpillDisp(Path.Slot));
+        FAsm.Jump(Path.Resume);
+    }
+}
+
+// Calls Helper on the operands from spill slot Slot on, the register stack empty; declines when
+// it fails.
+void TGenerator::EmitCall(THelper Helper, int Slot) {
     FAsm.Lea(rdi, rsp, SpillDisp(Slot));
     FAsm.MovImm(rax, reinterpret_cast<std::uint64_t>(Helper));
     FAsm.CallReg(rax);
     FAsm.TestByte(rax);
-    FAsm.Jump(ccEqual, Decline());
+    FAsm.Jump(ccEqual, DeclineAt(0));
+}
+
+// The square root of a positive real in place (fsqrt rounds as sqrtl does), with +0 for its
+// imaginary part; out of line, the interpreter's root of anything else (the power Z^0.5 of a
+// complex or negative Z).
+TValue TGenerator::SquareRoot(const TNode& Node) {
+    const TValue Z = Generate(Node.A);
+    const bool Real = FSymbols[static_cast<std::size_t>(Z.Im)].Where == TSymbol::Zero;
+    return TwoWay(
+        Z, InPlace<biSqrt>, std::nullopt,
+        [&](TAssembler::TLabel Other) {
+            if (!Real) JumpUnlessZero(2, Other);
+            FAsm.Fldz(); // 0 < Re, and not unordered
+            FAsm.Fucomip(1);
+            FAsm.Jump(ccAboveEqual, Other);
+            FAsm.Jump(ccEqual, Other);
+        },
+        [&] {
+            FAsm.Fsqrt();
+            if (Real) return; // the imaginary part is +0 already
+            FAsm.Fldz();
+            FAsm.FstpSt(2);
+        });
+}
+
+TValue TGenerator::Function(const TNode& Node) {
+    if (Node.Builtin == biSqrt) return SquareRoot(Node);
+    const THelper Helper = HelperOf(Node.Builtin);
+    const TValue Z = Generate(Node.A);
+    return CallHelper(Helper, {Z});
+}
+
+// Calls Helper on the operands, which go to spill slots in a row (the TComplex values it reads,
+// the first of which it overwrites with the result). A call follows the ABI: the register stack
+// is empty, every value in memory.
+TValue TGenerator::CallHelper(THelper Helper, std::initializer_list<TValue> Operands) {
+    const int Slot = FSpillSlots;
+    FSpillSlots += 2 * static_cast<int>(Operands.size());
+    int Part = Slot;
+    for (const TValue& Operand : Operands)
+        for (const int Symbol : {Operand.Re, Operand.Im})
+            StoreInto(Symbol, rsp, SpillDisp(Part++), true);
+    EvictAll();
+    EmitCall(Helper, Slot);
     TSymbol Re{TSymbol::Spilled}, Im{TSymbol::Spilled};
     Re.Slot = Slot;
     Im.Slot = Slot + 1;
@@ -669,19 +785,7 @@ void TGenerator::StoreInto(int Part, TGpr Base, std::int32_t Disp, bool Kill) {
     switch (S.Where) {
     case TSymbol::Zero:
     case TSymbol::One:
-    case TSymbol::Literal: {
-        const long double Value = S.Where == TSymbol::Literal ? S.Value
-                                  : S.Where == TSymbol::One   ? 1.0L
-                                                              : 0.0L;
-        std::uint64_t Low;
-        std::uint16_t High;
-        std::memcpy(&Low, &Value, 8);
-        std::memcpy(&High, reinterpret_cast<const char*>(&Value) + 8, 2);
-        FAsm.MovImm(rcx, Low);
-        FAsm.Store(Base, Disp, rcx);
-        FAsm.StoreImm16(Base, Disp + 8, High);
-        break;
-    }
+    case TSymbol::Literal: StoreLiteral(*KnownValue(S), Base, Disp); break;
     case TSymbol::Cell:
         CountRead(Part);
         FAsm.Load(rdi, rsp, PointerDisp(S.Slot));
@@ -694,6 +798,17 @@ void TGenerator::StoreInto(int Part, TGpr Base, std::int32_t Disp, bool Kill) {
         return;
     }
     if (Kill) Release(Part);
+}
+
+// Stores the ten bytes of Value at [Base + Disp] by integer moves.
+void TGenerator::StoreLiteral(long double Value, TGpr Base, std::int32_t Disp) {
+    std::uint64_t Low;
+    std::uint16_t High;
+    std::memcpy(&Low, &Value, 8);
+    std::memcpy(&High, reinterpret_cast<const char*>(&Value) + 8, 2);
+    FAsm.MovImm(rcx, Low);
+    FAsm.Store(Base, Disp, rcx);
+    FAsm.StoreImm16(Base, Disp + 8, High);
 }
 
 // A read of a called equation's parameter: the argument's value itself, rather than the copy
@@ -777,6 +892,7 @@ TAssembler::TLabel TGenerator::DeclineAt(int Depth) {
 }
 
 void TGenerator::EmitDeclines(std::int32_t DeclinedOffset, std::int32_t FrameBytes) {
+    EmitSlowPaths(); // which may decline
     for (const auto& [Depth, Label] : FDeclines) {
         FAsm.Bind(Label);
         for (int K = 0; K < Depth; ++K)

@@ -13,8 +13,10 @@
 #include "native/X87Assembler.h"
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -47,6 +49,10 @@ struct TSymbol {
 struct TValue {
     int Re, Im;
 };
+
+// A function that native code calls on TComplex operands in memory, leaving the result in the
+// first; false when it failed, and the code must decline.
+using THelper = bool (*)(TComplex*);
 
 // Emits the tree's code onto the x87 register stack, spilling what does not fit.
 class TGenerator {
@@ -151,6 +157,15 @@ private:
     TValue Negate(const TNode& Node);
     TValue Function(const TNode& Node);
     TValue SquareRoot(const TNode& Node);
+    TValue CallHelper(THelper Helper, std::initializer_list<TValue> Operands);
+    void EmitCall(THelper Helper, int Slot);
+    TValue TwoWay(TValue Z, THelper Helper, std::optional<long double> Second,
+                  const std::function<void(TAssembler::TLabel)>& Tests,
+                  const std::function<void()>& Fast);
+    void JumpUnlessZero(int Depth, TAssembler::TLabel Label);
+    void WholePowerOnTop(int Exponent);
+    void EmitSlowPaths();
+    void StoreLiteral(long double Value, TGpr Base, std::int32_t Disp);
     TValue Call(const TNode& Node);
     void NonZero(int Part, TGpr Into);
 
@@ -164,6 +179,16 @@ private:
     std::vector<int> FFreeSlots;
     int FSpillSlots = 0;
     std::vector<std::pair<int, TAssembler::TLabel>> FDeclines;
+    // A helper called out of line by TwoWay: where the code jumps to it and goes on after it,
+    // the second operand when it is a literal, the registers in use at the jump, and the spill
+    // slots of the operands and of the registers saved.
+    struct TSlowPath {
+        TAssembler::TLabel Entry, Resume;
+        THelper Helper;
+        std::optional<long double> Second;
+        int Depth, Slot;
+    };
+    std::vector<TSlowPath> FSlowPaths;
     // The argument values of the calls being generated, by callee and parameter, and how many
     // of the body's reads of each are still to come.
     struct TBinding {
