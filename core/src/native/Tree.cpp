@@ -160,11 +160,10 @@ int TTreeBuilder::Build(const TEquation& Equation, int Table, int Depth) {
             // A small whole literal exponent is worked out in place; any other goes to the
             // operator's helper.
             const TNode& Exponent = Nodes[static_cast<std::size_t>(Node.B)];
-            const long double E = Exponent.Re;
             if (Node.Builtin == biPower && Exponent.Kind == nkLiteral && Exponent.Im == 0 &&
-                E >= 0 && E <= steps::MaxWholePower && E == static_cast<int>(E)) {
+                steps::IsWholePower(Exponent.Re)) {
                 Node.Kind = nkPower;
-                Node.Exponent = static_cast<int>(E);
+                Node.Exponent = static_cast<int>(Exponent.Re);
             }
             Stack.push_back(Add(Node));
             break;
