@@ -130,7 +130,7 @@ constexpr std::array<const char*, 9> Symbols = {"+", "-", "*", "/", "^", "#", "m
 // Equations of every kind of step: the arithmetic benchmarks, whole, fractional and negative
 // powers, comparisons and the logical words, the functions that run in place and the others,
 // literals, equation calls with enough, too few and too many arguments, and recursion.
-constexpr std::array<const char*, 31> Texts = {
+constexpr std::array<const char*, 32> Texts = {
     "r: (x+1)*(x-1)/(x*x+1)",
     "r: 1+x+x^2+x^3+x^4+x^5+x^6+x^7+x^8+x^9+x^10",
     "r: x>0.5 and y<2",
@@ -162,6 +162,7 @@ constexpr std::array<const char*, 31> Texts = {
     "r: 2j*x+3*1j*y+(1+0j)*w-0j*w+z*1j",
     "r: v*v+z/x+x^1+x^-1+(-x)^2+x^0*w+z^2",
     "r: Sqrt(z)+Sqrt(v)+Sqrt(-x)+Exp(z)*Sin(z)-Cos(v)",
+    "r: Abs(w*2j-z)+Re(v/w)-Im(x-2j)*Abs(-0)+Re(z)-0+Im(y)*1",
     // a part known to be zero taken from another, and x*y-0, which rounding down makes -0
     "r: w-2+(y-3j)*(v-Sin(0.5))-(x*y-0)",
     // parameters written between reads of variables, which may alias them

@@ -232,6 +232,10 @@ TEST(NativeCode, GivesTheInterpretersBits) {
                          "r: w^3+y^2*w^0-Sqrt(y)*Sqrt(w)+(1+2j)*x^3-Sqrt(-x)",
                          "r: x+(y+(w+(x+(y+(w+(x+Sqrt(w-y)*(y+1j)^2))))))",
                          "r: x^y+w^0.5-(-2)^x+x^-1+Sqrt(x+Sqrt(y-Sqrt(w)))",
+                         // parts passed on as they stand, and the modulus from the squares
+                         "r: Re(w)-Im(w)*Abs(w)+Abs(x-z)+Im(3)",
+                         "r: Re(x)-0",
+                         "r: Im(w)*1",
                          // and each alone, where no other term hides a sign or a payload
                          "r: x+0",
                          "r: 0+x",
@@ -719,7 +723,7 @@ TEST(NativeCodeStatus, NamesTheReasonOfEveryDecline) {
         {"r: Twice(x)", TNativeAbort::HostCallback},
         {"r: If(x;1;2)+x", TNativeAbort::UntranslatedBuiltin},
         {"r: Ln(x)", TNativeAbort::UntranslatedBuiltin},
-        {"r: x^0.5+w^2+Sqrt(w)-x^y", TNativeAbort::None},
+        {"r: x^0.5+w^2+Sqrt(w)-x^y+Re(w)*Abs(w)-Im(w)", TNativeAbort::None},
         {"r: w>1", TNativeAbort::KeptDeclining}, // declines at every run, the interpreter throws
         {Chain + "\nr: f4(x)", TNativeAbort::None},
         {Chain + "\nr: f5(x)", TNativeAbort::InlineDepth},

@@ -170,9 +170,12 @@ inline TComplex RealTan(long double X) {
 // What the built-in one-argument function gives for Z. Returns false when its callback must
 // run: a complex argument, mostly.
 [[gnu::always_inline]] inline bool Function(TBuiltin Builtin, const TComplex& Z, TComplex& Result) {
-    if (Builtin == biNeg) {
-        Assign(Result, {-Z.Re, -Z.Im});
-        return true;
+    switch (Builtin) { // these for a complex argument too
+    case biNeg: Assign(Result, {-Z.Re, -Z.Im}); return true;
+    case biRe: Assign(Result, Real(Z.Re)); return true;
+    case biIm: Assign(Result, Real(Z.Im)); return true;
+    case biAbs: Assign(Result, Real(std::sqrt(Z.Re * Z.Re + Z.Im * Z.Im))); return true;
+    default: break;
     }
     if (!IsReal(Z)) return false; // the others run in place for a real argument only
     const long double X = Z.Re;

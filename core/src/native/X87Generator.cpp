@@ -269,6 +269,11 @@ bool InPlace(TComplex* Z) {
     return true;
 }
 
+// Whether native code computes the function through its helper, emptying the registers.
+bool HelperCalled(TBuiltin Function) {
+    return Function != biSqrt && Function != biRe && Function != biIm && Function != biAbs;
+}
+
 THelper HelperOf(TBuiltin Builtin) {
     switch (Builtin) {
     case biExp: return InPlace<biExp>;
@@ -549,7 +554,7 @@ TValue TGenerator::Comparison(TBuiltin Builtin, TValue A, TValue B) {
 void TGenerator::FindHelperCalls() {
     for (std::size_t K = 0; K < FTree.Nodes.size(); ++K) {
         const TNode& Node = FTree.Nodes[K];
-        bool Calls = (Node.Kind == nkFunction && Node.Builtin != biSqrt) ||
+        bool Calls = (Node.Kind == nkFunction && HelperCalled(Node.Builtin)) ||
                      (Node.Kind == nkBinary && Node.Builtin == biPower);
         ForEachChild(Node, [&](int Child) {
             Calls = Calls || FCallsHelper[static_cast<std::size_t>(Child)];
@@ -747,8 +752,30 @@ TValue TGenerator::SquareRoot(const TNode& Node) {
         });
 }
 
+// Re and Im pass a part on as it stands, as the interpreter copies it; Abs is the modulus from
+// the squares, Sqrt(Re * Re + Im * Im).
 TValue TGenerator::Function(const TNode& Node) {
-    if (Node.Builtin == biSqrt) return SquareRoot(Node);
+    switch (Node.Builtin) {
+    case biSqrt: return SquareRoot(Node);
+    case biRe:
+    case biIm: {
+        const TValue Z = Generate(Node.A);
+        const bool Re = Node.Builtin == biRe;
+        Release(Re ? Z.Im : Z.Re);
+        return {Re ? Z.Re : Z.Im, Source(TSymbol::Zero)};
+    }
+    case biAbs: {
+        const TValue Z = Generate(Node.A);
+        const int Squares = Arith(faAdd, Arith(faMul, Z.Re, Z.Re, true, true),
+                                  Arith(faMul, Z.Im, Z.Im, true, true), true, true);
+        const int Modulus = ToTop(Squares, true);
+        FAsm.Fsqrt();
+        Changed(Modulus);
+        FSymbols[static_cast<std::size_t>(Modulus)].Quiet = true;
+        return {Modulus, Source(TSymbol::Zero)};
+    }
+    default: break;
+    }
     const THelper Helper = HelperOf(Node.Builtin);
     const TValue Z = Generate(Node.A);
     return CallHelper(Helper, {Z});
