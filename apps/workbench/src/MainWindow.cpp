@@ -1,7 +1,7 @@
 #include "MainWindow.h"
 
 #include "Outcome.h"
-#include "PlotView.h"
+#include "PlotPanel.h"
 #include "SettingsDialog.h"
 #include "ui_MainWindow.h"
 
@@ -63,7 +63,7 @@ TMainWindow::TMainWindow(QWidget* Parent)
                 statusBar()->showMessage(Message);
             });
     connect(&FVariables, &TVariablesModel::ValuesChanged, this, &TMainWindow::Recompute);
-    connect(&FVariables, &QAbstractItemModel::rowsInserted, this, &TMainWindow::FillVariableBox);
+    connect(&FVariables, &QAbstractItemModel::rowsInserted, this, &TMainWindow::ShowPlotNames);
     connect(&FDataSource, &zoZezo::TDataSource::CurrentRowChanged, this,
             &TMainWindow::CurrentRowChanged);
     connect(&FDataSource, &zoZezo::TDataSource::StateChanged, this, &TMainWindow::UpdateTitle);
@@ -74,7 +74,6 @@ TMainWindow::TMainWindow(QWidget* Parent)
 }
 
 TMainWindow::~TMainWindow() {
-    FSweep.Cancel();
     FVariables.Detach();
     delete FUi->Memo; // writes its edits while the data source and the database are there
 }
@@ -87,8 +86,8 @@ zoZezo::TzoZezoEvaluator& TMainWindow::Evaluator() const {
     return FUi->Evaluator->Evaluator();
 }
 
-TPlotView* TMainWindow::PlotView() const {
-    return FUi->PlotView;
+TPlotPanel* TMainWindow::PlotPanel() const {
+    return FUi->PlotPanel;
 }
 
 QString TMainWindow::DefaultDatabasePath() {
@@ -123,10 +122,13 @@ void TMainWindow::ConnectActions() {
 }
 
 void TMainWindow::ConnectPlot() {
-    connect(FUi->PlotButton, &QPushButton::clicked, this, &TMainWindow::Plot);
-    connect(FUi->CancelButton, &QPushButton::clicked, &FSweep, &TSweep::Cancel);
-    connect(&FSweep, &TSweep::Progress, this, &TMainWindow::SweepProgress);
-    connect(&FSweep, &TSweep::Finished, this, &TMainWindow::SweepFinished);
+    FUi->PlotPanel->SetSource([this] {
+        TSweepJob Job;
+        Job.Lines = FUi->Memo->Equations();
+        Job.Syntax = TSyntaxCharacters::Of(Evaluator());
+        Job.Variables = FVariables.Snapshot();
+        return Job;
+    });
 }
 
 bool TMainWindow::OpenDatabase(const QString& Path) {
@@ -136,7 +138,7 @@ bool TMainWindow::OpenDatabase(const QString& Path) {
         Warn(Opened->ErrorText());
         return false;
     }
-    FSweep.Cancel();
+    FUi->PlotPanel->Cancel();
     if (!FDataSource.SetModel(Opened->Model())) {
         Warn(tr("The document could not be saved, so it stays open: %1")
                  .arg(FDataSource.LastError()));
@@ -164,7 +166,7 @@ bool TMainWindow::OpenDatabase(const QString& Path) {
 bool TMainWindow::SelectDocument(int Row) {
     if (!FStore || Row < 0 || Row >= FStore->Count()) return false;
     if (Row == FDataSource.CurrentRow()) return true;
-    FSweep.Cancel();
+    FUi->PlotPanel->Cancel();
     if (FDataSource.MoveTo(Row)) return true;
     Warn(tr("The document could not be saved, so it stays open: %1").arg(FDataSource.LastError()));
     CurrentRowChanged(FDataSource.CurrentRow());
@@ -216,7 +218,7 @@ void TMainWindow::CurrentRowChanged(int Row) {
         FUi->DocumentList->setCurrentIndex(FStore->Model()->index(Row, TDocumentStore::dcName));
     }
     FResults.Clear();
-    FUi->PlotView->Clear();
+    FUi->PlotPanel->Clear();
     UpdateTitle();
     UpdateActions();
 }
@@ -243,7 +245,7 @@ void TMainWindow::UpdateActions() {
     FUi->RenameAction->setEnabled(HasDocument);
     FUi->DeleteAction->setEnabled(HasDocument);
     FUi->SaveAction->setEnabled(HasDocument);
-    FUi->PlotButton->setEnabled(HasDocument);
+    FUi->PlotPanel->setEnabled(HasDocument);
 }
 
 void TMainWindow::Evaluated() {
@@ -251,8 +253,7 @@ void TMainWindow::Evaluated() {
     FResults.Update(Evaluator());
     FUi->ResultsView->resizeColumnToContents(TResultsModel::rcLine);
     FUi->ResultsView->resizeColumnToContents(TResultsModel::rcName);
-    FillEquationBox();
-    FillVariableBox();
+    ShowPlotNames();
     emit ResultsUpdated();
 }
 
@@ -261,69 +262,14 @@ void TMainWindow::Recompute() {
     emit ResultsUpdated();
 }
 
-// The value equations of the last rebuild, keeping the choice when it is still there.
-void TMainWindow::FillEquationBox() {
-    QComboBox* Box = FUi->EquationBox;
-    const QString Chosen = Box->currentText();
-    QStringList Names;
+// The value equations of the last rebuild, and the host variables.
+void TMainWindow::ShowPlotNames() {
+    QStringList Equations, Variables;
     for (const TResultRow& Row : FResults.Rows())
-        if (Row.Kind != TResultRow::rkCompileError) Names << Row.Name;
-    Box->clear();
-    Box->addItems(Names);
-    Box->setCurrentIndex(std::max(0, static_cast<int>(Names.indexOf(Chosen))));
-}
-
-// The host variables, and any name the user types: a sweep may also vary an equation's name.
-void TMainWindow::FillVariableBox() {
-    QComboBox* Box = FUi->VariableBox;
-    const QString Typed = Box->currentText();
-    Box->clear();
+        if (Row.Kind != TResultRow::rkCompileError) Equations << Row.Name;
     for (int Row = 0; Row < FVariables.Count(); ++Row)
-        Box->addItem(QString::fromStdString(FVariables.Cell(Row).Name));
-    Box->setCurrentText(Typed);
-}
-
-bool TMainWindow::Plot() {
-    FUi->SweepMessage->clear();
-    TSweepJob Job;
-    Job.Lines = FUi->Memo->Equations();
-    Job.Syntax = TSyntaxCharacters::Of(Evaluator());
-    Job.Variables = FVariables.Snapshot();
-    Job.Equation = FUi->EquationBox->currentText();
-    Job.Variable = FUi->VariableBox->currentText();
-    Job.Range = {FUi->FromBox->value(), FUi->ToBox->value(), FUi->StepBox->value()};
-    if (!FSweep.Start(Job)) {
-        FUi->SweepMessage->setText(FSweep.ErrorText());
-        return false;
-    }
-    FUi->SweepProgress->setRange(0, static_cast<int>(Job.Range.Count()));
-    FUi->SweepProgress->setValue(0);
-    FUi->CancelButton->setEnabled(true);
-    FUi->PlotButton->setEnabled(false);
-    return true;
-}
-
-void TMainWindow::SweepProgress(int Done, int Total) {
-    // A sweep that ends within a few slices shows no progress bar at all.
-    if (Done < Total && Done > 0) FUi->SweepProgress->setVisible(true);
-    FUi->SweepProgress->setValue(Done);
-}
-
-void TMainWindow::SweepFinished(bool Cancelled) {
-    FUi->SweepProgress->setVisible(false);
-    FUi->CancelButton->setEnabled(false);
-    UpdateActions();
-    const TSweepJob& Job = FSweep.Job();
-    FUi->PlotView->ShowSweep(FSweep.Points(), Job.Equation, Job.Variable);
-    const auto Failed = std::count_if(FSweep.Points().begin(), FSweep.Points().end(),
-                                      [](const TSweepPoint& P) { return !P.Y; });
-    QString Message;
-    if (Cancelled) Message = tr("Cancelled after %1 points.").arg(FSweep.Points().size());
-    if (Failed > 0)
-        Message += tr(" %1 of %2 points could not be computed and are gaps.")
-                       .arg(Failed)
-                       .arg(FSweep.Points().size());
-    FUi->SweepMessage->setText(Message.trimmed());
+        Variables << QString::fromStdString(FVariables.Cell(Row).Name);
+    FUi->PlotPanel->SetNames(Equations, Variables);
 }
 
 void TMainWindow::ApplySyntax(const TSyntaxCharacters& Syntax) {
@@ -427,7 +373,7 @@ bool TMainWindow::ExportEdits() {
 }
 
 void TMainWindow::closeEvent(QCloseEvent* Event) {
-    FSweep.Cancel();
+    FUi->PlotPanel->Cancel();
     SaveLayout();
     QMainWindow::closeEvent(Event);
 }

@@ -2,7 +2,6 @@
 
 #include "DocumentStore.h"
 #include "ResultsModel.h"
-#include "Sweep.h"
 #include "SyntaxCharacters.h"
 #include "VariablesModel.h"
 
@@ -21,11 +20,11 @@ class TovDBEquationMemo;
 
 namespace workbench {
 
-class TPlotView;
+class TPlotPanel;
 
 // The workbench window: the documents of one SQLite file beside the data-aware equation memo
 // bound to the current one, the results of every rebuild, the variables that the equations
-// ask for, and a plot of one equation swept over one variable. The form comes from
+// ask for, and the plot panel. The form comes from
 // MainWindow.ui, with the package's evaluator and memo on it.
 //
 // No typed text is lost: the memo writes edits when the document changes, when it loses the
@@ -60,9 +59,6 @@ public:
     // Writes the current document's edits; tells the user when that fails.
     bool Save();
 
-    // Plots the equation over the variable with the range in the plot controls.
-    bool Plot();
-
     void ApplySyntax(const TSyntaxCharacters& Syntax);
 
     // Replace the dialogs, for programs that drive the window (tests, the screenshot).
@@ -75,8 +71,7 @@ public:
     zoZezo::TzoZezoEvaluator& Evaluator() const;
     TResultsModel& Results() { return FResults; }
     TVariablesModel& Variables() { return FVariables; }
-    TSweep& Sweep() { return FSweep; }
-    TPlotView* PlotView() const;
+    TPlotPanel* PlotPanel() const;
     Ui::TMainWindow& Form() const { return *FUi; }
 
 signals:
@@ -91,16 +86,13 @@ protected:
 private:
     void ConnectActions();
     void ConnectPlot();
+    void ShowPlotNames();
     void Evaluated();
     void Recompute();
-    void FillEquationBox();
-    void FillVariableBox();
     void CurrentRowChanged(int Row);
     void ListSelectionChanged();
     void UpdateTitle();
     void UpdateActions();
-    void SweepProgress(int Done, int Total);
-    void SweepFinished(bool Cancelled);
     bool MayClose();
     bool ExportEdits();
     void Warn(const QString& Text);
@@ -117,7 +109,6 @@ private:
     zoZezo::TDataSource FDataSource;
     TVariablesModel FVariables;
     TResultsModel FResults;
-    TSweep FSweep;
     TUnsavedPrompt FUnsavedPrompt;
     TWarning FWarning;
     bool FDefaultSizesPending = false;

@@ -1,0 +1,183 @@
+#include "AxisTicks.h"
+#include "NumberText.h"
+#include "PlotCurves.h"
+#include "PlotRange.h"
+#include "PlotSettings.h"
+#include "PlotView.h"
+
+#include <QJsonArray>
+#include <QTest>
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace workbench;
+
+namespace {
+
+// The labels, a dot for each minor mark.
+std::string Labels(const std::vector<TTick>& Ticks) {
+    QStringList Result;
+    for (const TTick& Tick : Ticks)
+        Result << (Tick.Label.isEmpty() ? "." : Tick.Label);
+    return Result.join(' ').toStdString();
+}
+
+TEST(AxisTicksTest, RoundValuesWithNoMoreDigitsThanTellThemApart) {
+    const struct {
+        double Low, High;
+        int MaxCount;
+        const char* Expected;
+    } Cases[] = {
+        {0, 10, 5, "0 2 4 6 8 10"},
+        {-2.3, 3.1, 6, "-2 -1 0 1 2 3"},
+        {0.1, 0.7, 3, "0.2 0.4 0.6"},         // never 0.6000000000000001
+        {-1.7e16, 1.7e16, 4, "-1e16 0 1e16"}, // never 17 digits
+        {0, 2.5e9, 5, "0 5e8 1e9 1.5e9 2e9 2.5e9"},
+        {1e-9, 4e-9, 3, "1e-9 2e-9 3e-9 4e-9"},
+        {1000, 1000.5, 3, "1000.0 1000.2 1000.4"},
+        {0, 200000, 2, "0 100000 200000"},
+        {5, 5, 4, ""},         // nothing to mark
+        {1, 1 + 1e-15, 4, ""}, // beyond double's precision
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(Labels(LinearTicks(Case.Low, Case.High, Case.MaxCount)), Case.Expected)
+            << Case.Low << ".." << Case.High;
+}
+
+TEST(AxisTicksTest, LogarithmicAxesMarkDecadesAndLabelAsRoomAllows) {
+    EXPECT_EQ(Labels(LogTicks(1, 100, 8)), "1 2 . . 5 . . . . 10 20 . . 50 . . . . 100");
+    EXPECT_EQ(Labels(LogTicks(10, 1e5, 5)),
+              "10 . . . . . . . . 100 . . . . . . . . 1000 . . . . . . . . 10000 . . . . . . . . "
+              "100000");
+    EXPECT_EQ(Labels(LogTicks(1e-3, 1e9, 4)), "0.001 . . 1 . . 1000 . . 1e6 . . 1e9");
+    EXPECT_EQ(Labels(LogTicks(2, 5, 4)), "2 3 4 5"); // within a decade: linear marks
+    EXPECT_TRUE(LogTicks(0, 10, 4).empty());
+    EXPECT_TRUE(LogTicks(-1, 10, 4).empty());
+}
+
+TEST(NumberTextTest, AnyFiniteNumberInScientificNotationToo) {
+    const struct {
+        const char* Text;
+        std::optional<long double> Value;
+    } Cases[] = {
+        {"0.00001", 1e-5L}, {"1e-9", 1e-9L}, {" 2.5E9 ", 2.5e9L}, {"-3", -3},  {"+.5", 0.5},
+        {"1,5", 1.5},       {"1.", 1},       {"1e400", 1e400L},   {"", {}},    {"1e", {}},
+        {"abc", {}},        {"1.2.3", {}},   {"inf", {}},         {"nan", {}}, {"1e99999", {}},
+        {"2*pi", {}},       {"\u0663", {}}, // an Arabic-Indic three
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(ReadNumber(QString::fromUtf8(Case.Text)), Case.Value) << Case.Text;
+}
+
+std::vector<double> Sampled(double From, double To, double Step, double (*F)(double)) {
+    std::vector<double> Values;
+    for (double X = From; X <= To + Step / 2; X += Step)
+        if (std::isfinite(F(X))) Values.push_back(F(X));
+    return Values;
+}
+
+TEST(PlotRangeTest, APoleIsClippedASteepCurveIsNot) {
+    // 1/(x-1) over -2..3: x passes 1 within rounding, giving about 1e16.
+    const TValueRange Pole =
+        ReadableRange(Sampled(-2, 3, 0.1, [](double X) { return 1 / (X - 1); }));
+    EXPECT_LT(Pole.High, 100);
+    EXPECT_GT(Pole.Low, -100);
+    EXPECT_GT(Pole.High, 5); // 1/(1.2-1): the curve beside the pole shows
+    EXPECT_LT(Pole.Low, -5);
+    const TValueRange Steep =
+        ReadableRange(Sampled(0, 20, 0.1, [](double X) { return std::exp(X); }));
+    EXPECT_GE(Steep.High, std::exp(20.0));
+    EXPECT_LE(Steep.Low, 1);
+    const TValueRange Impulse = ReadableRange({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1e6, 0, 0, 0});
+    EXPECT_GE(Impulse.High, 1e6);
+    EXPECT_EQ(ReadableRange({}), (TValueRange{0, 1}));
+    EXPECT_EQ(ReadableRange({5, 5}), (TValueRange{4.5, 5.5}));
+}
+
+TEST(PlotCurvesTest, PartsOfAComplexValue) {
+    const zoZezo::TComplex Z{-3, 4};
+    EXPECT_EQ(PartOf(Z, ppReal), -3);
+    EXPECT_EQ(PartOf(Z, ppImaginary), 4);
+    EXPECT_EQ(PartOf(Z, ppMagnitude), 5);
+    EXPECT_NEAR(PartOf({0.1L, 0}, ppDecibels), -20, 1e-12);
+    EXPECT_TRUE(std::isnan(PartOf({0, 0}, ppDecibels)));
+    EXPECT_EQ(PartOf({-1, 0}, ppPhase), 180);
+    EXPECT_NEAR(PartOf({0, -2}, ppPhase), -90, 1e-12);
+}
+
+TEST(PlotCurvesTest, RunsEndAtGapsAtValuesALogAxisCannotShowAndWherePhaseWraps) {
+    TSweepResult Sweep;
+    Sweep.Equations = QStringList{"y"};
+    Sweep.X = {-1, 1, 10, 100, 1000, 10000};
+    Sweep.Y = {{zoZezo::TComplex{-1, 0.1L}, zoZezo::TComplex{-1, -0.1L}, zoZezo::TComplex{1, 0},
+                std::nullopt, zoZezo::TComplex{1000, 0}, zoZezo::TComplex{-10, 0}}};
+    const std::vector<TCurve> Curves = MakeCurves(Sweep, ppReal | ppPhase);
+    ASSERT_EQ(Curves.size(), 2u);
+    EXPECT_EQ(AxisRuns(Curves[0], TAxisScale::Linear, TAxisScale::Linear).size(), 2);
+    const auto Log = AxisRuns(Curves[0], TAxisScale::Logarithmic, TAxisScale::Logarithmic);
+    ASSERT_EQ(Log.size(), 2); // x = -1, y = -1, the gap and y = -10 cut it apart
+    EXPECT_EQ(Log[0], (QList<QPointF>{{1, 0}}));
+    EXPECT_EQ(Log[1], (QList<QPointF>{{3, 3}}));
+    // Phases about 174, -174 (wrapped round), 0, a gap, 0, 180 (half a turn: no wrap).
+    const auto Phase = AxisRuns(Curves[1], TAxisScale::Linear, TAxisScale::Linear);
+    ASSERT_EQ(Phase.size(), 3);
+    EXPECT_EQ(Phase[0].size(), 1);
+    EXPECT_EQ(Phase[1].size(), 2);
+    EXPECT_EQ(Phase[2].size(), 2);
+    // A real equation gets no imaginary curve.
+    Sweep.Y[0][0] = Sweep.Y[0][1] = zoZezo::TComplex{-1, 0};
+    EXPECT_EQ(MakeCurves(Sweep, ppReal | ppImaginary).size(), 1u);
+}
+
+TEST(PlotSettingsTest, JsonRoundTripAndForgivingReading) {
+    TPlotSettings Settings;
+    Settings.Equations = QStringList{"current", "tank"};
+    Settings.Variable = "f";
+    Settings.From = "1e1";
+    Settings.Step = "not yet";
+    Settings.XScale = TAxisScale::Logarithmic;
+    Settings.YRange = TValueRange{-60, 0};
+    Settings.Parts = ppDecibels | ppPhase;
+    EXPECT_EQ(TPlotSettings::FromJson(Settings.ToJson()), Settings);
+    EXPECT_EQ(TPlotSettings::FromJson({}), TPlotSettings());
+    const QJsonObject Odd{{"yRange", QJsonArray{3, 1}}, {"xScale", 7}, {"parts", QJsonArray{"??"}}};
+    const TPlotSettings Read = TPlotSettings::FromJson(Odd);
+    EXPECT_FALSE(Read.YRange);
+    EXPECT_EQ(Read.XScale, TAxisScale::Linear);
+    EXPECT_EQ(Read.Parts, 0u);
+}
+
+TEST(PlotViewTest, ZoomAroundTheCursorPanAndShowEverything) {
+    TPlotView View;
+    View.resize(600, 400);
+    TSweepResult Sweep;
+    Sweep.Variable = "x";
+    Sweep.Equations = QStringList{"y"};
+    Sweep.Y.resize(1);
+    for (int K = 0; K <= 100; ++K) {
+        Sweep.X.push_back(K);
+        Sweep.Y[0].push_back(zoZezo::TComplex{static_cast<long double>(K) * 2, 0});
+    }
+    View.ShowSweep(Sweep);
+    const TValueRange All = View.VisibleX();
+    EXPECT_EQ(All, (TValueRange{0, 100}));
+    View.Zoom(0.5, {500, 200});
+    const TValueRange Zoomed = View.VisibleX();
+    EXPECT_NEAR(Zoomed.Span(), 50, 1e-9);
+    EXPECT_GT(Zoomed.Low, 25); // towards the right, where the cursor is
+    View.Zoom(2, {500, 200});  // and back: the point under the cursor stayed put
+    EXPECT_NEAR(View.VisibleX().Low, 0, 1e-9);
+    EXPECT_NEAR(View.VisibleX().High, 100, 1e-9);
+    QTest::keyClick(&View, Qt::Key_Right);
+    EXPECT_NEAR(View.VisibleX().Low, 10, 1e-9);
+    QTest::keyClick(&View, Qt::Key_Home);
+    EXPECT_EQ(View.VisibleX(), All);
+    View.SetScales(TAxisScale::Logarithmic, TAxisScale::Linear); // x = 0 is left out
+    EXPECT_NEAR(View.VisibleX().Low, 1, 1e-12);
+    EXPECT_TRUE(View.Problem().isEmpty());
+    View.SetParts(ppPhase);
+    View.SetScales(TAxisScale::Linear, TAxisScale::Logarithmic);
+    EXPECT_FALSE(View.Problem().isEmpty()); // every phase is 0
+}
+
+} // namespace
