@@ -90,6 +90,12 @@ TEST(PlotRangeTest, APoleIsClippedASteepCurveIsNot) {
     EXPECT_LE(Steep.Low, 1);
     const TValueRange Impulse = ReadableRange({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1e6, 0, 0, 0});
     EXPECT_GE(Impulse.High, 1e6);
+    // A phase from 90 to -90 degrees, swept linearly up to 1e5 and drawn over a logarithmic
+    // axis: nearly all points lie in the last decade, near -90, yet the turn is no pole.
+    std::vector<QPointF> Phase;
+    for (double F = 1; F <= 1e5; ++F)
+        Phase.emplace_back(std::log10(F), 90 - 180 * F / (F + 1000));
+    EXPECT_GT(ReadableRange(ColumnExtremes(Phase, 1000)).High, 85);
     EXPECT_EQ(ReadableRange({}), (TValueRange{0, 1}));
     EXPECT_EQ(ReadableRange({5, 5}), (TValueRange{4.5, 5.5}));
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace workbench {
 namespace {
@@ -40,6 +41,27 @@ TValueRange ReadableRange(std::vector<double> Values) {
     }
     const double Space = Shown.Span() * Margin;
     return {Shown.Low - Space, Shown.High + Space};
+}
+
+std::vector<double> ColumnExtremes(const std::vector<QPointF>& Points, int Columns) {
+    if (Points.empty() || Columns < 1) return {};
+    const auto [Left, Right] =
+        std::minmax_element(Points.begin(), Points.end(),
+                            [](const QPointF& A, const QPointF& B) { return A.x() < B.x(); });
+    const double From = Left->x(), Width = Right->x() - Left->x();
+    std::vector<std::pair<double, double>> Extremes(
+        static_cast<std::size_t>(Columns),
+        {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()});
+    for (const QPointF& Point : Points) {
+        const double Place = Width > 0 ? (Point.x() - From) / Width * (Columns - 1) : 0;
+        auto& [Low, High] = Extremes[static_cast<std::size_t>(Place)];
+        Low = std::min(Low, Point.y());
+        High = std::max(High, Point.y());
+    }
+    std::vector<double> Values;
+    for (const auto& [Low, High] : Extremes)
+        if (Low <= High) Values.insert(Values.end(), {Low, High});
+    return Values;
 }
 
 } // namespace workbench

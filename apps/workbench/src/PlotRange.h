@@ -2,6 +2,7 @@
 
 #include "PlotSettings.h"
 
+#include <QPointF>
 #include <vector>
 
 namespace workbench {
@@ -12,5 +13,15 @@ namespace workbench {
 // instead of a spike over a flat line. A smooth curve, however steep, keeps all its values.
 // No values give 0 to 1; values all equal give a range around them.
 TValueRange ReadableRange(std::vector<double> Values);
+
+} // namespace workbench
+
+namespace workbench {
+
+// The lowest and the highest y of the points in each of Columns equal stretches of x between
+// the least and the greatest x: values spread evenly along an axis, as drawn, however densely
+// the points lie where (a linear sweep on a logarithmic axis puts most of them in its last
+// decade).
+std::vector<double> ColumnExtremes(const std::vector<QPointF>& Points, int Columns);
 
 } // namespace workbench

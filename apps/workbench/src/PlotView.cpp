@@ -29,6 +29,8 @@ constexpr double TickLength = 4;
 constexpr double NarrowestSpan = 1e-12;
 constexpr double WidestValue = 1e300;
 constexpr double WidestDecades = 600;
+// How many stretches of x the values that choose a readable y range are taken from.
+constexpr int RangeColumns = 1000;
 
 QColor ColourOf(std::size_t Curve) {
     return CurveColours[Curve % std::size(CurveColours)];
@@ -221,15 +223,14 @@ QString TPlotView::Problem() const {
 // The readable range of the values of the curves on one side, in the axis' space; nothing when
 // they have none to draw.
 std::optional<TValueRange> TPlotView::ValueRange(bool Right) const {
-    std::vector<double> Values;
+    std::vector<QPointF> Points;
     for (std::size_t K = 0; K < FCurves.size(); ++K) {
         if (OnRight(FCurves[K]) != Right) continue;
         for (const QList<QPointF>& Run : FRuns[K])
-            for (const QPointF& Point : Run)
-                Values.push_back(Point.y());
+            Points.insert(Points.end(), Run.begin(), Run.end());
     }
-    if (Values.empty()) return std::nullopt;
-    return ReadableRange(std::move(Values));
+    if (Points.empty()) return std::nullopt;
+    return ReadableRange(ColumnExtremes(Points, RangeColumns));
 }
 
 void TPlotView::ResetView() {
