@@ -69,35 +69,50 @@ TEST(NumberTextTest, AnyFiniteNumberInScientificNotationToo) {
         EXPECT_EQ(ReadNumber(QString::fromUtf8(Case.Text)), Case.Value) << Case.Text;
 }
 
-std::vector<double> Sampled(double From, double To, double Step, double (*F)(double)) {
-    std::vector<double> Values;
-    for (double X = From; X <= To + Step / 2; X += Step)
-        if (std::isfinite(F(X))) Values.push_back(F(X));
-    return Values;
+// F from From to To by Step, as one curve: runs of finite values.
+template <class Function>
+std::vector<TRuns> Sampled(double From, double To, double Step, Function F) {
+    TRuns Runs(1);
+    for (int K = 0; From + K * Step <= To + Step / 2; ++K) {
+        const double X = From + K * Step;
+        if (std::isfinite(F(X)))
+            Runs.back().append({X, F(X)});
+        else if (!Runs.back().isEmpty())
+            Runs.emplace_back();
+    }
+    return {Runs};
 }
 
-TEST(PlotRangeTest, APoleIsClippedASteepCurveIsNot) {
-    // 1/(x-1) over -2..3: x passes 1 within rounding, giving about 1e16.
-    const TValueRange Pole =
-        ReadableRange(Sampled(-2, 3, 0.1, [](double X) { return 1 / (X - 1); }));
-    EXPECT_LT(Pole.High, 100);
-    EXPECT_GT(Pole.Low, -100);
-    EXPECT_GT(Pole.High, 5); // 1/(1.2-1): the curve beside the pole shows
-    EXPECT_LT(Pole.Low, -5);
-    const TValueRange Steep =
-        ReadableRange(Sampled(0, 20, 0.1, [](double X) { return std::exp(X); }));
+TEST(PlotRangeTest, APoleIsClippedASteepCurveOrAPeakIsNot) {
+    const auto Pole = [](double Step) {
+        return ReadableRange(Sampled(-2, 3, Step, [](double X) { return 1 / (X - 1); }));
+    };
+    // Over -2..3 by 0.1, x passes 1 within rounding, giving about 1e16; by 0.01 it gives +-100.
+    for (const double Step : {0.1, 0.01}) {
+        EXPECT_LT(Pole(Step).High, 60) << Step;
+        EXPECT_GT(Pole(Step).Low, -60) << Step;
+        EXPECT_GT(Pole(Step).High, 5) << Step; // 1/(1.2-1): the curve beside the pole shows
+        EXPECT_LT(Pole(Step).Low, -5) << Step;
+    }
+    const auto Tan = ReadableRange(Sampled(-5, 5, 0.01, [](double X) { return std::tan(X); }));
+    EXPECT_LT(Tan.High, 100);
+    const auto Steep = ReadableRange(Sampled(0, 20, 0.1, [](double X) { return std::exp(X); }));
     EXPECT_GE(Steep.High, std::exp(20.0));
     EXPECT_LE(Steep.Low, 1);
-    const TValueRange Impulse = ReadableRange({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1e6, 0, 0, 0});
-    EXPECT_GE(Impulse.High, 1e6);
-    // A phase from 90 to -90 degrees, swept linearly up to 1e5 and drawn over a logarithmic
+    // A resonance, narrow over a wide linear range: its peak stays in sight.
+    const auto Peak = ReadableRange(Sampled(
+        10, 1e5, 1, [](double F) { return 1 / (1 + std::pow(2 * (F / 700 - 700 / F), 2)); }));
+    EXPECT_GE(Peak.High, 1);
+    // A phase from 90 to -90 degrees swept linearly up to 1e5 and drawn over a logarithmic
     // axis: nearly all points lie in the last decade, near -90, yet the turn is no pole.
-    std::vector<QPointF> Phase;
+    QList<QPointF> Phase;
     for (double F = 1; F <= 1e5; ++F)
-        Phase.emplace_back(std::log10(F), 90 - 180 * F / (F + 1000));
-    EXPECT_GT(ReadableRange(ColumnExtremes(Phase, 1000)).High, 85);
+        Phase.append({std::log10(F), 90 - 180 * F / (F + 1000)});
+    EXPECT_GT(ReadableRange({{Phase}}).High, 85);
+    const TRuns Impulse{{{0, 0}, {1, 0}, {2, 0}, {3, 1e6}, {4, 0}, {5, 0}}};
+    EXPECT_GE(ReadableRange({Impulse}).High, 1e6);
     EXPECT_EQ(ReadableRange({}), (TValueRange{0, 1}));
-    EXPECT_EQ(ReadableRange({5, 5}), (TValueRange{4.5, 5.5}));
+    EXPECT_EQ(ReadableRange({{{{0, 5}, {1, 5}}}}), (TValueRange{4.5, 5.5}));
 }
 
 TEST(PlotCurvesTest, PartsOfAComplexValue) {

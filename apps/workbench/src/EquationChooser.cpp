@@ -25,6 +25,7 @@ void TEquationChooser::SetNames(const QStringList& Names) {
         Items->appendRow(Item);
     }
     if (ChosenInList().isEmpty() && !Names.isEmpty()) FChosen = QStringList{Names.front()};
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 2 * view()->frameWidth());
     ShowChecks();
 }
 
@@ -62,11 +63,23 @@ void TEquationChooser::Toggle(int Row) {
     emit ChosenChanged();
 }
 
-// Clicks and the space bar in the popup toggle the item under them instead of closing it.
+// Clicks and the space bar in the popup toggle the item under them instead of closing it. A
+// click toggles only when it began on the item: the release of the click that opened the popup
+// does not.
 bool TEquationChooser::eventFilter(QObject* Watched, QEvent* Event) {
-    if (Watched == view()->viewport() && Event->type() == QEvent::MouseButtonRelease) {
-        Toggle(view()->indexAt(static_cast<QMouseEvent*>(Event)->position().toPoint()).row());
-        return true;
+    if (Watched == view()->viewport()) {
+        const auto Row = [&] {
+            return view()->indexAt(static_cast<QMouseEvent*>(Event)->position().toPoint()).row();
+        };
+        if (Event->type() == QEvent::MouseButtonPress) {
+            FPressedRow = Row();
+            return true;
+        }
+        if (Event->type() == QEvent::MouseButtonRelease) {
+            if (FPressedRow >= 0 && FPressedRow == Row()) Toggle(FPressedRow);
+            FPressedRow = -1;
+            return true;
+        }
     }
     if (Watched == view() && Event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Space) {

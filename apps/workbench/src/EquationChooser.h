@@ -39,6 +39,7 @@ private:
     void ShowChecks();
 
     QStringList FChosen;
+    int FPressedRow = -1;
 };
 
 } // namespace workbench

@@ -2,26 +2,25 @@
 
 #include "PlotSettings.h"
 
+#include <QList>
 #include <QPointF>
 #include <vector>
 
 namespace workbench {
 
-// The range an axis shows of Values (finite numbers, in the axis' space): all of them with a
-// margin, unless a few lie far beyond the bulk, as values do near a pole (1/(x-1) close to
-// x = 1). Those are left outside, the bulk filling the range, so that the curve stays readable
-// instead of a spike over a flat line. A smooth curve, however steep, keeps all its values.
-// No values give 0 to 1; values all equal give a range around them.
-TValueRange ReadableRange(std::vector<double> Values);
+// One curve's points in the axes' space, as runs that gaps part.
+using TRuns = QList<QList<QPointF>>;
 
-} // namespace workbench
-
-namespace workbench {
-
-// The lowest and the highest y of the points in each of Columns equal stretches of x between
-// the least and the greatest x: values spread evenly along an axis, as drawn, however densely
-// the points lie where (a linear sweep on a logarithmic axis puts most of them in its last
-// decade).
-std::vector<double> ColumnExtremes(const std::vector<QPointF>& Points, int Columns);
+// The range an axis shows of curves: all their values with a margin, unless a curve passes a
+// pole (1/(x-1) close to x = 1). There the values beyond the bulk are left outside, so that the
+// curve stays readable instead of a spike over a flat line. A pole shows as neighbours of
+// opposite signs (a gap between them or not) one of which lies well beyond the bulk, as a value
+// well beyond the bulk beside a gap (where computing failed, or a logarithmic axis has no
+// place), or as a value so far beyond the bulk that only rounding near a pole gives it. A steep
+// curve or a resonance peak keeps all its values. The bulk is taken from values spread evenly
+// along x, as drawn, however densely the points lie where (a linear sweep on a logarithmic
+// axis puts most of them in its last decade). No values give 0 to 1; values all equal a range
+// around them.
+TValueRange ReadableRange(const std::vector<TRuns>& Curves);
 
 } // namespace workbench

@@ -29,8 +29,6 @@ constexpr double TickLength = 4;
 constexpr double NarrowestSpan = 1e-12;
 constexpr double WidestValue = 1e300;
 constexpr double WidestDecades = 600;
-// How many stretches of x the values that choose a readable y range are taken from.
-constexpr int RangeColumns = 1000;
 
 QColor ColourOf(std::size_t Curve) {
     return CurveColours[Curve % std::size(CurveColours)];
@@ -223,14 +221,11 @@ QString TPlotView::Problem() const {
 // The readable range of the values of the curves on one side, in the axis' space; nothing when
 // they have none to draw.
 std::optional<TValueRange> TPlotView::ValueRange(bool Right) const {
-    std::vector<QPointF> Points;
-    for (std::size_t K = 0; K < FCurves.size(); ++K) {
-        if (OnRight(FCurves[K]) != Right) continue;
-        for (const QList<QPointF>& Run : FRuns[K])
-            Points.insert(Points.end(), Run.begin(), Run.end());
-    }
-    if (Points.empty()) return std::nullopt;
-    return ReadableRange(ColumnExtremes(Points, RangeColumns));
+    std::vector<TRuns> Curves;
+    for (std::size_t K = 0; K < FCurves.size(); ++K)
+        if (OnRight(FCurves[K]) == Right && !FRuns[K].isEmpty()) Curves.push_back(FRuns[K]);
+    if (Curves.empty()) return std::nullopt;
+    return ReadableRange(Curves);
 }
 
 void TPlotView::ResetView() {
@@ -327,7 +322,7 @@ TPlotView::TLayout TPlotView::Layout(const QRectF& Target, const QFontMetricsF& 
     const int MaxRows = static_cast<int>(Height / (Line * 2));
     Result.YTicks = FittingTicks(FY, FYScale, MaxRows, Line * 0.5, LeftY, Tall);
     const double Left = Target.left() + Line + 4 + Widest(Result.YTicks) + TickLength + 4;
-    double RightEdge = Target.right() - std::max(12.0, Width("-0.000") / 2);
+    double RightEdge = Target.right() - 8;
     if (HasRightAxis()) {
         const auto RightY = [&](double Value) {
             return (Value - FRight.Low) / FRight.Span() * Height;
@@ -336,12 +331,22 @@ TPlotView::TLayout TPlotView::Layout(const QRectF& Target, const QFontMetricsF& 
             FittingTicks(FRight, TAxisScale::Linear, MaxRows, Line * 0.5, RightY, Tall);
         RightEdge = Target.right() - (Line + 4 + Widest(Result.RightTicks) + TickLength + 4);
     }
-    const double PlotWidth = std::max(1.0, RightEdge - Left);
-    const auto AlongX = [&](double Value) {
-        return (OnAxis(Value, FXScale) - FX.Low) / FX.Span() * PlotWidth;
-    };
-    const int MaxColumns = static_cast<int>(PlotWidth / (Line * 2.5));
-    Result.XTicks = FittingTicks(FX, FXScale, MaxColumns, Line, AlongX, Width);
+    double PlotWidth = 1;
+    // Twice when the last label of the x axis would stick out: once more, narrower.
+    for (int Pass = 0; Pass < 2; ++Pass) {
+        PlotWidth = std::max(1.0, RightEdge - Left);
+        const auto AlongX = [&](double Value) {
+            return (OnAxis(Value, FXScale) - FX.Low) / FX.Span() * PlotWidth;
+        };
+        const int MaxColumns = static_cast<int>(PlotWidth / (Line * 2.5));
+        Result.XTicks = FittingTicks(FX, FXScale, MaxColumns, Line, AlongX, Width);
+        double Reach = 0;
+        for (const TTick& Tick : Result.XTicks)
+            if (!Tick.Label.isEmpty())
+                Reach = std::max(Reach, Left + AlongX(Tick.Value) + Width(Tick.Label) / 2);
+        if (Reach <= Target.right() - 2) break;
+        RightEdge -= Reach - (Target.right() - 2);
+    }
     Result.Plot = QRectF(QPointF(Left, Top), QPointF(Left + PlotWidth, Top + Height));
     return Result;
 }
@@ -477,10 +482,19 @@ void TPlotView::DrawCurves(QPainter& Painter, const TLayout& Frame) const {
                 continue;
             }
             Pixels = Thinned(Pixels);
+            // A step from beyond one edge to beyond the other through 0 is a pole's jump, not
+            // a line of the curve.
+            const bool Signed = Right || FYScale == TAxisScale::Linear;
+            const double Zero = Frame.PixelY(0, Range);
+            const auto Jumps = [&](const QPointF& From, const QPointF& To) {
+                const auto [High, Low] = std::minmax(From.y(), To.y());
+                return Signed && High < Box.top() && Low > Box.bottom() && High < Zero &&
+                       Zero < Low;
+            };
             QPolygonF Stroke;
             for (std::size_t P = 1; P < Pixels.size(); ++P) {
                 QPointF From = Pixels[P - 1], To = Pixels[P];
-                if (!ClipSegment(From, To, Box)) continue;
+                if (Jumps(From, To) || !ClipSegment(From, To, Box)) continue;
                 if (!Stroke.isEmpty() && Stroke.back() != From) {
                     Painter.drawPolyline(Stroke);
                     Stroke.clear();
@@ -549,9 +563,13 @@ void TPlotView::DrawReadout(QPainter& Painter, const TLayout& Frame,
     for (const QString& Text : Lines)
         Width = std::max(Width, Metrics.horizontalAdvance(Text));
     QRectF Box(0, 0, Width + 12, Line * Lines.size() + 8);
+    // Beside the cursor, right and below if there is room, else left or above, and within
+    // the plot if it fits.
     Box.moveTopLeft(QPointF(X + 10, FCursor->y() + 12));
     if (Box.right() > Plot.right()) Box.moveRight(X - 10);
     if (Box.bottom() > Plot.bottom()) Box.moveBottom(FCursor->y() - 12);
+    Box.moveLeft(std::max(Plot.left() + 2, std::min(Box.left(), Plot.right() - Box.width() - 2)));
+    Box.moveTop(std::max(Plot.top() + 2, std::min(Box.top(), Plot.bottom() - Box.height() - 2)));
     Painter.setPen(FrameColour);
     Painter.setBrush(QColor(255, 255, 240, 235));
     Painter.drawRect(Box);
