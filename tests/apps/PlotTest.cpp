@@ -189,6 +189,7 @@ TEST(PlotViewTest, ZoomAroundTheCursorPanAndShowEverything) {
     View.Zoom(2, {500, 200});  // and back: the point under the cursor stayed put
     EXPECT_NEAR(View.VisibleX().Low, 0, 1e-9);
     EXPECT_NEAR(View.VisibleX().High, 100, 1e-9);
+    QTest::keyClick(&View, Qt::Key_Home);
     QTest::keyClick(&View, Qt::Key_Right);
     EXPECT_NEAR(View.VisibleX().Low, 10, 1e-9);
     QTest::keyClick(&View, Qt::Key_Home);

@@ -1,7 +1,6 @@
 #include "PlotCurves.h"
 
 #include <QObject>
-#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -52,8 +51,7 @@ std::vector<TCurve> MakeCurves(const TSweepResult& Sweep, unsigned Parts) {
     std::vector<TCurve> Curves;
     for (std::size_t E = 0; E < Sweep.Y.size(); ++E) {
         const auto& Values = Sweep.Y[E];
-        const bool Complex = std::any_of(Values.begin(), Values.end(),
-                                         [](const auto& Value) { return Value && Value->Im != 0; });
+        const bool Complex = Sweep.Complex(E);
         for (const TPlotPart Part : PlotParts) {
             if (!(Parts & Part) || (Part == ppImaginary && !Complex)) continue;
             TCurve& Curve = Curves.emplace_back();

@@ -279,7 +279,6 @@ void TPlotPanel::Changed() {
 }
 
 bool TPlotPanel::Plot() {
-    ShowMessage({});
     TSweepJob Job = FSource ? FSource() : TSweepJob();
     Job.Equations = FEquations->ChosenInList();
     Job.Variable = FVariable->currentText();
@@ -295,6 +294,8 @@ bool TPlotPanel::Plot() {
         }
         *Number = *Read;
     }
+    FSweep.Cancel(); // its message goes with it
+    ShowMessage({});
     if (!FSweep.Start(Job)) {
         ShowMessage(FSweep.ErrorText());
         return false;

@@ -23,6 +23,7 @@ const QColor FrameColour(128, 128, 128);
 const QColor HintColour(110, 110, 110);
 
 constexpr double ZoomStep = 1.25;
+const QString UsualLabel = "-0.0000";
 constexpr double TickLength = 4;
 // The narrowest range an axis may show, relative to the size of its values: below it, double
 // precision cannot tell the marks apart. And the widest, in the axis' space.
@@ -321,8 +322,12 @@ TPlotView::TLayout TPlotView::Layout(const QRectF& Target, const QFontMetricsF& 
     };
     const int MaxRows = static_cast<int>(Height / (Line * 2));
     Result.YTicks = FittingTicks(FY, FYScale, MaxRows, Line * 0.5, LeftY, Tall);
-    const double Left = Target.left() + Line + 4 + Widest(Result.YTicks) + TickLength + 4;
-    double RightEdge = Target.right() - 8;
+    // Room for labels as wide as most are, so that the plot's edges stay put while the user
+    // zooms and pans; wider labels take more.
+    const double Usual = Width(UsualLabel);
+    const double Left =
+        Target.left() + Line + 4 + std::max(Usual, Widest(Result.YTicks)) + TickLength + 4;
+    double RightEdge = Target.right() - Usual / 2;
     if (HasRightAxis()) {
         const auto RightY = [&](double Value) {
             return (Value - FRight.Low) / FRight.Span() * Height;

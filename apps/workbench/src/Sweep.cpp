@@ -30,6 +30,11 @@ std::size_t TSweepRange::Count() const {
     return zezo::SweepPoints(From, To, Step);
 }
 
+bool TSweepResult::Complex(std::size_t Equation) const {
+    return std::any_of(Y[Equation].begin(), Y[Equation].end(),
+                       [](const auto& Value) { return Value && Value->Im != 0; });
+}
+
 TSweep::TSweep(QObject* Parent) : QObject(Parent) {
     FTimer.setInterval(PollMilliseconds);
     connect(&FTimer, &QTimer::timeout, this, &TSweep::Poll);
@@ -65,7 +70,7 @@ void TSweep::Poll() {
     if (!FWorkers) {
         if (FEnding.empty()) FTimer.stop();
     } else if (FWorkers->Finished()) {
-        FResult = FWorkers->Result();
+        FResult = FWorkers->Take();
         FWorkers.reset();
         if (FEnding.empty()) FTimer.stop();
         emit Finished(false);

@@ -53,6 +53,8 @@ struct TSweepResult {
     std::vector<std::vector<std::optional<zoZezo::TComplex>>> Y; // [equation][point]
 
     std::size_t Count() const { return X.size(); }
+    // Whether some value of the equation has an imaginary part other than 0.
+    bool Complex(std::size_t Equation) const;
 };
 
 // Computes equations over a range of a variable on the machine's cores, each thread with its

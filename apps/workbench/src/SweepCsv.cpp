@@ -4,7 +4,6 @@
 
 #include <QRegularExpression>
 #include <QStringList>
-#include <algorithm>
 
 namespace workbench {
 namespace {
@@ -26,9 +25,7 @@ QString SweepCsv(const TSweepResult& Sweep) {
     std::vector<bool> Complex;
     QStringList Header{Cell(Sweep.Variable)};
     for (std::size_t E = 0; E < Sweep.Y.size(); ++E) {
-        const auto& Values = Sweep.Y[E];
-        Complex.push_back(std::any_of(Values.begin(), Values.end(),
-                                      [](const auto& Value) { return Value && Value->Im != 0; }));
+        Complex.push_back(Sweep.Complex(E));
         const QString Name = Sweep.Equations.value(static_cast<int>(E));
         if (Complex.back())
             Header << Cell("Re(" + Name + ")") << Cell("Im(" + Name + ")");

@@ -70,18 +70,27 @@ void TSweepWorkers::Work(std::unique_ptr<TSweepEvaluator> Copy) {
     FRunning.fetch_sub(1, std::memory_order_release);
 }
 
-TSweepResult TSweepWorkers::Result() const {
+std::size_t TSweepWorkers::ComputedInOrder() const {
     std::size_t Chunks = 0;
     while (Chunks < FChunks && ChunkDone(Chunks))
         ++Chunks;
-    const std::size_t Count = std::min(Total(), Chunks * FChunkSize);
+    return std::min(Total(), Chunks * FChunkSize);
+}
+
+TSweepResult TSweepWorkers::Result() const {
+    const auto Count = static_cast<std::ptrdiff_t>(ComputedInOrder());
     TSweepResult Result;
     Result.Variable = FResult.Variable;
     Result.Equations = FResult.Equations;
-    Result.X.assign(FResult.X.begin(), FResult.X.begin() + static_cast<std::ptrdiff_t>(Count));
+    Result.X.assign(FResult.X.begin(), FResult.X.begin() + Count);
     for (const auto& Values : FResult.Y)
-        Result.Y.emplace_back(Values.begin(), Values.begin() + static_cast<std::ptrdiff_t>(Count));
+        Result.Y.emplace_back(Values.begin(), Values.begin() + Count);
     return Result;
+}
+
+TSweepResult TSweepWorkers::Take() {
+    Wait();
+    return ComputedInOrder() == Total() ? std::move(FResult) : Result();
 }
 
 } // namespace workbench

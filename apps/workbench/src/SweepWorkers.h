@@ -37,9 +37,13 @@ public:
     // The points computed, in order, up to the first one that is not: all of them once
     // finished without a cancel. Safe to ask while the threads run.
     TSweepResult Result() const;
+    // The same, once the threads have ended: all the points without copying them when every
+    // one is computed.
+    TSweepResult Take();
 
 private:
     void Work(std::unique_ptr<TSweepEvaluator> Copy);
+    std::size_t ComputedInOrder() const;
     bool ChunkDone(std::size_t Chunk) const {
         return FChunkDone[Chunk].load(std::memory_order_acquire);
     }
