@@ -401,6 +401,7 @@ bool TPlotPanel::SavePicture(const QString& Path) {
         Picture.setFileName(Path);
         Picture.setSize(Size);
         Picture.setViewBox(QRect(QPoint(), Size));
+        Picture.setResolution(FView->logicalDpiX()); // text as large as on the screen
         Picture.setTitle(SuggestedName("svg").chopped(4));
         QPainter Painter;
         // The generator says nothing of a file it cannot open, but the painter does not start.
