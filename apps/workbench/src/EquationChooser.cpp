@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QStandardItemModel>
 #include <QStylePainter>
+#include <algorithm>
 
 namespace workbench {
 
@@ -25,7 +26,7 @@ void TEquationChooser::SetNames(const QStringList& Names) {
         Items->appendRow(Item);
     }
     if (ChosenInList().isEmpty() && !Names.isEmpty()) FChosen = QStringList{Names.front()};
-    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 2 * view()->frameWidth());
+    view()->setMinimumWidth(std::max(0, view()->sizeHintForColumn(0) + 2 * view()->frameWidth()));
     ShowChecks();
 }
 

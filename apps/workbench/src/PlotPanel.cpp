@@ -211,6 +211,7 @@ void TPlotPanel::MakeActions() {
     connect(FAutoY, &QAction::triggered, this, [this] {
         FYRange.reset();
         Changed();
+        FView->ResetView(); // also when it was automatic already: back from zooming
     });
     connect(SetY, &QAction::triggered, this, &TPlotPanel::AskYRange);
     connect(KeepY, &QAction::triggered, this, &TPlotPanel::KeepShownYRange);

@@ -173,11 +173,13 @@ void TPlotView::SetHint(const QString& Hint) {
 }
 
 void TPlotView::SetParts(unsigned Parts) {
+    if (Parts == FParts) return;
     FParts = Parts;
     Rebuild();
 }
 
 void TPlotView::SetScales(TAxisScale X, TAxisScale Y) {
+    if (X == FXScale && Y == FYScale) return;
     FXScale = X;
     FYScale = Y;
     FindRuns();
@@ -185,6 +187,7 @@ void TPlotView::SetScales(TAxisScale X, TAxisScale Y) {
 }
 
 void TPlotView::SetYRange(const std::optional<TValueRange>& Range) {
+    if (Range == FChosenY) return;
     FChosenY = Range;
     ResetView();
 }
@@ -492,7 +495,7 @@ void TPlotView::DrawCurves(QPainter& Painter, const TLayout& Frame) const {
             const bool Signed = Right || FYScale == TAxisScale::Linear;
             const double Zero = Frame.PixelY(0, Range);
             const auto Jumps = [&](const QPointF& From, const QPointF& To) {
-                const auto [High, Low] = std::minmax(From.y(), To.y());
+                const double High = std::min(From.y(), To.y()), Low = std::max(From.y(), To.y());
                 return Signed && High < Box.top() && Low > Box.bottom() && High < Zero &&
                        Zero < Low;
             };

@@ -38,7 +38,8 @@ public:
     // What the empty plot says.
     void SetHint(const QString& Hint);
 
-    // What is drawn and how; each change redraws and shows everything again.
+    // What is drawn and how; each change redraws and shows everything again, setting what is
+    // already set does nothing.
     void SetParts(unsigned Parts);
     void SetScales(TAxisScale X, TAxisScale Y);
     // The y range the user chose for the left axis (in values); empty: chosen from the values.
