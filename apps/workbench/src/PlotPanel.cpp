@@ -94,7 +94,7 @@ std::optional<TValueRange> AskForYRange(QWidget* Parent, const TValueRange& Show
     return Result;
 }
 
-// The sweep with the values of every point that failed: how many points are gaps.
+// How many points of a sweep lack the value of some equation: the gaps.
 std::size_t GapCount(const TSweepResult& Sweep) {
     std::size_t Gaps = 0;
     for (std::size_t K = 0; K < Sweep.Count(); ++K)
