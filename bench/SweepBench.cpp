@@ -27,9 +27,9 @@ TSweepJob CircuitJob(bool Every) {
     zoZezo::TzoZezoEvaluator Evaluator;
     for (const QString& Line : Job.Lines) {
         zoZezo::TEquation* Equation = Evaluator.Equations().Add(Line.toStdString());
+        if (!Equation->Check() || !workbench::IsValueEquation(*Equation)) continue;
         const std::string Name = Equation->FunctionName();
-        if (Equation->Check() && workbench::IsValueEquation(*Equation) && Name != "f" &&
-            (Every || Name == "current"))
+        if (Name != "f" && (Every || Name == "current"))
             Job.Equations << QString::fromStdString(Name);
     }
     Job.Variable = "f";
@@ -59,6 +59,7 @@ void Sweep(benchmark::State& State) {
 BENCHMARK(Sweep)
     ->ArgNames({"every", "threads"})
     ->ArgsProduct({{0, 1}, {1, std::max(1, static_cast<int>(std::thread::hardware_concurrency()))}})
+    ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
