@@ -51,7 +51,7 @@ TEST(PlotPanelTest, SettingsComeBackAsSetAndOnlyTheUserChangesThem) {
     Panel.SetSettings(Bode);
     EXPECT_EQ(Panel.Settings(), Bode);
     EXPECT_EQ(Changed.count(), 0);
-    // The View menu's actions, in the order of the parts, then the scales.
+    // The Draw menu's actions, in the order of the parts, then the scales.
     const QList<QAction*> Actions = Panel.View()->actions();
     Actions[0]->trigger(); // the real part
     EXPECT_EQ(Changed.count(), 1);

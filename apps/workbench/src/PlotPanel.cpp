@@ -120,9 +120,10 @@ TPlotPanel::TPlotPanel(QWidget* Parent)
     FProgress->setVisible(false);
     FMessage->setStyleSheet("color: #800000");
     FMessage->setWordWrap(true);
-    FView->SetHint(tr("Choose the equations to plot and the variable to sweep, its range and "
-                      "step, then press Plot.\n\nWheel: zoom · drag: pan · Shift+drag: zoom into "
-                      "a box · double click: everything"));
+    FView->SetPlaceholderText(tr("Nothing plotted yet. Choose the equations and the variable they "
+                                 "go over above, the range and the step, then Plot.\n\nWheel: zoom "
+                                 "· drag: pan · Shift+drag: zoom into "
+                                 "a box · double click: everything"));
     MakeActions();
 
     const auto MenuButton = [this](const QString& Text, const QList<QAction*>& Actions) {
@@ -136,7 +137,7 @@ TPlotPanel::TPlotPanel(QWidget* Parent)
     QList<QAction*> ViewActions = FView->actions();
     const auto SaveActions = ViewActions.mid(ViewActions.indexOf(FSaveCsv));
     ViewActions = ViewActions.mid(0, ViewActions.indexOf(FSaveCsv) - 1); // and its separator
-    QToolButton* ViewButton = MenuButton(tr("&View"), ViewActions);
+    QToolButton* ViewButton = MenuButton(tr("&Draw"), ViewActions);
     QToolButton* SaveButton = MenuButton(tr("&Save"), SaveActions);
 
     auto* Choice = new QHBoxLayout;

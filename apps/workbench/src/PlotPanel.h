@@ -19,7 +19,7 @@ class TEquationChooser;
 class TPlotView;
 
 // The plot of a document: which equations to plot over which variable, the range and step, the
-// plot itself, and what to draw of complex values and how (the View menu, also the plot's
+// plot itself, and what to draw of complex values and how (the Draw menu, also the plot's
 // context menu); the sweep runs on every core, with progress and a way out, and its values and
 // the picture can be saved (the Save menu: CSV, PNG, SVG). Everything the user sets is one
 // TPlotSettings.

@@ -20,7 +20,7 @@ const QColor CurveColours[] = {QColor(31, 78, 158),  QColor(200, 100, 30), QColo
 const QColor GridColour(220, 220, 220);
 const QColor MinorGridColour(238, 238, 238);
 const QColor FrameColour(128, 128, 128);
-const QColor HintColour(110, 110, 110);
+const QColor PlaceholderColour(110, 110, 110);
 
 constexpr double ZoomStep = 1.25;
 const QString UsualLabel = "-0.0000";
@@ -167,8 +167,8 @@ void TPlotView::Clear() {
     Rebuild();
 }
 
-void TPlotView::SetHint(const QString& Hint) {
-    FHint = Hint;
+void TPlotView::SetPlaceholderText(const QString& Text) {
+    FPlaceholder = Text;
     update();
 }
 
@@ -212,8 +212,8 @@ bool TPlotView::HasRightAxis() const {
 
 QString TPlotView::Problem() const {
     if (FCurves.empty())
-        return FSweep.Count() > 0 ? tr("Nothing to draw: choose the parts to draw under View.")
-                                  : FHint;
+        return FSweep.Count() > 0 ? tr("Nothing to draw: choose the parts under Draw.")
+                                  : FPlaceholder;
     const auto Drawn = [](const auto& Runs) { return !Runs.isEmpty(); };
     if (std::any_of(FRuns.begin(), FRuns.end(), Drawn)) return {};
     for (const TCurve& Curve : FCurves)
@@ -381,7 +381,7 @@ void TPlotView::Render(QPainter& Painter, const QRectF& Target) const {
     Painter.fillRect(Target, Qt::white);
     const QFontMetricsF Metrics(font(), Painter.device());
     if (const QString Why = Problem(); !Why.isEmpty()) {
-        Painter.setPen(HintColour);
+        Painter.setPen(PlaceholderColour);
         Painter.drawText(Target.adjusted(12, 12, -12, -12), Qt::AlignCenter | Qt::TextWordWrap,
                          Why);
         Painter.restore();

@@ -27,6 +27,8 @@ namespace workbench {
 // point of the sweep, marked on the curves.
 class TPlotView : public QWidget {
     Q_OBJECT
+    // Shown while nothing is plotted: what to do to plot something.
+    Q_PROPERTY(QString PlaceholderText READ PlaceholderText WRITE SetPlaceholderText)
 
 public:
     explicit TPlotView(QWidget* Parent = nullptr);
@@ -35,8 +37,8 @@ public:
     void ShowSweep(const TSweepResult& Sweep);
     // Shows nothing but the hint.
     void Clear();
-    // What the empty plot says.
-    void SetHint(const QString& Hint);
+    QString PlaceholderText() const { return FPlaceholder; }
+    void SetPlaceholderText(const QString& Text);
 
     // What is drawn and how; each change redraws and shows everything again, setting what is
     // already set does nothing.
@@ -96,7 +98,7 @@ private:
     TAxisScale FXScale = TAxisScale::Linear;
     TAxisScale FYScale = TAxisScale::Linear;
     std::optional<TValueRange> FChosenY;
-    QString FHint;
+    QString FPlaceholder;
     // What is shown, in the axes' space (logarithms on a logarithmic axis).
     TValueRange FX, FY, FRight;
     std::optional<QPointF> FCursor;

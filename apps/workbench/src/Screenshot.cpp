@@ -51,6 +51,10 @@ bool TakeScreenshot(TMainWindow& Window, const QString& Path, QString& Error) {
     Window.show();
     QApplication::processEvents();
     Window.Memo()->Refresh();
+    if (!WaitFor(&Window, &TMainWindow::ResultsUpdated, 10000)) {
+        Error = "the results did not come";
+        return false;
+    }
     // A Bode plot of the circuit: the current's magnitude in decibels and its phase over a
     // logarithmic frequency axis.
     TPlotSettings Bode;
