@@ -531,6 +531,7 @@ void TPlotView::DrawReadout(QPainter& Painter, const TLayout& Frame,
             FromAxis(Frame.PositionY(FCursor->y(), Side), Right ? TAxisScale::Linear : FYScale);
         Where += QString(Right ? tr(", phase = %1") : tr(", y = %1")).arg(Number(Y));
     }
+    Where = Metrics.elidedText(Where, Qt::ElideRight, Plot.width() - 16);
     const QRectF WhereBox(Plot.left() + 4, Plot.bottom() - Line - 6,
                           Metrics.horizontalAdvance(Where) + 8, Line + 2);
     Painter.setPen(Qt::NoPen);
@@ -575,9 +576,11 @@ void TPlotView::DrawReadout(QPainter& Painter, const TLayout& Frame,
     // the plot if it fits.
     Box.moveTopLeft(QPointF(X + 10, FCursor->y() + 12));
     if (Box.right() > Plot.right()) Box.moveRight(X - 10);
-    if (Box.bottom() > Plot.bottom()) Box.moveBottom(FCursor->y() - 12);
+    // Above the position's line, which it would hide.
+    const double Lowest = WhereBox.top() - 2;
+    if (Box.bottom() > Lowest) Box.moveBottom(FCursor->y() - 12);
     Box.moveLeft(std::max(Plot.left() + 2, std::min(Box.left(), Plot.right() - Box.width() - 2)));
-    Box.moveTop(std::max(Plot.top() + 2, std::min(Box.top(), Plot.bottom() - Box.height() - 2)));
+    Box.moveTop(std::max(Plot.top() + 2, std::min(Box.top(), Lowest - Box.height())));
     Painter.setPen(FrameColour);
     Painter.setBrush(QColor(255, 255, 240, 235));
     Painter.drawRect(Box);
