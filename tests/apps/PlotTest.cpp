@@ -5,8 +5,10 @@
 #include "PlotSettings.h"
 #include "PlotView.h"
 
+#include <QApplication>
 #include <QJsonArray>
 #include <QTest>
+#include <QWheelEvent>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -168,8 +170,8 @@ TEST(PlotSettingsTest, JsonRoundTripAndForgivingReading) {
     EXPECT_EQ(Read.Parts, 0u);
 }
 
-TEST(PlotViewTest, ZoomAroundTheCursorPanAndShowEverything) {
-    TPlotView View;
+// y = 2x over x from 0 to 100, shown in a view of 600 x 400.
+void ShowLine(TPlotView& View) {
     View.resize(600, 400);
     TSweepResult Sweep;
     Sweep.Variable = "x";
@@ -180,6 +182,11 @@ TEST(PlotViewTest, ZoomAroundTheCursorPanAndShowEverything) {
         Sweep.Y[0].push_back(zoZezo::TComplex{static_cast<long double>(K) * 2, 0});
     }
     View.ShowSweep(Sweep);
+}
+
+TEST(PlotViewTest, ZoomAroundTheCursorPanAndShowEverything) {
+    TPlotView View;
+    ShowLine(View);
     const TValueRange All = View.VisibleX();
     EXPECT_EQ(All, (TValueRange{0, 100}));
     View.Zoom(0.5, {500, 200});
@@ -200,6 +207,53 @@ TEST(PlotViewTest, ZoomAroundTheCursorPanAndShowEverything) {
     View.SetParts(ppPhase);
     View.SetScales(TAxisScale::Linear, TAxisScale::Logarithmic);
     EXPECT_FALSE(View.Problem().isEmpty()); // every phase is 0
+}
+
+// What the mouse does to the ranges shown: a drag moves both, Shift and a drag zooms into the
+// box drawn, the wheel zooms, with Ctrl along x alone and with Shift along y alone.
+TEST(PlotViewTest, TheMouseDragsZoomsIntoABoxAndZoomsAlongOneAxis) {
+    enum TGesture { Drag, BoxDrag, Wheel };
+    const struct {
+        TGesture Gesture;
+        Qt::KeyboardModifiers Keys;
+        bool XMoves, XShrinks, YMoves, YShrinks;
+    } Cases[] = {
+        {Drag, Qt::NoModifier, true, false, true, false},
+        {BoxDrag, Qt::ShiftModifier, true, true, true, true},
+        {Wheel, Qt::NoModifier, true, true, true, true},
+        {Wheel, Qt::ControlModifier, true, true, false, false},
+        {Wheel, Qt::ShiftModifier, false, false, true, true},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(testing::Message() << "gesture " << Case.Gesture << ", keys " << Case.Keys);
+        TPlotView View;
+        ShowLine(View);
+        const TValueRange X = View.VisibleX(), Y = View.VisibleY();
+        const QPoint From(250, 150), To(350, 250);
+        if (Case.Gesture == Wheel) {
+            QWheelEvent Event(From, View.mapToGlobal(From), {}, {0, 120}, Qt::NoButton, Case.Keys,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&View, &Event);
+        } else {
+            QTest::mousePress(&View, Qt::LeftButton, Case.Keys, From);
+            QTest::mouseMove(&View, To);
+            QTest::mouseRelease(&View, Qt::LeftButton, Case.Keys, To);
+        }
+        const TValueRange NowX = View.VisibleX(), NowY = View.VisibleY();
+        EXPECT_EQ(NowX != X, Case.XMoves);
+        EXPECT_EQ(NowY != Y, Case.YMoves);
+        EXPECT_EQ(NowX.Span() < X.Span() - 1e-9, Case.XShrinks);
+        EXPECT_EQ(NowY.Span() < Y.Span() - 1e-9, Case.YShrinks);
+        // What is shown stays within what was, but for a drag, which shows what lay left
+        // and above.
+        if (Case.Gesture == Drag) {
+            EXPECT_LT(NowX.Low, X.Low);
+            EXPECT_GT(NowY.Low, Y.Low);
+        } else {
+            EXPECT_TRUE(NowX.Low >= X.Low && NowX.High <= X.High);
+            EXPECT_TRUE(NowY.Low >= Y.Low && NowY.High <= Y.High);
+        }
+    }
 }
 
 } // namespace
