@@ -24,8 +24,7 @@ ZZ_PACKAGES=(
     libqt6sql6-sqlite   # Qt SQL's SQLite driver, the data-aware memo's embedded default
     qt6-tools-dev       # Qt Designer's plugin interface and QUiLoader: package/
     designer-qt6        # Qt Designer itself, for trying the plugin by hand
-    qt6-charts-dev      # Qt Charts: the workbench's plot
-    libqt6opengl6-dev   # Qt OpenGL development files, which Qt Charts' CMake package requires
+    qt6-svg-dev         # Qt SVG: the workbench saves its plot as SVG
     fonts-liberation2   # Liberation Mono, the metrics behind "Courier New" in the editor tests
 )
 

@@ -2,7 +2,7 @@
 
 #include "DocumentFiles.h"
 #include "EditorAids.h"
-#include "PlotView.h"
+#include "PlotPanel.h"
 #include "ResultsText.h"
 #include "SettingsDialog.h"
 #include "SyntaxConversion.h"
@@ -76,10 +76,7 @@ TMainWindow::TMainWindow(QWidget* Parent)
         Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 6);
     // The plot's controls would keep a small window wider than its screen: the plot gives way
     // first (see ApplyDefaultSizes).
-    FUi->PlotPane->setMinimumWidth(1);
-    FUi->PlotView->SetPlaceholderText(
-        tr("Nothing plotted yet. Choose an equation and the variable it goes over above, "
-           "the range and the step, then Plot."));
+    FUi->PlotPanel->setMinimumWidth(1);
     FUi->MainSplitter->setStretchFactor(0, 0);
     FUi->MainSplitter->setStretchFactor(1, 1);
     FUi->OutputSplitter->setStretchFactor(0, 2);
@@ -117,7 +114,7 @@ TMainWindow::TMainWindow(QWidget* Parent)
                 FAids->GoTo(Row.Line, Row.Kind == TResultRow::rkCompileError ? Row.Offset : 0);
             });
     connect(&FVariables, &TVariablesModel::ValuesChanged, this, &TMainWindow::Recompute);
-    connect(&FVariables, &QAbstractItemModel::rowsInserted, this, &TMainWindow::FillVariableBox);
+    connect(&FVariables, &QAbstractItemModel::rowsInserted, this, &TMainWindow::ShowPlotNames);
     connect(&FDataSource, &zoZezo::TDataSource::CurrentRowChanged, this,
             &TMainWindow::CurrentRowChanged);
     connect(&FDataSource, &zoZezo::TDataSource::StateChanged, this, &TMainWindow::UpdateTitle);
@@ -128,7 +125,6 @@ TMainWindow::TMainWindow(QWidget* Parent)
 }
 
 TMainWindow::~TMainWindow() {
-    FSweep.Cancel();
     FComputation.Cancel();
     FVariables.Detach();
     delete FUi->Memo; // writes its edits while the data source and the database are there
@@ -142,8 +138,8 @@ zoZezo::TzoZezoEvaluator& TMainWindow::Evaluator() const {
     return FUi->Evaluator->Evaluator();
 }
 
-TPlotView* TMainWindow::PlotView() const {
-    return FUi->PlotView;
+TPlotPanel* TMainWindow::PlotPanel() const {
+    return FUi->PlotPanel;
 }
 
 QString TMainWindow::DefaultDatabasePath() {
@@ -209,10 +205,13 @@ void TMainWindow::ConnectActions() {
 }
 
 void TMainWindow::ConnectPlot() {
-    connect(FUi->PlotButton, &QPushButton::clicked, this, &TMainWindow::Plot);
-    connect(FUi->CancelButton, &QPushButton::clicked, &FSweep, &TSweep::Cancel);
-    connect(&FSweep, &TSweep::Progress, this, &TMainWindow::SweepProgress);
-    connect(&FSweep, &TSweep::Finished, this, &TMainWindow::SweepFinished);
+    FUi->PlotPanel->SetSource([this] {
+        TSweepJob Job;
+        Job.Lines = FUi->Memo->Equations();
+        Job.Syntax = TSyntaxCharacters::Of(Evaluator());
+        Job.Variables = FVariables.Snapshot();
+        return Job;
+    });
 }
 
 bool TMainWindow::OpenDatabase(const QString& Path) {
@@ -222,7 +221,7 @@ bool TMainWindow::OpenDatabase(const QString& Path) {
         Warn(Opened->ErrorText());
         return false;
     }
-    FSweep.Cancel();
+    FUi->PlotPanel->Cancel();
     if (!FDataSource.SetModel(Opened->Model())) {
         Warn(tr("The document could not be saved, so it stays open: %1")
                  .arg(FDataSource.LastError()));
@@ -250,7 +249,7 @@ bool TMainWindow::OpenDatabase(const QString& Path) {
 bool TMainWindow::SelectDocument(int Row) {
     if (!FStore || Row < 0 || Row >= FStore->Count()) return false;
     if (Row == FDataSource.CurrentRow()) return true;
-    FSweep.Cancel();
+    FUi->PlotPanel->Cancel();
     if (FDataSource.MoveTo(Row)) return true;
     Warn(tr("The document could not be saved, so it stays open: %1").arg(FDataSource.LastError()));
     // After the click that asked for the switch has selected the row it was on.
@@ -314,7 +313,7 @@ void TMainWindow::CurrentRowChanged(int Row) {
         QSettings().setValue(LastDocumentOf(FStore->Path()), FStore->IdOfRow(Row));
     ShowCurrentInList();
     ShowResults({}); // until the document's own come
-    FUi->PlotView->Clear();
+    FUi->PlotPanel->Clear();
     UpdateTitle();
     UpdateActions();
 }
@@ -341,12 +340,12 @@ void TMainWindow::UpdateActions() {
     FUi->RenameAction->setEnabled(HasDocument);
     FUi->DeleteAction->setEnabled(HasDocument);
     FUi->SaveAction->setEnabled(HasDocument);
-    FUi->PlotButton->setEnabled(HasDocument);
+    FUi->PlotPanel->setEnabled(HasDocument);
 }
 
 void TMainWindow::Evaluated() {
     Recompute();
-    FillVariableBox();
+    ShowPlotNames();
 }
 
 void TMainWindow::Recompute() {
@@ -374,7 +373,7 @@ void TMainWindow::ShowResults(const TLineResults& Results) {
     FNameWarnings = Results.Warnings;
     FAids->Show(Results);
     FitColumns();
-    FillEquationBox();
+    ShowPlotNames();
     ShowProgress();
     UpdateState();
 }
@@ -437,69 +436,14 @@ void TMainWindow::CopyResults() {
     QApplication::clipboard()->setText(ResultsAsTabText(Rows.empty() ? FResults.Rows() : Rows));
 }
 
-// The value equations of the last rebuild, keeping the choice when it is still there.
-void TMainWindow::FillEquationBox() {
-    QComboBox* Box = FUi->EquationBox;
-    const QString Chosen = Box->currentText();
-    QStringList Names;
+// The value equations of the last results, and the host variables.
+void TMainWindow::ShowPlotNames() {
+    QStringList Equations, Variables;
     for (const TResultRow& Row : FResults.Rows())
-        if (Row.Kind != TResultRow::rkCompileError) Names << Row.Name;
-    Box->clear();
-    Box->addItems(Names);
-    Box->setCurrentIndex(std::max(0, static_cast<int>(Names.indexOf(Chosen))));
-}
-
-// The host variables, and any name the user types: a sweep may also vary an equation's name.
-void TMainWindow::FillVariableBox() {
-    QComboBox* Box = FUi->VariableBox;
-    const QString Typed = Box->currentText();
-    Box->clear();
+        if (Row.Kind != TResultRow::rkCompileError) Equations << Row.Name;
     for (int Row = 0; Row < FVariables.Count(); ++Row)
-        Box->addItem(QString::fromStdString(FVariables.Cell(Row).Name));
-    Box->setCurrentText(Typed);
-}
-
-bool TMainWindow::Plot() {
-    FUi->SweepMessage->clear();
-    TSweepJob Job;
-    Job.Lines = FUi->Memo->Equations();
-    Job.Syntax = TSyntaxCharacters::Of(Evaluator());
-    Job.Variables = FVariables.Snapshot();
-    Job.Equation = FUi->EquationBox->currentText();
-    Job.Variable = FUi->VariableBox->currentText();
-    Job.Range = {FUi->FromBox->value(), FUi->ToBox->value(), FUi->StepBox->value()};
-    if (!FSweep.Start(Job)) {
-        FUi->SweepMessage->setText(FSweep.ErrorText());
-        return false;
-    }
-    FUi->SweepProgress->setRange(0, static_cast<int>(Job.Range.Count()));
-    FUi->SweepProgress->setValue(0);
-    FUi->CancelButton->setEnabled(true);
-    FUi->PlotButton->setEnabled(false);
-    return true;
-}
-
-void TMainWindow::SweepProgress(int Done, int Total) {
-    // A sweep that ends within a few slices shows no progress bar at all.
-    if (Done < Total && Done > 0) FUi->SweepProgress->setVisible(true);
-    FUi->SweepProgress->setValue(Done);
-}
-
-void TMainWindow::SweepFinished(bool Cancelled) {
-    FUi->SweepProgress->setVisible(false);
-    FUi->CancelButton->setEnabled(false);
-    UpdateActions();
-    const TSweepJob& Job = FSweep.Job();
-    FUi->PlotView->ShowSweep(FSweep.Points(), Job.Equation, Job.Variable);
-    const auto Failed = std::count_if(FSweep.Points().begin(), FSweep.Points().end(),
-                                      [](const TSweepPoint& P) { return !P.Y; });
-    QString Message;
-    if (Cancelled) Message = tr("Cancelled after %1 points.").arg(FSweep.Points().size());
-    if (Failed > 0)
-        Message += tr(" %1 of %2 points could not be computed and are gaps.")
-                       .arg(Failed)
-                       .arg(FSweep.Points().size());
-    FUi->SweepMessage->setText(Message.trimmed());
+        Variables << QString::fromStdString(FVariables.Cell(Row).Name);
+    FUi->PlotPanel->SetNames(Equations, Variables);
 }
 
 void TMainWindow::ApplySyntax(const TSyntaxCharacters& Syntax) {
@@ -717,7 +661,7 @@ QStringList TMainWindow::ChooseFiles(TFileRole Role) {
 }
 
 void TMainWindow::closeEvent(QCloseEvent* Event) {
-    FSweep.Cancel();
+    FUi->PlotPanel->Cancel();
     SaveLayout();
     QMainWindow::closeEvent(Event);
 }
@@ -756,7 +700,7 @@ void TMainWindow::ApplyDefaultSizes() {
     FUi->TablesSplitter->setSizes({Height * 38 / 100, Height * 17 / 100});
     const int Output = FUi->OutputSplitter->width();
     const int Tables = std::max(Output * 45 / 100, fontMetrics().horizontalAdvance('0') * 40);
-    ShowPlot(Output - Tables >= FUi->PlotPane->minimumSizeHint().width());
+    ShowPlot(Output - Tables >= FUi->PlotPanel->minimumSizeHint().width());
 }
 
 // The plot beside the tables, with the width its controls need (or as much as there is), or
@@ -765,7 +709,7 @@ void TMainWindow::ShowPlot(bool Shown) {
     const int Output = FUi->OutputSplitter->width();
     const int Tables = std::max(Output * 45 / 100, fontMetrics().horizontalAdvance('0') * 40);
     const int Plot =
-        Shown ? std::max(Output - Tables, FUi->PlotPane->minimumSizeHint().width()) : 0;
+        Shown ? std::max(Output - Tables, FUi->PlotPanel->minimumSizeHint().width()) : 0;
     FUi->OutputSplitter->setSizes({std::max(Output - Plot, 0), Plot});
     ShowPlotState();
 }

@@ -3,7 +3,6 @@
 #include "DocumentStore.h"
 #include "ResultsComputation.h"
 #include "ResultsModel.h"
-#include "Sweep.h"
 #include "SyntaxCharacters.h"
 #include "VariablesModel.h"
 
@@ -28,12 +27,12 @@ class QProgressBar;
 namespace workbench {
 
 class TEditorAids;
-class TPlotView;
+class TPlotPanel;
 
 // The workbench window: the documents of one SQLite file beside the data-aware equation memo
 // bound to the current one, the results of every line, the variables that the equations ask
-// for, and a plot of one equation swept over one variable. The form comes from MainWindow.ui,
-// with the package's evaluator and memo on it.
+// for, and the plot panel. The form comes from MainWindow.ui, with the package's evaluator and
+// memo on it.
 //
 // The window never waits for a computation: after each rebuild of the memo, and after each
 // change of a variable, the results are computed on a thread of their own (see
@@ -84,9 +83,6 @@ public:
     // Writes the current document's text to Path, ".zez" added when it has no extension.
     bool ExportDocument(const QString& Path);
 
-    // Plots the equation over the variable with the range in the plot controls.
-    bool Plot();
-
     // Puts the syntax characters to use (and keeps them for the next start), as they are.
     void ApplySyntax(const TSyntaxCharacters& Syntax);
     // The same, asking first, when documents are written with characters that change,
@@ -107,8 +103,7 @@ public:
     TResultsModel& Results() { return FResults; }
     TResultsComputation& Computation() { return FComputation; }
     TVariablesModel& Variables() { return FVariables; }
-    TSweep& Sweep() { return FSweep; }
-    TPlotView* PlotView() const;
+    TPlotPanel* PlotPanel() const;
     Ui::TMainWindow& Form() const { return *FUi; }
 
 signals:
@@ -130,15 +125,12 @@ private:
     void ShowProgress();
     void UpdateState();
     void FitColumns();
-    void FillEquationBox();
-    void FillVariableBox();
+    void ShowPlotNames();
     void CurrentRowChanged(int Row);
     void ShowCurrentInList();
     void ListSelectionChanged();
     void UpdateTitle();
     void UpdateActions();
-    void SweepProgress(int Done, int Total);
-    void SweepFinished(bool Cancelled);
     bool MayClose();
     bool ExportEdits();
     QStringList ChooseFiles(TFileRole Role);
@@ -165,7 +157,6 @@ private:
     zoZezo::TDataSource FDataSource;
     TVariablesModel FVariables;
     TResultsModel FResults;
-    TSweep FSweep;
     TResultsComputation FComputation;
     QElapsedTimer FComputing; // since the computation that runs began
     QTimer FProgressTimer;    // shows its progress while it runs
