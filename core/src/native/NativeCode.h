@@ -5,8 +5,8 @@
 // the very bits the interpreter gives. The code checks, at every run, that each table entry it
 // reads still is what it was translated against (a position in range, a callback still the
 // built-in, a variable's cells present or absent as they were, a called equation unchanged);
-// when one is not, and when a value leaves what it computes in place (a complex base of "^", a
-// negative square root, ...), it declines, having changed nothing the host can see but
+// when one is not, and when a value leaves what it computes (a comparison of complex values,
+// a built-in's callback that throws), it declines, having changed nothing the host can see but
 // parameter values that the interpreter then sets again, and the interpreter runs the
 // computation. Native code calls no host code, so it cannot throw, and nothing can change
 // while it runs.

@@ -53,8 +53,9 @@ std::string TNativeStatus::Text() const {
         if (Reason != TNativeAbort::None)
             return std::string("interpreted: translating it would decline: ") +
                    NativeAbortText(Reason);
-        return "interpreted until computed " + std::to_string(Threshold) + " times (" +
-               std::to_string(Computations) + " so far), then native code";
+        return "interpreted until computed " +
+               (Threshold == 1 ? std::string("once") : std::to_string(Threshold) + " times") +
+               " (" + std::to_string(Computations) + " so far), then native code";
     case TNativeState::Declined:
         return std::string("interpreted: not translated: ") + NativeAbortText(Reason);
     }

@@ -52,7 +52,7 @@ enum TNodeKind : std::uint8_t {
     nkBinary,    // Builtin of A and B ("^" through a helper)
     nkPower,     // A ^ Exponent, a small whole literal
     nkNegate,    // -A
-    nkFunction,  // Builtin of A, through a helper
+    nkFunction,  // Builtin of A: Sqrt, Re, Im and Abs inline, the others through a helper
     nkCall,      // Args bound to Callee's parameters, then Body
 };
 
