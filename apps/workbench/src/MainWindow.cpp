@@ -25,8 +25,9 @@ namespace workbench {
 namespace {
 
 const char* const LastDocumentKey = "documents/last";
+const char* const LastStoreKey = "store/last";
 
-// The key under which a database's last document is kept: one per file.
+// Where the first workbench kept a file's last document, before stores kept it themselves.
 QString LastDocumentOf(const QString& Path) {
     QString Key = QFileInfo(Path).absoluteFilePath();
     Key.replace('/', '|');
@@ -39,7 +40,15 @@ TMainWindow::TMainWindow(QWidget* Parent)
     : QMainWindow(Parent), FUi(std::make_unique<Ui::TMainWindow>()) {
     FUi->setupUi(this);
     zoZezo::FormLoaded(this); // the memo finds the form's evaluator by name
+    FDataSource.SetRevisionField("revision");
     FUi->Memo->SetDataSource(&FDataSource);
+    FConflictPanel = new TConflictPanel;
+    FConflictPanel->PlaceBeside(*FUi->Memo);
+    FSync = std::make_unique<TStoreSync>(*FUi->Memo, FDataSource, *FConflictPanel);
+    FInputs = std::make_unique<TDocumentInputs>(
+        FVariables, *FUi->Memo, [this] { return PlotSettings(); },
+        [this](const TPlotSettings& Settings) { SetPlotSettings(Settings); });
+    FStorePrompts = TStorePrompts::Dialogs(this);
     FVariables.Attach(Evaluator());
     QSettings Settings;
     TSyntaxCharacters::Load(Settings).ApplyTo(Evaluator());
@@ -67,6 +76,11 @@ TMainWindow::TMainWindow(QWidget* Parent)
     connect(&FDataSource, &zoZezo::TDataSource::CurrentRowChanged, this,
             &TMainWindow::CurrentRowChanged);
     connect(&FDataSource, &zoZezo::TDataSource::StateChanged, this, &TMainWindow::UpdateTitle);
+    // After the memo's own connection: the text of the document is in the editor by then.
+    connect(&FDataSource, &zoZezo::TDataSource::DataChanged, this, &TMainWindow::DocumentShown);
+    connect(FSync.get(), &TStoreSync::Message, this, &TMainWindow::StatusMessage);
+    connect(FInputs.get(), &TDocumentInputs::Failed, this, &TMainWindow::StatusMessage);
+    FUi->Memo->DBEditor()->installEventFilter(this);
     ConnectActions();
     ConnectPlot();
     RestoreLayout();
@@ -76,6 +90,9 @@ TMainWindow::TMainWindow(QWidget* Parent)
 TMainWindow::~TMainWindow() {
     FSweep.Cancel();
     FVariables.Detach();
+    // Nothing of the window's reacts to what the memo's last write brings.
+    disconnect(&FDataSource, nullptr, this, nullptr);
+    FSync.reset();
     delete FUi->Memo; // writes its edits while the data source and the database are there
 }
 
@@ -89,6 +106,10 @@ zoZezo::TzoZezoEvaluator& TMainWindow::Evaluator() const {
 
 TPlotView* TMainWindow::PlotView() const {
     return FUi->PlotView;
+}
+
+QString TMainWindow::LastDatabase() {
+    return QSettings().value(LastStoreKey).toString();
 }
 
 QString TMainWindow::DefaultDatabasePath() {
@@ -110,6 +131,8 @@ void TMainWindow::ConnectActions() {
     connect(FUi->RenameAction, &QAction::triggered, this, &TMainWindow::AskRename);
     connect(FUi->DeleteAction, &QAction::triggered, this, &TMainWindow::AskDelete);
     connect(FUi->OpenAction, &QAction::triggered, this, &TMainWindow::AskOpen);
+    connect(FUi->ConnectAction, &QAction::triggered, this, &TMainWindow::AskConnect);
+    connect(FUi->NewStoreAction, &QAction::triggered, this, &TMainWindow::AskNewStore);
     connect(FUi->SaveAction, &QAction::triggered, this, &TMainWindow::Save);
     connect(FUi->QuitAction, &QAction::triggered, this, &QWidget::close);
     connect(FUi->SettingsAction, &QAction::triggered, this, &TMainWindow::EditSettings);
@@ -129,11 +152,13 @@ void TMainWindow::ConnectPlot() {
     connect(&FSweep, &TSweep::Finished, this, &TMainWindow::SweepFinished);
 }
 
-bool TMainWindow::OpenDatabase(const QString& Path) {
+bool TMainWindow::OpenDatabase(const QString& Location,
+                               const TDocumentStore::TOpenOptions& Options) {
     if (FStore && !Save()) return false;
-    auto Opened = std::make_unique<TDocumentStore>();
-    if (!Opened->Open(Path)) {
-        Warn(Opened->ErrorText());
+    QString Error;
+    std::unique_ptr<TDocumentStore> Opened = OpenStore(Location, Options, FStorePrompts, Error);
+    if (!Opened) {
+        Warn(Error);
         return false;
     }
     FSweep.Cancel();
@@ -148,15 +173,24 @@ bool TMainWindow::OpenDatabase(const QString& Path) {
     FUi->DocumentList->setModelColumn(TDocumentStore::dcName);
     connect(FUi->DocumentList->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TMainWindow::ListSelectionChanged);
+    connect(Opened->Model(), &QAbstractItemModel::modelReset, this,
+            [this] { ShowInList(FDataSource.CurrentRow()); });
+    FInputs->SetStore(Opened.get());
+    FSync->SetStore(Opened.get());
+    FShownId = -1;
     FStore = std::move(Opened); // the model shown before goes only now that nothing shows it
     QSettings Settings;
-    const int Last = FStore->RowOfId(Settings.value(LastDocumentOf(Path), -1).toLongLong());
+    qint64 LastId = FStore->LastDocument();
+    if (LastId < 0 && !FStore->Location().IsServer())
+        LastId = Settings.value(LastDocumentOf(FStore->Location().Path), -1).toLongLong();
+    const int Last = FStore->RowOfId(LastId);
     FDataSource.MoveTo(Last >= 0 ? Last : 0);
     CurrentRowChanged(FDataSource.CurrentRow());
+    DocumentShown();
     if (FStore->ReadOnly())
-        Warn(tr("'%1' is read-only: documents can be read and computed, but edits cannot be "
+        Warn(tr("%1 is read-only: documents can be read and computed, but edits cannot be "
                 "saved there.")
-                 .arg(QDir::toNativeSeparators(Path)));
+                 .arg(FStore->Location().Display()));
     UpdateActions();
     return true;
 }
@@ -205,20 +239,39 @@ bool TMainWindow::DeleteDocument(int Row) {
 
 bool TMainWindow::Save() {
     if (FUi->Memo->SaveEdits()) return true;
-    Warn(tr("The document could not be saved; the text stays in the editor: %1")
-             .arg(FUi->Memo->DataError()));
+    if (FDataSource.InConflict()) // the conflict panel shows it, and the choices
+        StatusMessage(FUi->Memo->DataError());
+    else
+        Warn(tr("The document could not be saved; the text stays in the editor: %1")
+                 .arg(FUi->Memo->DataError()));
     return false;
 }
 
 void TMainWindow::CurrentRowChanged(int Row) {
-    if (FStore && Row >= 0) {
-        QSettings().setValue(LastDocumentOf(FStore->Path()), FStore->IdOfRow(Row));
-        FUi->DocumentList->setCurrentIndex(FStore->Model()->index(Row, TDocumentStore::dcName));
-    }
-    FResults.Clear();
-    FUi->PlotView->Clear();
+    if (FStore && Row >= 0 && !FStore->ReadOnly()) FStore->SetLastDocument(FStore->IdOfRow(Row));
+    ShowInList(Row);
     UpdateTitle();
     UpdateActions();
+}
+
+void TMainWindow::ShowInList(int Row) {
+    if (FStore && Row >= 0)
+        FUi->DocumentList->setCurrentIndex(FStore->Model()->index(Row, TDocumentStore::dcName));
+}
+
+// Another document's text is in the editor: its results, plot and inputs replace the ones before.
+void TMainWindow::DocumentShown() {
+    const qint64 Id = CurrentId();
+    if (Id == FShownId) return;
+    FShownId = Id;
+    FResults.Clear();
+    FUi->PlotView->Clear();
+    FInputs->Show(Id);
+}
+
+qint64 TMainWindow::CurrentId() const {
+    const int Row = FDataSource.CurrentRow();
+    return FStore && Row >= 0 ? FStore->IdOfRow(Row) : -1;
 }
 
 void TMainWindow::ListSelectionChanged() {
@@ -289,18 +342,34 @@ bool TMainWindow::Plot() {
     Job.Lines = FUi->Memo->Equations();
     Job.Syntax = TSyntaxCharacters::Of(Evaluator());
     Job.Variables = FVariables.Snapshot();
-    Job.Equation = FUi->EquationBox->currentText();
-    Job.Variable = FUi->VariableBox->currentText();
-    Job.Range = {FUi->FromBox->value(), FUi->ToBox->value(), FUi->StepBox->value()};
+    const TPlotSettings Settings = PlotSettings();
+    Job.Equation = Settings.Equation;
+    Job.Variable = Settings.Variable;
+    Job.Range = Settings.Range;
     if (!FSweep.Start(Job)) {
         FUi->SweepMessage->setText(FSweep.ErrorText());
         return false;
     }
+    FInputs->SavePlot();
     FUi->SweepProgress->setRange(0, static_cast<int>(Job.Range.Count()));
     FUi->SweepProgress->setValue(0);
     FUi->CancelButton->setEnabled(true);
     FUi->PlotButton->setEnabled(false);
     return true;
+}
+
+TPlotSettings TMainWindow::PlotSettings() const {
+    return {FUi->EquationBox->currentText(),
+            FUi->VariableBox->currentText(),
+            {FUi->FromBox->value(), FUi->ToBox->value(), FUi->StepBox->value()}};
+}
+
+void TMainWindow::SetPlotSettings(const TPlotSettings& Settings) {
+    FUi->EquationBox->setCurrentText(Settings.Equation);
+    FUi->VariableBox->setCurrentText(Settings.Variable);
+    FUi->FromBox->setValue(static_cast<double>(Settings.Range.From));
+    FUi->ToBox->setValue(static_cast<double>(Settings.Range.To));
+    FUi->StepBox->setValue(static_cast<double>(Settings.Range.Step));
 }
 
 void TMainWindow::SweepProgress(int Done, int Total) {
@@ -365,6 +434,34 @@ void TMainWindow::AskOpen() {
     if (!Path.isEmpty()) OpenDatabase(Path);
 }
 
+void TMainWindow::AskConnect() {
+    const QString Current = FStore && FStore->Location().IsServer() ? FStore->Path() : QString();
+    bool Ok = false;
+    const QString Url = QInputDialog::getText(
+        this, tr("Connect to a document server"),
+        tr("PostgreSQL connection URL, e.g. postgresql://%1@localhost:5432/zezo\n"
+           "(the password comes from PGPASSWORD or ~/.pgpass, or is asked for):")
+            .arg(qEnvironmentVariable("USER", "user")),
+        QLineEdit::Normal, Current, &Ok);
+    if (Ok && !Url.trimmed().isEmpty()) OpenDatabase(Url.trimmed());
+}
+
+void TMainWindow::AskNewStore() {
+    const QString Path = QFileDialog::getSaveFileName(
+        this, tr("New document store"), QFileInfo(DefaultDatabasePath()).absolutePath(),
+        tr("Document databases (*.sqlite *.db);;All files (*)"), nullptr,
+        QFileDialog::DontConfirmOverwrite);
+    if (Path.isEmpty()) return;
+    TDocumentStore::TOpenOptions Options;
+    Options.Examples = false;
+    Options.MustBeNew = true;
+    OpenDatabase(Path, Options);
+}
+
+void TMainWindow::StatusMessage(const QString& Text) {
+    statusBar()->showMessage(Text);
+}
+
 void TMainWindow::Warn(const QString& Text) {
     statusBar()->showMessage(Text);
     if (FWarning)
@@ -380,6 +477,10 @@ bool TMainWindow::eventFilter(QObject* Watched, QEvent* Event) {
         Event->ignore();
         return true;
     }
+    // Others may have changed the store meanwhile.
+    if (Watched == this && Event->type() == QEvent::WindowActivate) FSync->CheckStore();
+    if (Watched == FUi->Memo->DBEditor() && Event->type() == QEvent::FocusIn)
+        FSync->CheckDocument();
     return QMainWindow::eventFilter(Watched, Event);
 }
 
@@ -428,6 +529,7 @@ bool TMainWindow::ExportEdits() {
 
 void TMainWindow::closeEvent(QCloseEvent* Event) {
     FSweep.Cancel();
+    FInputs->SavePlot();
     SaveLayout();
     QMainWindow::closeEvent(Event);
 }
@@ -455,6 +557,7 @@ void TMainWindow::ApplyDefaultSizes() {
 
 void TMainWindow::SaveLayout() const {
     QSettings Settings;
+    if (FStore) Settings.setValue(LastStoreKey, FStore->Path());
     Settings.setValue("window/geometry", saveGeometry());
     Settings.setValue("window/state", saveState());
     for (const QSplitter* Splitter : findChildren<QSplitter*>())

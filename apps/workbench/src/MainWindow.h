@@ -1,7 +1,11 @@
 #pragma once
 
+#include "ConflictPanel.h"
+#include "DocumentInputs.h"
 #include "DocumentStore.h"
 #include "ResultsModel.h"
+#include "StoreOpening.h"
+#include "StoreSync.h"
 #include "Sweep.h"
 #include "SyntaxCharacters.h"
 #include "VariablesModel.h"
@@ -23,15 +27,18 @@ namespace workbench {
 
 class TPlotView;
 
-// The workbench window: the documents of one SQLite file beside the data-aware equation memo
-// bound to the current one, the results of every rebuild, the variables that the equations
-// ask for, and a plot of one equation swept over one variable. The form comes from
-// MainWindow.ui, with the package's evaluator and memo on it.
+// The workbench window: the documents of one store (an SQLite file or a PostgreSQL database)
+// beside the data-aware equation memo bound to the current one, the results of every rebuild,
+// the variables that the equations ask for, and a plot of one equation swept over one
+// variable; each document keeps its variables' values and plot settings in the store. The form
+// comes from MainWindow.ui, with the package's evaluator and memo on it.
 //
 // No typed text is lost: the memo writes edits when the document changes, when it loses the
 // focus, on Save and before the window closes; a write that fails (a read-only file, a locked
-// database) keeps the text and asks the user, on closing, whether to export it to a file, drop
-// it, or stay.
+// database, a server gone away) keeps the text and asks the user, on closing, whether to export
+// it to a file, drop it, or stay. A store shared with others is kept in step by TStoreSync: a
+// save over someone else's newer version is a conflict that the user resolves beside the
+// editor.
 class TMainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -44,10 +51,13 @@ public:
     explicit TMainWindow(QWidget* Parent = nullptr);
     ~TMainWindow() override;
 
-    // Opens a document database, writing the current document's edits first. On failure the
-    // user is told why and the database open before stays open. Then the last document used
-    // in it (or the first one) becomes current.
-    bool OpenDatabase(const QString& Path);
+    // Opens a document store (a file or a connection URL), writing the current document's
+    // edits first and asking for a password or consent as the store needs. On failure the
+    // user is told why and the store open before stays open. Then the last document this user
+    // had open in it (or the first one) becomes current.
+    bool OpenDatabase(const QString& Location, const TDocumentStore::TOpenOptions& Options = {});
+    // The store of the window closed last, as remembered in the settings; empty for none.
+    static QString LastDatabase();
     // The per-user database: documents.sqlite in the application's data folder.
     static QString DefaultDatabasePath();
 
@@ -62,12 +72,16 @@ public:
 
     // Plots the equation over the variable with the range in the plot controls.
     bool Plot();
+    // The plot controls' equation, variable and range.
+    TPlotSettings PlotSettings() const;
+    void SetPlotSettings(const TPlotSettings& Settings);
 
     void ApplySyntax(const TSyntaxCharacters& Syntax);
 
     // Replace the dialogs, for programs that drive the window (tests, the screenshot).
     void SetUnsavedPrompt(TUnsavedPrompt Prompt) { FUnsavedPrompt = std::move(Prompt); }
     void SetWarning(TWarning Warning) { FWarning = std::move(Warning); }
+    void SetStorePrompts(TStorePrompts Prompts) { FStorePrompts = std::move(Prompts); }
 
     TDocumentStore* Store() const { return FStore.get(); }
     zoZezo::TDataSource& DataSource() { return FDataSource; }
@@ -77,6 +91,8 @@ public:
     TVariablesModel& Variables() { return FVariables; }
     TSweep& Sweep() { return FSweep; }
     TPlotView* PlotView() const;
+    TConflictPanel& ConflictPanel() const { return *FConflictPanel; }
+    TStoreSync& Sync() { return *FSync; }
     Ui::TMainWindow& Form() const { return *FUi; }
 
 signals:
@@ -96,6 +112,9 @@ private:
     void FillEquationBox();
     void FillVariableBox();
     void CurrentRowChanged(int Row);
+    void ShowInList(int Row);
+    void DocumentShown();
+    qint64 CurrentId() const;
     void ListSelectionChanged();
     void UpdateTitle();
     void UpdateActions();
@@ -107,6 +126,9 @@ private:
     void AskRename();
     void AskDelete();
     void AskOpen();
+    void AskConnect();
+    void AskNewStore();
+    void StatusMessage(const QString& Text);
     void EditSettings();
     void RestoreLayout();
     void ApplyDefaultSizes();
@@ -118,8 +140,14 @@ private:
     TVariablesModel FVariables;
     TResultsModel FResults;
     TSweep FSweep;
+    // Made once the form exists: they work on its memo.
+    TConflictPanel* FConflictPanel; // beside the memo, owned by the form
+    std::unique_ptr<TStoreSync> FSync;
+    std::unique_ptr<TDocumentInputs> FInputs;
+    qint64 FShownId = -1; // the document whose text, results and inputs the window shows
     TUnsavedPrompt FUnsavedPrompt;
     TWarning FWarning;
+    TStorePrompts FStorePrompts;
     bool FDefaultSizesPending = false;
 };
 

@@ -46,6 +46,9 @@ public:
     void SetValue(int Row, const zoZezo::TComplex& Value);
     // Copies of every variable, for an evaluator of its own (a sweep).
     std::vector<TVariableCell> Snapshot() const;
+    // Replaces every variable by these (another document's), in the attached evaluator too.
+    // Equations compiled before refer to the old ones: compile them again.
+    void Reset(const std::vector<TVariableCell>& Cells);
 
     // Marks the variables that the evaluator's compiled equations refer to.
     void MarkUsed();
