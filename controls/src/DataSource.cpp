@@ -208,12 +208,22 @@ bool TDataSource::Post() {
     if (!FModel) return Fail(NotSaved(tr("the record set is gone")));
     auto* Table = qobject_cast<QSqlTableModel*>(FModel.data());
     if (!(Table ? WriteToTable(*Table) : WriteToModel())) return false;
-    const QSqlRecord Original = FOriginal;
+    const QSqlRecord Written = Table ? WrittenRecord() : QSqlRecord();
     EndEdit();
     FLastError.clear();
-    if (Table) ReadRowAgain(*Table, Original);
+    if (Table) ReadRowAgain(*Table, Written);
     emit DataChanged();
     return true;
+}
+
+// The edited record as the last post wrote it.
+QSqlRecord TDataSource::WrittenRecord() const {
+    QSqlRecord Written = FOriginal;
+    for (auto [Column, Value] : FChanges.asKeyValueRange())
+        Written.setValue(Column, Value);
+    if (const int Revision = RevisionColumn(); Revision >= 0)
+        Written.setValue(Revision, NextRevision(FOriginal.value(Revision)));
+    return Written;
 }
 
 void TDataSource::Cancel() {
@@ -286,14 +296,15 @@ bool TDataSource::WriteToTable(QSqlTableModel& Table) {
     const bool OwnTransaction = Driver.hasFeature(QSqlDriver::Transactions) && Db.transaction();
     QSqlQuery Query(Db);
     QString Message;
-    if (Query.prepare(Sql)) {
+    const bool Prepared = Query.prepare(Sql);
+    if (Prepared) {
         for (int I = 0; I < Values.count(); ++I)
             Query.addBindValue(Values.value(I));
         for (int I = 0; I < Where.count(); ++I)
             if (!Where.isNull(I)) Query.addBindValue(Where.value(I));
     }
     bool NoRow = false;
-    if (!Query.exec())
+    if (!Prepared || !Query.exec()) // a statement that cannot be prepared says why there
         Message = DatabaseMessage(Query.lastError());
     else if ((NoRow = Query.numRowsAffected() == 0))
         Message = DeletedMeanwhile();
@@ -368,12 +379,16 @@ bool TDataSource::WriteToModel() {
     return true;
 }
 
-void TDataSource::ReadRowAgain(QSqlTableModel& Table, const QSqlRecord& Original) {
-    const QSqlRecord Key = RecordKey(Table, Original);
-    if (!Table.primaryKey().isEmpty() && FRow >= 0 && SameValues(Key, Table.record(FRow)))
+// Reads the row of Record (as stored now) again; where it cannot be read alone, the whole
+// record set, finding the record again afterwards.
+void TDataSource::ReadRowAgain(QSqlTableModel& Table, const QSqlRecord& Record) {
+    const QSqlRecord Key = RecordKey(Table, Record);
+    if (!Table.primaryKey().isEmpty() && FRow >= 0 && SameValues(Key, Table.record(FRow))) {
         Table.selectRow(FRow);
-    else
-        Table.select();
+        return;
+    }
+    FBookmark = Key;
+    Table.select();
 }
 
 void TDataSource::EndEdit() {
@@ -425,7 +440,7 @@ void TDataSource::ModelDestroyed() {
 
 void TDataSource::ModelAboutToBeReset() {
     const auto* Table = qobject_cast<const QSqlTableModel*>(FModel.data());
-    if (Table && !Table->primaryKey().isEmpty() && FRow >= 0 && FRow < Table->rowCount())
+    if (FBookmark.isEmpty() && Table && FRow >= 0 && FRow < Table->rowCount())
         FBookmark = RecordKey(*Table, Table->record(FRow));
 }
 

@@ -52,8 +52,8 @@ enum class TDataSetState {
 // changes. A record set freed while a record is edited ends the edit: the changes cannot be
 // written anywhere, and Error says so (editors keep the text in sight). Nothing here throws.
 //
-// The current record of a QSqlTableModel with a primary key stays current when the model is
-// selected again, wherever its row moves.
+// The current record of a QSqlTableModel stays current when the model is selected again,
+// wherever its row moves (found by its primary key, or by all its values).
 class TDataSource : public QObject {
     Q_OBJECT
     Q_PROPERTY(QAbstractItemModel* Model READ Model WRITE SetModel)
@@ -147,7 +147,8 @@ private:
     int RevisionColumn() const;
     QSqlRecord ReadStored(QSqlTableModel& Table, const QSqlRecord& Loaded, QString& Message) const;
     void SetStored(const QSqlRecord& Record);
-    void ReadRowAgain(QSqlTableModel& Table, const QSqlRecord& Original);
+    QSqlRecord WrittenRecord() const;
+    void ReadRowAgain(QSqlTableModel& Table, const QSqlRecord& Record);
     void EndEdit();
     void SetRow(int Row);
     void NotifyState();
