@@ -255,7 +255,6 @@ TEST_F(DBRichEditTest, ADataSourceWithoutRecordSetIsReported) {
     EXPECT_EQ(Editor.BindingError(), QString());
 }
 
-
 TEST_F(DBRichEditTest, ARecordSetFreedWhileEditingLeavesTheTextInSight) {
     QSignalSpy Errors(&Editor, &TDBRichEdit::DataError);
     TypeOver(Editor, QStringLiteral("a: 9"));
