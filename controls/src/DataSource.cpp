@@ -14,9 +14,11 @@ namespace zoZezo {
 namespace {
 
 // The text of a database error for a user: the database's own words where it gave any.
+// Never empty: a failure the database gave no words for still reads as one.
 QString DatabaseMessage(const QSqlError& Error) {
-    const QString Text = Error.databaseText().trimmed();
-    return Text.isEmpty() ? Error.text().trimmed() : Text;
+    QString Text = Error.databaseText().trimmed();
+    if (Text.isEmpty()) Text = Error.text().trimmed();
+    return Text.isEmpty() ? TDataSource::tr("the database gave no reason") : Text;
 }
 
 // A field named like Source's, holding Source's value, free of any read-only mark.
@@ -294,6 +296,8 @@ bool TDataSource::WriteToTable(QSqlTableModel& Table) {
         Driver.sqlStatement(QSqlDriver::WhereStatement, Table.tableName(), Where, true);
 
     const bool OwnTransaction = Driver.hasFeature(QSqlDriver::Transactions) && Db.transaction();
+    // A server that went away is found out here (Qt closes the connection then).
+    if (!Db.isOpen()) return Fail(NotSaved(tr("the connection to the database was lost")));
     QSqlQuery Query(Db);
     QString Message;
     const bool Prepared = Query.prepare(Sql);

@@ -364,8 +364,7 @@ protected:
         SKIP_WITHOUT_SERVER(TBackend::PostgreSQL);
         Schema = std::make_unique<TServerSchema>();
         // Named, so that the test can find its connection on the server.
-        ASSERT_TRUE(Store.Open(Schema->Url() + "&application_name=" + Schema->Name()))
-            << Store.ErrorText().toStdString();
+        ASSERT_TRUE(Store.Open(Schema->Url(Schema->Name()))) << Store.ErrorText().toStdString();
     }
 
     std::unique_ptr<TServerSchema> Schema;
@@ -385,19 +384,13 @@ TEST_F(DocumentServerTest, OthersChangesAreHeard) {
 }
 
 TEST_F(DocumentServerTest, ABrokenConnectionIsOpenedAgain) {
-    QSqlDatabase Admin = Schema->Open("admin");
-    QSqlQuery Kill(Admin);
-    ASSERT_TRUE(Kill.exec(QString("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
-                                  "WHERE application_name = '%1'")
-                              .arg(Schema->Name())));
-    ASSERT_TRUE(Kill.next() && Kill.value(0).toBool());
+    Schema->BreakConnections(Schema->Name());
     EXPECT_FALSE(Store.SetBody(0, "lost?"));
     EXPECT_TRUE(Store.ConnectionLost());
     ASSERT_TRUE(Store.Reconnect()) << Store.ErrorText().toStdString();
     EXPECT_FALSE(Store.ConnectionLost());
     ASSERT_TRUE(Store.SetBody(0, "saved"));
     EXPECT_EQ(Store.Body(0), "saved");
-    Admin.close();
 }
 
 TEST_F(DocumentServerTest, APasswordComesFromTheEnvironmentOrIsAskedFor) {

@@ -27,8 +27,7 @@ protected:
 
     // Named on the server, so that a test can break its connection.
     QString Location() const {
-        return Schema ? Schema->Url() + "&application_name=" + Schema->Name()
-                      : Folder.filePath("shared.sqlite");
+        return Schema ? Schema->Url(Schema->Name()) : Folder.filePath("shared.sqlite");
     }
 
     std::unique_ptr<TMainWindow> OpenWindow() {
@@ -147,20 +146,18 @@ TEST(ServerGoneTest, TheTextIsKeptAndSavedWhenTheServerIsBack) {
     QStringList Warnings;
     TMainWindow Window;
     Window.SetWarning([&](const QString& Text) { Warnings << Text; });
-    Window.Sync().SetRetryInterval(50);
-    ASSERT_TRUE(Window.OpenDatabase(Schema.Url() + "&application_name=" + Schema.Name()));
+    Window.Sync().SetRetryInterval(60000); // nothing tried again before the test looked
+    ASSERT_TRUE(Window.OpenDatabase(Schema.Url(Schema.Name())));
     Window.Memo()->DBEditor()->moveCursor(QTextCursor::End);
     QTest::keyClicks(Window.Memo()->DBEditor(), " { typed }");
-    QSqlQuery Kill(Schema.Open("admin"));
-    ASSERT_TRUE(Kill.exec(QString("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
-                                  "WHERE application_name = '%1'")
-                              .arg(Schema.Name())));
+    Schema.BreakConnections(Schema.Name());
 
     EXPECT_FALSE(Window.Save());
     ASSERT_EQ(Warnings.size(), 1);
     EXPECT_TRUE(Warnings[0].contains("connection")) << Warnings[0].toStdString();
     EXPECT_TRUE(Window.Sync().Retrying());
     EXPECT_TRUE(Window.Memo()->DBEditor()->Text().endsWith(" { typed }"));
+    Window.Sync().SetRetryInterval(50);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Window.Sync().Retrying(); }, 5000));
     EXPECT_FALSE(Window.Memo()->Modified());
     QSqlQuery Body(Schema.Open("reader"));

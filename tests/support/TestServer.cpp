@@ -3,6 +3,7 @@
 #include <QMap>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTest>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QUuid>
@@ -86,7 +87,7 @@ QSqlDatabase TServerSchema::Open(const QString& ConnectionName, const QString& S
     return Db;
 }
 
-QString TServerSchema::Url() const {
+QString TServerSchema::Url(const QString& ApplicationName) const {
     const QMap<QString, QString> Server = ServerParameters();
     QUrl Url;
     Url.setScheme(QStringLiteral("postgresql"));
@@ -95,6 +96,24 @@ QString TServerSchema::Url() const {
     QUrlQuery Query;
     Query.addQueryItem(QStringLiteral("host"), Server.value(QStringLiteral("host")));
     Query.addQueryItem(QStringLiteral("options"), QStringLiteral("-csearch_path=") + FName);
+    if (!ApplicationName.isEmpty())
+        Query.addQueryItem(QStringLiteral("application_name"), ApplicationName);
     Url.setQuery(Query);
     return Url.toString();
+}
+
+void TServerSchema::BreakConnections(const QString& ApplicationName) const {
+    QSqlQuery Query(QSqlDatabase::database(FAdmin));
+    Query.prepare(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                 "WHERE application_name = ?"));
+    Query.addBindValue(ApplicationName);
+    EXPECT_TRUE(Query.exec()) << Query.lastError().text().toStdString();
+    // The server ends them a moment later.
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        QSqlQuery Left(QSqlDatabase::database(FAdmin));
+        Left.prepare(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity "
+                                    "WHERE application_name = ?"));
+        Left.addBindValue(ApplicationName);
+        return Left.exec() && Left.next() && Left.value(0).toInt() == 0;
+    }));
 }

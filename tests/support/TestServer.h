@@ -42,8 +42,12 @@ public:
     // Adds (and opens) a connection under ConnectionName whose tables are the schema's.
     // Settings adds the server's settings for it ("-clock_timeout=50 -c...").
     QSqlDatabase Open(const QString& ConnectionName, const QString& Settings = {}) const;
-    // The same connection as the workbench is given it: a postgresql:// URL.
-    QString Url() const;
+    // The same connection as the workbench is given it: a postgresql:// URL, naming the
+    // connection ApplicationName on the server.
+    QString Url(const QString& ApplicationName = {}) const;
+    // Breaks the connections named ApplicationName, as a server that went away does; returns once
+    // they are gone.
+    void BreakConnections(const QString& ApplicationName) const;
 
 private:
     QString FName;

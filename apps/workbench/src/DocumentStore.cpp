@@ -204,6 +204,9 @@ bool TDocumentStore::AddExamples() {
 void TDocumentStore::Subscribe() {
     QSqlDriver* Driver = Database().driver();
     if (!FLocation.IsServer() || !Driver->hasFeature(QSqlDriver::EventNotifications)) return;
+    QSqlQuery Schema(Database());
+    if (Schema.exec("SELECT current_schema()") && Schema.next())
+        FSchema = Schema.value(0).toString();
     Driver->subscribeToNotification(StoreSchema::ChangeChannel);
     connect(Driver, &QSqlDriver::notification, this, &TDocumentStore::Notified,
             Qt::UniqueConnection);
@@ -211,13 +214,16 @@ void TDocumentStore::Subscribe() {
 
 void TDocumentStore::Notified(const QString& Name, QSqlDriver::NotificationSource Source,
                               const QVariant& Payload) {
-    if (Name == StoreSchema::ChangeChannel && Source != QSqlDriver::SelfSource)
-        emit DocumentChanged(Payload.toLongLong());
+    const QString Text = Payload.toString();
+    if (Name == StoreSchema::ChangeChannel && Source != QSqlDriver::SelfSource &&
+        Text.section(' ', 1) == FSchema)
+        emit DocumentChanged(Text.section(' ', 0, 0).toLongLong());
 }
 
 void TDocumentStore::Close() {
     FModel.reset();
     FLocation = {};
+    FSchema.clear();
     FReadOnly = false;
     if (QSqlDatabase::contains(FConnection)) {
         QSqlDatabase::database(FConnection, false).close();

@@ -125,6 +125,7 @@ private:
 
     QString FConnection;
     TStoreLocation FLocation;
+    QString FSchema; // where the documents are on a server (another schema's notices are not ours)
     QString FErrorText;
     bool FReadOnly = false;
     std::unique_ptr<QSqlTableModel> FModel;

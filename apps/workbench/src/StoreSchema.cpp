@@ -42,8 +42,8 @@ QStringList UpgradeTo2(bool Postgres) {
     if (Postgres)
         Steps << QString("CREATE FUNCTION zezo_document_changed() RETURNS trigger "
                          "LANGUAGE plpgsql AS $$ BEGIN PERFORM pg_notify('%1', (CASE WHEN "
-                         "TG_OP = 'DELETE' THEN OLD.id ELSE NEW.id END)::text); RETURN NULL; "
-                         "END $$")
+                         "TG_OP = 'DELETE' THEN OLD.id ELSE NEW.id END)::text || ' ' || "
+                         "TG_TABLE_SCHEMA); RETURN NULL; END $$")
                      .arg(ChangeChannel)
               << "CREATE TRIGGER documents_changed AFTER INSERT OR UPDATE OR DELETE ON "
                  "documents FOR EACH ROW EXECUTE FUNCTION zezo_document_changed()";

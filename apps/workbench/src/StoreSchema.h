@@ -11,8 +11,8 @@ namespace workbench {
 // Version 1 is the table `documents` (id, name, body) alone, as the first workbench made it.
 // Version 2 adds a revision to every document, the tables of each document's variables and
 // plot settings, each user's last document, the version itself (`zezo_schema`), and on
-// PostgreSQL a notice on the channel `zezo_documents` (the document's id) whenever a document
-// is added, changed or deleted.
+// PostgreSQL a notice on the channel `zezo_documents` whenever a document is added, changed or
+// deleted: the document's id and the schema of its table, separated by a blank.
 //
 // Tables are looked for in the connection's current schema (PostgreSQL) or the file (SQLite).
 namespace StoreSchema {
