@@ -256,7 +256,7 @@ bool TDataSource::Refresh() {
     const int Revision = RevisionColumn();
     if (Revision < 0 || SameRevision(Stored.value(Revision), Loaded.value(Revision))) return true;
     SetStored(Stored);
-    return Fail(NotSaved(SavedMeanwhile()));
+    return Fail(tr("Someone else saved the record meanwhile: the changes here are not saved."));
 }
 
 void TDataSource::AdoptStoredRevision() {

@@ -2,6 +2,7 @@
 
 #include <QBoxLayout>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QPlainTextEdit>
@@ -32,10 +33,11 @@ TConflictPanel::TConflictPanel(QWidget* Parent)
     FMerge->setToolTip(tr("Put both texts into the editor, one after the other, to join them "
                           "there; saving then writes over their version"));
 
-    auto* Buttons = new QHBoxLayout;
-    for (QPushButton* Button : {FKeepMine, FTakeTheirs, FMerge})
-        Buttons->addWidget(Button);
-    Buttons->addStretch();
+    // Two to a row: the panel stays narrow beside the editor.
+    auto* Buttons = new QGridLayout;
+    Buttons->addWidget(FKeepMine, 0, 0);
+    Buttons->addWidget(FTakeTheirs, 0, 1);
+    Buttons->addWidget(FMerge, 1, 0, 1, 2);
     auto* Layout = new QVBoxLayout(this);
     Layout->setContentsMargins(6, 0, 0, 0);
     Layout->addWidget(FTitle);
