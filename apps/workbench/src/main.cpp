@@ -43,9 +43,10 @@ int main(int Argc, char** Argv) {
         Window.SetWarning([](const QString& Text) {
             std::fprintf(stderr, "zezo-workbench: %s\n", qPrintable(Text));
         });
+        Window.SetStorePrompts({}); // nobody to ask: a store that needs a password is refused
+        if (!Window.OpenDatabase(Path)) return 1; // the warning said why
         QString Error;
-        if (!Window.OpenDatabase(Path) ||
-            !workbench::TakeScreenshot(Window, Parser.value(Screenshot), Error)) {
+        if (!workbench::TakeScreenshot(Window, Parser.value(Screenshot), Error)) {
             std::fprintf(stderr, "zezo-workbench: %s\n", qPrintable(Error));
             return 1;
         }
