@@ -1,7 +1,7 @@
 // The operator callbacks: complex arithmetic, the power, the remainder, comparisons and logic.
 
-#include "BuiltinSupport.h"
-#include "ComplexArithmetic.h"
+#include "builtins/BuiltinSupport.h"
+#include "builtins/ComplexArithmetic.h"
 #include "zoZezo/Builtins.h"
 #include "zoZezo/Platform.h"
 

@@ -2,7 +2,7 @@
 // real argument only: they compute their result, then raise "Number must be real" for a
 // complex one.
 
-#include "BuiltinSupport.h"
+#include "builtins/BuiltinSupport.h"
 #include "zoZezo/Builtins.h"
 #include "zoZezo/Platform.h"
 

@@ -1,7 +1,6 @@
-#include "Engine.h"
+#include "engine/Engine.h"
 
-#include "NativeCode.h"
-#include "Steps.h"
+#include "engine/Steps.h"
 #include "zoZezo/Equation.h"
 #include "zoZezo/Equations.h"
 #include "zoZezo/Evaluator.h"
@@ -480,40 +479,6 @@ void TEngine::ReleaseStacks() {
     if (FRunning) Refuse("The memory of computations cannot be released while a computation runs");
     FValues.Release();
     FFrames.Release();
-}
-
-namespace {
-
-// Whether Equation may run: compiles it when unchecked; one with a compile error shows its
-// message and yields 0 instead.
-bool Runnable(TEquation& Equation) {
-    if (!Equation.Checked()) Equation.Check();
-    if (Equation.ErrorCode() == 0) return true;
-    ShowMessage(Equation.ErrorMsg());
-    return false;
-}
-
-} // namespace
-
-// Native code runs first when there is some: it calls no host code, so nothing can free the
-// equation meanwhile. Otherwise the equation is held while it computes: host code that runs
-// meanwhile may free it.
-TComplex TEquation::ComputeArgsC(std::span<const TComplex> Args) {
-    TComplex Result;
-    if (FChecked && FErrorCode == 0 &&
-        TNativeCode::Compute(*FOwner->Evaluator(), *this, Args, &Result.Im, Result.Re))
-        return Result;
-    const THold Hold(*this, false);
-    if (Runnable(*this)) Result.Re = FOwner->Evaluator()->FEngine->Run(*this, Args, &Result.Im);
-    return Result;
-}
-
-long double TEquation::Compute() {
-    if (long double Re; FChecked && FErrorCode == 0 &&
-                        TNativeCode::Compute(*FOwner->Evaluator(), *this, {}, nullptr, Re))
-        return Re;
-    const THold Hold(*this, false);
-    return Runnable(*this) ? FOwner->Evaluator()->FEngine->Run(*this, {}, nullptr) : 0;
 }
 
 } // namespace zoZezo

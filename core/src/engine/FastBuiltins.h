@@ -6,8 +6,8 @@
 // Each fast path below gives the very bits its callback gives; where it cannot, it declines,
 // and the engine calls the callback.
 
-#include "BuiltinSupport.h"
-#include "ComplexArithmetic.h"
+#include "builtins/BuiltinSupport.h"
+#include "builtins/ComplexArithmetic.h"
 #include "zoZezo/Builtins.h"
 #include "zoZezo/Instruction.h"
 #include "zoZezo/Platform.h"

@@ -1,9 +1,11 @@
 // The last step of translating an equation into native code (see NativeCode.h): the prologue
 // that checks the tree's guards, the code, and its memory.
 
-#include "NativeCode.h"
-#include "NativeTree.h"
-#include "X87Generator.h"
+#include "native/Translate.h"
+
+#include "native/NativeCode.h"
+#include "native/Tree.h"
+#include "native/X87Generator.h"
 #include "zoZezo/Equations.h"
 
 #include <algorithm>

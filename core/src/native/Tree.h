@@ -4,7 +4,7 @@
 // code read into a tree, the code of every equation it calls inlined in place of the call, and
 // the guards the native code's prologue must check for every table entry the tree reads.
 
-#include "FastBuiltins.h"
+#include "engine/FastBuiltins.h"
 #include "zoZezo/Equation.h"
 
 #include <cstddef>

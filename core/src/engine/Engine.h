@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FastBuiltins.h"
+#include "engine/FastBuiltins.h"
 #include "zoZezo/Equation.h"
 #include "zoZezo/Evaluator.h"
 

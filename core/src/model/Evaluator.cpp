@@ -1,7 +1,7 @@
 #include "zoZezo/Evaluator.h"
 
-#include "Engine.h"
-#include "NativeCode.h"
+#include "engine/Engine.h"
+#include "native/NativeCode.h"
 #include "zoZezo/Builtins.h"
 
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "ExecutableMemory.h"
+#include "native/ExecutableMemory.h"
 
 #include <cstring>
 

@@ -1,7 +1,6 @@
-#include "Compiler.h"
+#include "compiler/Compiler.h"
 
-#include "Steps.h"
-#include "zoZezo/Exception.h"
+#include "engine/Steps.h"
 #include "zoZezo/MathMsg.h"
 
 #include <algorithm>
@@ -484,39 +483,6 @@ void TCompiler::Fail(TLevel& L, int Code) {
     FEquation.FErrorCode = Code;
     FEquation.FErrorPos = static_cast<int>(std::min<long>(L.Pos + 1, INT_MAX));
     L.Pos = L.Finish - 1;
-}
-
-bool TEquation::Check() {
-    if (!FOwner || !FOwner->Evaluator())
-        throw EzoZezoEvaluatorError("An equation compiles only as a member of an evaluator's "
-                                    "equation list");
-    RequireIdle();
-    const THold Compiling(*this, true); // the last to go: the equation may be freed then
-    ClearCode();
-    FCharClasses.clear();
-    FErrorCode = 0;
-    FErrorPos = 0;
-    FChecked = false;
-    struct TLinker { // links the code even when a host handler throws mid-way
-        std::vector<TInstruction>& Code;
-        ~TLinker() {
-            for (std::size_t I = 1; I < Code.size(); ++I)
-                Code[I - 1].Next = &Code[I];
-        }
-    };
-    {
-        TLinker Link{FCode};
-        if (!FEquationStr.empty()) TCompiler(*this).Run();
-        FCode.shrink_to_fit();
-        PlanSteps(FCode, *FOwner->Evaluator());
-    }
-    const int Length = static_cast<int>(std::min<std::size_t>(FEquationStr.size(), INT_MAX));
-    const bool PastTheEnd =
-        FErrorCode == 9 || FErrorCode == 14 || FErrorCode == 15 || FErrorCode == 16;
-    if (PastTheEnd && FErrorPos == Length) ++FErrorPos;
-    FErrorMsg = MathMsg[static_cast<std::size_t>(FErrorCode)];
-    FChecked = true;
-    return FErrorCode == 0;
 }
 
 } // namespace zoZezo

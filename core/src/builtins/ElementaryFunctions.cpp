@@ -1,7 +1,7 @@
 // The elementary function callbacks: selectors, modulus, exponential, logarithm, square root,
 // and the circular, hyperbolic and inverse circular functions, all over complex arguments.
 
-#include "BuiltinSupport.h"
+#include "builtins/BuiltinSupport.h"
 #include "zoZezo/Builtins.h"
 #include "zoZezo/Platform.h"
 

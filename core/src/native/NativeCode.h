@@ -14,7 +14,7 @@
 // The code reads the tables where the evaluator and the equations keep them, through the
 // begin and end pointers of their std::vector, whose layout TranslateToNative checks first.
 
-#include "ExecutableMemory.h"
+#include "native/ExecutableMemory.h"
 #include "zoZezo/Complex.h"
 #include "zoZezo/Equation.h"
 #include "zoZezo/Evaluator.h"
@@ -106,11 +106,5 @@ private:
     TEntry FEntry;
     std::uint64_t FRuns; // equation runs per computation: its own and every call
 };
-
-// Translates Equation's code (compiled without error) into native code; null when the code
-// uses something native code does not do (host callbacks, calls whose count changed, deep or
-// recursive calls, ...) or when this build has no native code.
-std::unique_ptr<TNativeCode> TranslateToNative(const TEquation& Equation,
-                                               const TzoZezoEvaluator& Evaluator);
 
 } // namespace zoZezo

@@ -8,7 +8,7 @@
 // (s + a*b), a function and an operator (s + Sin(x)). Each joined step falls back to running
 // its instructions one by one when an entry no longer holds its built-in.
 
-#include "FastBuiltins.h"
+#include "engine/FastBuiltins.h"
 
 #include <cstdint>
 #include <iterator>

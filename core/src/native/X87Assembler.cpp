@@ -1,4 +1,4 @@
-#include "X87Assembler.h"
+#include "native/X87Assembler.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "X87Generator.h"
+#include "native/X87Generator.h"
 
 #include "zoZezo/SymbolTable.h"
 

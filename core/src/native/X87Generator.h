@@ -9,8 +9,8 @@
 // formulas is emitted as it stands, in the formula's order of operands, so that the results are
 // the interpreter's bits; only what gives those very bits is worked out while translating.
 
-#include "NativeTree.h"
-#include "X87Assembler.h"
+#include "native/Tree.h"
+#include "native/X87Assembler.h"
 
 #include <cstdint>
 #include <map>

@@ -1,4 +1,6 @@
-#include "NativeCode.h"
+#include "native/NativeCode.h"
+
+#include "native/Translate.h"
 
 namespace zoZezo {
 

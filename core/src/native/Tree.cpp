@@ -1,7 +1,7 @@
-#include "NativeTree.h"
+#include "native/Tree.h"
 
-#include "NativeCode.h"
-#include "Steps.h"
+#include "engine/Steps.h"
+#include "native/NativeCode.h"
 #include "zoZezo/Equations.h"
 #include "zoZezo/Evaluator.h"
 
