@@ -98,18 +98,6 @@ TEST_P(SharedStoreTest, EverySecondSaveIsAConflictTheUserResolves) {
     EXPECT_TRUE(Warnings.isEmpty()) << Warnings.join('\n').toStdString();
 }
 
-TEST_P(SharedStoreTest, ANewerVersionFoundWhileEditingShowsBesideTheText) {
-    auto Ann = OpenWindow();
-    auto Bob = OpenWindow();
-    Type(*Bob, " { Bob }");
-    Type(*Ann, " { Ann }");
-    ASSERT_TRUE(Ann->Save());
-    Bob->Sync().CheckDocument(); // as when Bob's editor gains the focus
-    EXPECT_FALSE(Bob->ConflictPanel().isHidden());
-    EXPECT_EQ(Bob->ConflictPanel().TheirText(), Text(*Ann));
-    EXPECT_TRUE(Text(*Bob).endsWith(" { Bob }"));
-}
-
 TEST_P(SharedStoreTest, EachDocumentKeepsItsVariablesAndPlot) {
     const workbench::TPlotSettings Plot{"y", "x", {1, 2, 0.25L}};
     {

@@ -255,6 +255,7 @@ TEST_F(DBRichEditTest, ADataSourceWithoutRecordSetIsReported) {
     EXPECT_EQ(Editor.BindingError(), QString());
 }
 
+
 TEST_F(DBRichEditTest, ARecordSetFreedWhileEditingLeavesTheTextInSight) {
     QSignalSpy Errors(&Editor, &TDBRichEdit::DataError);
     TypeOver(Editor, QStringLiteral("a: 9"));
