@@ -4,6 +4,15 @@
 #include <QMessageBox>
 
 namespace workbench {
+namespace {
+
+// The server's own words at the end of the client library's message ("... failed: FATAL:
+// password authentication failed for user ..."), for a dialog that is not to fill the screen.
+QString ServerReason(const QString& Message) {
+    return Message.section("failed: ", -1).remove("FATAL:").simplified();
+}
+
+} // namespace
 
 TStorePrompts TStorePrompts::Dialogs(QWidget* Parent) {
     TStorePrompts Prompts;
@@ -34,11 +43,17 @@ std::unique_ptr<TDocumentStore> OpenStore(const QString& Location,
         case TDocumentStore::TOpenResult::orFailed: Error = Store->ErrorText(); return nullptr;
         case TDocumentStore::TOpenResult::orPasswordNeeded: {
             std::optional<QString> Password;
+            const QString Question =
+                QObject::tr("Password of %1 for %2:")
+                    .arg(Where.User.isEmpty() ? qEnvironmentVariable("USER") : Where.User,
+                         Where.Display());
+            // The first time, the server only said that it wants one.
             if (Asked++ < PasswordAttempts && Prompts.Password)
-                Password = Prompts.Password(
-                    QObject::tr("The server asks for the password of %1 for %2:\n%3")
-                        .arg(Where.User.isEmpty() ? qEnvironmentVariable("USER") : Where.User,
-                             Where.Display(), Store->ErrorText()));
+                Password =
+                    Prompts.Password(Where.Password.isEmpty()
+                                         ? Question
+                                         : QObject::tr("The server refused it: %1\n\n%2")
+                                               .arg(ServerReason(Store->ErrorText()), Question));
             if (!Password) {
                 Error = Store->ErrorText();
                 return nullptr;
