@@ -175,6 +175,7 @@ bool TMainWindow::OpenDatabase(const QString& Location,
             &TMainWindow::ListSelectionChanged);
     connect(Opened->Model(), &QAbstractItemModel::modelReset, this,
             [this] { ShowInList(FDataSource.CurrentRow()); });
+    FInputs->SavePlot(); // the document before keeps its plot in its store
     FInputs->SetStore(Opened.get());
     FSync->SetStore(Opened.get());
     FShownId = -1;
