@@ -21,7 +21,6 @@ void TDocumentInputs::SetStore(TDocumentStore* Store) {
 
 void TDocumentInputs::Show(qint64 Id) {
     if (Id == FId) return;
-    SavePlot();
     FId = Id;
     FVariables.Reset(FStore && Id >= 0 ? FStore->Variables(Id) : std::vector<TVariableCell>{});
     const std::optional<TPlotSettings> Plot = FStore ? FStore->PlotSettings(Id) : std::nullopt;

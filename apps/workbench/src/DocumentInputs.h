@@ -31,8 +31,8 @@ public:
 
     // The store the documents come from; none forgets the document shown.
     void SetStore(TDocumentStore* Store);
-    // Shows the inputs of the document with this id (-1: none), after writing the plot
-    // settings of the one before when they changed.
+    // Shows the inputs of the document with this id (-1: none). Call SavePlot() first, while
+    // the plot controls still show the document before.
     void Show(qint64 Id);
     // Writes the current document's plot settings when they changed.
     void SavePlot();
