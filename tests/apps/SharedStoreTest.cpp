@@ -73,7 +73,7 @@ TEST_P(SharedStoreTest, EverySecondSaveIsAConflictTheUserResolves) {
         EXPECT_FALSE(Panel.isHidden());
         EXPECT_EQ(Panel.TheirText(), AnnsText);
         EXPECT_EQ(Text(*Bob), BobsText);
-        EXPECT_TRUE(Bob->statusBar()->currentMessage().contains("someone else saved it"));
+        EXPECT_TRUE(Bob->Memo()->DataError().contains("someone else saved it"));
         EXPECT_EQ(Stored(*Bob), AnnsText);
 
         ASSERT_TRUE(Bob->Sync().Choose(Choice));

@@ -327,9 +327,8 @@ bool TMainWindow::DeleteDocument(int Row) {
 
 bool TMainWindow::Save() {
     if (FUi->Memo->SaveEdits()) return true;
-    if (FDataSource.InConflict()) // the conflict panel shows it, and the choices
-        StatusMessage(FUi->Memo->DataError());
-    else
+    // A conflict shows beside the editor, with the choices, and in the status bar.
+    if (!FDataSource.InConflict())
         Warn(tr("The document could not be saved; the text stays in the editor: %1")
                  .arg(FUi->Memo->DataError()));
     return false;
