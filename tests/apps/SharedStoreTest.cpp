@@ -155,4 +155,26 @@ TEST(ServerGoneTest, TheTextIsKeptAndSavedWhenTheServerIsBack) {
     EXPECT_TRUE(Body.value(0).toString().endsWith(" { typed }"));
 }
 
+// A window that saves nothing would otherwise stay deaf to others once its connection broke.
+TEST(ServerGoneTest, AWindowThatSavesNothingHearsOthersAgainOnceTheServerIsBack) {
+    SKIP_WITHOUT_SERVER(TBackend::PostgreSQL);
+    const TServerSchema Schema;
+    TMainWindow Window;
+    Window.Sync().SetRetryInterval(60000);
+    Window.Sync().SetWatchInterval(50);
+    ASSERT_TRUE(Window.OpenDatabase(Schema.Url(Schema.Name())));
+    Schema.BreakConnections(Schema.Name());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Window.Sync().Retrying(); }, 5000));
+    Window.Sync().SetRetryInterval(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Window.Sync().Retrying(); }, 5000));
+
+    workbench::TDocumentStore Other;
+    ASSERT_TRUE(Other.Open(Schema.Url()));
+    const int Row = Window.DataSource().CurrentRow();
+    ASSERT_EQ(Other.IdOfRow(Row), Window.Store()->IdOfRow(Row));
+    ASSERT_TRUE(Other.SetBody(Row, "heard: 1"));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return Window.Memo()->DBEditor()->Text() == "heard: 1"; }, 5000));
+}
+
 } // namespace

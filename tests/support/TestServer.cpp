@@ -35,6 +35,10 @@ std::string BackendName(const ::testing::TestParamInfo<TBackend>& Info) {
     return Info.param == TBackend::SQLite ? "SQLite" : "PostgreSQL";
 }
 
+void PrintTo(TBackend Backend, std::ostream* Out) {
+    *Out << BackendName({Backend, 0});
+}
+
 QString PostgresUnavailable() {
     static const QString Reason = [] {
         if (qEnvironmentVariableIsEmpty("ZOZEZO_TEST_POSTGRES"))

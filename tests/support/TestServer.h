@@ -8,8 +8,10 @@
 // The two kinds of store the data-aware controls and the workbench are tested on.
 enum class TBackend { SQLite, PostgreSQL };
 
-// "SQLite" or "PostgreSQL": the suffix of each parameterised test's name.
+// "SQLite" or "PostgreSQL": the suffix of each parameterised test's name, and the backend as
+// a test's output shows it.
 std::string BackendName(const ::testing::TestParamInfo<TBackend>& Info);
+void PrintTo(TBackend Backend, std::ostream* Out);
 
 // The PostgreSQL server of the tests, named by ZOZEZO_TEST_POSTGRES ("host=<socket folder>
 // user=<role> dbname=<database>", as scripts/test.sh sets it). Empty when the tests may use it;

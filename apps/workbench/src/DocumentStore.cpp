@@ -329,12 +329,15 @@ QString TDocumentStore::UnusedName() const {
 }
 
 bool TDocumentStore::Refresh() {
-    if (!FModel) return Fail(tr("no database is open"));
     // A select that fails empties the model: try the connection first.
-    QSqlQuery Probe(Database());
-    if (!Probe.exec("SELECT 1")) return Fail(DatabaseMessage(Probe.lastError()));
-    Probe.finish();
+    if (!Reachable()) return false;
     return FModel->select() || Fail(DatabaseMessage(FModel->lastError()));
+}
+
+bool TDocumentStore::Reachable() {
+    if (!FModel) return Fail(tr("no database is open"));
+    QSqlQuery Probe(Database());
+    return Probe.exec("SELECT 1") || Fail(DatabaseMessage(Probe.lastError()));
 }
 
 bool TDocumentStore::ConnectionLost() const {

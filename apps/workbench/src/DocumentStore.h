@@ -91,6 +91,9 @@ public:
     // Reads the documents again (the current one of a data source stays current). False, with
     // ErrorText(), when the database cannot be reached; the rows stay as they were then.
     bool Refresh();
+    // Asks the database for nothing, to learn whether it can still be reached; false, with
+    // ErrorText(), when it cannot (a broken connection is then ConnectionLost()).
+    bool Reachable();
     // True when the connection to the server broke (the last statement found it gone).
     bool ConnectionLost() const;
     // Opens a broken connection again and reads the documents again; true when connected.

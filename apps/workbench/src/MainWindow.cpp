@@ -328,9 +328,10 @@ bool TMainWindow::DeleteDocument(int Row) {
 bool TMainWindow::Save() {
     if (FUi->Memo->SaveEdits()) return true;
     // A conflict shows beside the editor, with the choices, and in the status bar.
-    if (!FDataSource.InConflict())
-        Warn(tr("The document could not be saved; the text stays in the editor: %1")
-                 .arg(FUi->Memo->DataError()));
+    if (FDataSource.InConflict()) return false;
+    Warn(FSync->Retrying() ? TStoreSync::LostText()
+                           : tr("The document could not be saved; the text stays in the editor: %1")
+                                 .arg(FUi->Memo->DataError()));
     return false;
 }
 

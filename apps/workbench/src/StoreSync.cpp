@@ -15,8 +15,10 @@ TStoreSync::TStoreSync(zoZezo::TovDBEquationMemo& Memo, zoZezo::TDataSource& Sou
     FNoticed.setSingleShot(true);
     FNoticed.setInterval(100);
     FRetry.setInterval(3000);
+    FWatch.setInterval(30000);
     connect(&FNoticed, &QTimer::timeout, this, &TStoreSync::CheckStore);
     connect(&FRetry, &QTimer::timeout, this, &TStoreSync::Retry);
+    connect(&FWatch, &QTimer::timeout, this, &TStoreSync::Watch);
     connect(&Source, &zoZezo::TDataSource::ConflictChanged, this, &TStoreSync::ShowConflict);
     // A conflict met again may bring a newer version of theirs.
     connect(&Source, &zoZezo::TDataSource::Error, this, &TStoreSync::ShowConflict);
@@ -28,8 +30,10 @@ void TStoreSync::SetStore(TDocumentStore* Store) {
     if (FStore) disconnect(FStore, nullptr, this, nullptr);
     FStore = Store;
     FRetry.stop();
-    if (Store)
-        connect(Store, &TDocumentStore::DocumentChanged, &FNoticed, qOverload<>(&QTimer::start));
+    FWatch.stop();
+    if (!Store) return;
+    connect(Store, &TDocumentStore::DocumentChanged, &FNoticed, qOverload<>(&QTimer::start));
+    if (Store->Location().IsServer()) FWatch.start();
 }
 
 void TStoreSync::CheckStore() {
@@ -82,8 +86,16 @@ void TStoreSync::ShowConflict() {
 void TStoreSync::AfterFailure() {
     if (!FStore || FRetry.isActive() || !FStore->ConnectionLost()) return;
     FRetry.start();
-    emit Message(tr("The connection to the server is lost: your text stays here and is saved "
-                    "when the server is back."));
+    emit Message(LostText());
+}
+
+QString TStoreSync::LostText() {
+    return tr("The connection to the server is lost: your text stays here and is saved when the "
+              "server is back.");
+}
+
+void TStoreSync::Watch() {
+    if (FStore && !FRetry.isActive() && !FStore->Reachable()) AfterFailure();
 }
 
 void TStoreSync::Retry() {

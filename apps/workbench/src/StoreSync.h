@@ -25,7 +25,9 @@ class TDocumentStore;
 // - Conflicts (found by a save or by such a check): the conflict panel shows the other version,
 //   and the user's choice is carried out (Choose).
 // - A server that went away: the text stays in the editor; the connection is tried again every
-//   few seconds, and the edits are saved once it is back.
+//   few seconds, and the edits are saved once it is back. A window that saves nothing learns of
+//   it too: the connection is looked at every half minute, so that a server started again is
+//   heard from again.
 class TStoreSync : public QObject {
     Q_OBJECT
 
@@ -43,7 +45,11 @@ public:
     bool Choose(TConflictPanel::TChoice Choice);
     // Milliseconds between attempts to reach a server that went away.
     void SetRetryInterval(int Milliseconds) { FRetry.setInterval(Milliseconds); }
+    // Milliseconds between looks at a server's connection while nothing else uses it.
+    void SetWatchInterval(int Milliseconds) { FWatch.setInterval(Milliseconds); }
     bool Retrying() const { return FRetry.isActive(); }
+    // What the user is told while the server cannot be reached.
+    static QString LostText();
 
 signals:
     // A line for the status bar.
@@ -53,6 +59,7 @@ private:
     void ShowConflict();
     void AfterFailure();
     void Retry();
+    void Watch();
     QString MergedText() const;
 
     zoZezo::TovDBEquationMemo& FMemo;
@@ -61,6 +68,7 @@ private:
     QPointer<TDocumentStore> FStore;
     QTimer FNoticed; // gathers a burst of notices into one reading
     QTimer FRetry;
+    QTimer FWatch; // a connection no one uses may break unnoticed, and hear no notices
 };
 
 } // namespace workbench
