@@ -32,8 +32,9 @@ namespace workbench {
 namespace {
 
 const char* const LastDocumentKey = "documents/last";
+const char* const LastStoreKey = "store/last";
 
-// The key under which a database's last document is kept: one per file.
+// Where the first workbench kept a file's last document, before stores kept it themselves.
 QString LastDocumentOf(const QString& Path) {
     QString Key = QFileInfo(Path).absoluteFilePath();
     Key.replace('/', '|');
@@ -58,7 +59,15 @@ TMainWindow::TMainWindow(QWidget* Parent)
       FStateLabel(new QLabel(this)) {
     FUi->setupUi(this);
     zoZezo::FormLoaded(this); // the memo finds the form's evaluator by name
+    FDataSource.SetRevisionField("revision");
     FUi->Memo->SetDataSource(&FDataSource);
+    FConflictPanel = new TConflictPanel;
+    FConflictPanel->PlaceBeside(*FUi->Memo);
+    FSync = std::make_unique<TStoreSync>(*FUi->Memo, FDataSource, *FConflictPanel);
+    FInputs = std::make_unique<TDocumentInputs>(
+        FVariables, *FUi->Memo, [this] { return FUi->PlotPanel->Settings(); },
+        [this](const TPlotSettings& Settings) { FUi->PlotPanel->SetSettings(Settings); });
+    FStorePrompts = TStorePrompts::Dialogs(this);
     FVariables.Attach(Evaluator());
     QSettings Settings;
     TSyntaxCharacters::Load(Settings).ApplyTo(Evaluator());
@@ -118,6 +127,11 @@ TMainWindow::TMainWindow(QWidget* Parent)
     connect(&FDataSource, &zoZezo::TDataSource::CurrentRowChanged, this,
             &TMainWindow::CurrentRowChanged);
     connect(&FDataSource, &zoZezo::TDataSource::StateChanged, this, &TMainWindow::UpdateTitle);
+    // After the memo's own connection: the text of the document is in the editor by then.
+    connect(&FDataSource, &zoZezo::TDataSource::DataChanged, this, &TMainWindow::DocumentShown);
+    connect(FSync.get(), &TStoreSync::Message, this, &TMainWindow::StatusMessage);
+    connect(FInputs.get(), &TDocumentInputs::Failed, this, &TMainWindow::StatusMessage);
+    FUi->Memo->DBEditor()->installEventFilter(this);
     ConnectActions();
     ConnectPlot();
     RestoreLayout();
@@ -127,6 +141,9 @@ TMainWindow::TMainWindow(QWidget* Parent)
 TMainWindow::~TMainWindow() {
     FComputation.Cancel();
     FVariables.Detach();
+    // Nothing of the window's reacts to what the memo's last write brings.
+    disconnect(&FDataSource, nullptr, this, nullptr);
+    FSync.reset();
     delete FUi->Memo; // writes its edits while the data source and the database are there
 }
 
@@ -140,6 +157,10 @@ zoZezo::TzoZezoEvaluator& TMainWindow::Evaluator() const {
 
 TPlotPanel* TMainWindow::PlotPanel() const {
     return FUi->PlotPanel;
+}
+
+QString TMainWindow::LastDatabase() {
+    return QSettings().value(LastStoreKey).toString();
 }
 
 QString TMainWindow::DefaultDatabasePath() {
@@ -174,6 +195,8 @@ void TMainWindow::ConnectActions() {
     connect(FUi->RenameAction, &QAction::triggered, this, &TMainWindow::AskRename);
     connect(FUi->DeleteAction, &QAction::triggered, this, &TMainWindow::AskDelete);
     connect(FUi->OpenAction, &QAction::triggered, this, &TMainWindow::AskOpen);
+    connect(FUi->ConnectAction, &QAction::triggered, this, &TMainWindow::AskConnect);
+    connect(FUi->NewStoreAction, &QAction::triggered, this, &TMainWindow::AskNewStore);
     connect(FUi->SaveAction, &QAction::triggered, this, &TMainWindow::Save);
     connect(FUi->QuitAction, &QAction::triggered, this, &QWidget::close);
     connect(FUi->SettingsAction, &QAction::triggered, this, &TMainWindow::EditSettings);
@@ -212,13 +235,17 @@ void TMainWindow::ConnectPlot() {
         Job.Variables = FVariables.Snapshot();
         return Job;
     });
+    // What was plotted is kept with the document.
+    connect(&FUi->PlotPanel->Sweep(), &TSweep::Finished, this, [this] { FInputs->SavePlot(); });
 }
 
-bool TMainWindow::OpenDatabase(const QString& Path) {
+bool TMainWindow::OpenDatabase(const QString& Location,
+                               const TDocumentStore::TOpenOptions& Options) {
     if (FStore && !Save()) return false;
-    auto Opened = std::make_unique<TDocumentStore>();
-    if (!Opened->Open(Path)) {
-        Warn(Opened->ErrorText());
+    QString Error;
+    std::unique_ptr<TDocumentStore> Opened = OpenStore(Location, Options, FStorePrompts, Error);
+    if (!Opened) {
+        Warn(Error);
         return false;
     }
     FUi->PlotPanel->Cancel();
@@ -233,15 +260,24 @@ bool TMainWindow::OpenDatabase(const QString& Path) {
     FUi->DocumentList->setModelColumn(TDocumentStore::dcName);
     connect(FUi->DocumentList->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TMainWindow::ListSelectionChanged);
+    connect(Opened->Model(), &QAbstractItemModel::modelReset, this,
+            &TMainWindow::ShowCurrentInList);
+    FInputs->SetStore(Opened.get());
+    FSync->SetStore(Opened.get());
+    FShownId = -1;
     FStore = std::move(Opened); // the model shown before goes only now that nothing shows it
     QSettings Settings;
-    const int Last = FStore->RowOfId(Settings.value(LastDocumentOf(Path), -1).toLongLong());
+    qint64 LastId = FStore->LastDocument();
+    if (LastId < 0 && !FStore->Location().IsServer())
+        LastId = Settings.value(LastDocumentOf(FStore->Location().Path), -1).toLongLong();
+    const int Last = FStore->RowOfId(LastId);
     FDataSource.MoveTo(Last >= 0 ? Last : 0);
     CurrentRowChanged(FDataSource.CurrentRow());
+    DocumentShown();
     if (FStore->ReadOnly())
-        Warn(tr("'%1' is read-only: documents can be read and computed, but edits cannot be "
+        Warn(tr("%1 is read-only: documents can be read and computed, but edits cannot be "
                 "saved there.")
-                 .arg(QDir::toNativeSeparators(Path)));
+                 .arg(FStore->Location().Display()));
     UpdateActions();
     return true;
 }
@@ -292,8 +328,11 @@ bool TMainWindow::DeleteDocument(int Row) {
 
 bool TMainWindow::Save() {
     if (FUi->Memo->SaveEdits()) return true;
-    Warn(tr("The document could not be saved; the text stays in the editor: %1")
-             .arg(FUi->Memo->DataError()));
+    // A conflict shows beside the editor, with the choices, and in the status bar.
+    if (FDataSource.InConflict()) return false;
+    Warn(FSync->Retrying() ? TStoreSync::LostText()
+                           : tr("The document could not be saved; the text stays in the editor: %1")
+                                 .arg(FUi->Memo->DataError()));
     return false;
 }
 
@@ -308,14 +347,28 @@ void TMainWindow::ShowCurrentInList() {
             QItemSelectionModel::ClearAndSelect);
 }
 
-void TMainWindow::CurrentRowChanged(int Row) {
-    if (FStore && Row >= 0)
-        QSettings().setValue(LastDocumentOf(FStore->Path()), FStore->IdOfRow(Row));
+void TMainWindow::CurrentRowChanged(int) {
+    if (CurrentId() >= 0 && !FStore->ReadOnly()) FStore->SetLastDocument(CurrentId());
     ShowCurrentInList();
-    ShowResults({}); // until the document's own come
-    FUi->PlotPanel->Clear();
     UpdateTitle();
     UpdateActions();
+}
+
+// Another document's text is in the editor: its results, plot and inputs replace the ones before.
+void TMainWindow::DocumentShown() {
+    const qint64 Id = CurrentId();
+    if (Id == FShownId) return;
+    FShownId = Id;
+    FInputs->SavePlot(); // while the controls show the document before
+    ShowResults({});     // until the document's own come
+    FUi->PlotPanel->Clear();
+    FInputs->Show(Id);
+}
+
+// -1 also while the data source already shows the rows of a store that opens.
+qint64 TMainWindow::CurrentId() const {
+    const int Row = FDataSource.CurrentRow();
+    return FStore && FDataSource.Model() == FStore->Model() && Row >= 0 ? FStore->IdOfRow(Row) : -1;
 }
 
 void TMainWindow::ListSelectionChanged() {
@@ -533,12 +586,41 @@ void TMainWindow::AskDelete() {
 }
 
 void TMainWindow::AskOpen() {
-    const QString Start = FStore ? FStore->Path() : DefaultDatabasePath();
+    const QString Start =
+        FStore && !FStore->Location().IsServer() ? FStore->Path() : DefaultDatabasePath();
     const QString Path =
         QFileDialog::getOpenFileName(this, tr("Open document database"), Start,
                                      tr("Document databases (*.sqlite *.db);;All files (*)"),
                                      nullptr, QFileDialog::DontConfirmOverwrite);
     if (!Path.isEmpty()) OpenDatabase(Path);
+}
+
+void TMainWindow::AskConnect() {
+    const QString Current = FStore && FStore->Location().IsServer() ? FStore->Path() : QString();
+    bool Ok = false;
+    const QString Url = QInputDialog::getText(
+        this, tr("Connect to a document server"),
+        tr("PostgreSQL connection URL, e.g. postgresql://%1@localhost:5432/zezo\n"
+           "(the password comes from PGPASSWORD or ~/.pgpass, or is asked for):")
+            .arg(qEnvironmentVariable("USER", "user")),
+        QLineEdit::Normal, Current, &Ok);
+    if (Ok && !Url.trimmed().isEmpty()) OpenDatabase(Url.trimmed());
+}
+
+void TMainWindow::AskNewStore() {
+    const QString Path = QFileDialog::getSaveFileName(
+        this, tr("New document store"), QFileInfo(DefaultDatabasePath()).absolutePath(),
+        tr("Document databases (*.sqlite *.db);;All files (*)"), nullptr,
+        QFileDialog::DontConfirmOverwrite);
+    if (Path.isEmpty()) return;
+    TDocumentStore::TOpenOptions Options;
+    Options.Examples = false;
+    Options.MustBeNew = true;
+    OpenDatabase(Path, Options);
+}
+
+void TMainWindow::StatusMessage(const QString& Text) {
+    statusBar()->showMessage(Text);
 }
 
 void TMainWindow::Warn(const QString& Text) {
@@ -556,6 +638,10 @@ bool TMainWindow::eventFilter(QObject* Watched, QEvent* Event) {
         Event->ignore();
         return true;
     }
+    // Others may have changed the store meanwhile.
+    if (Watched == this && Event->type() == QEvent::WindowActivate) FSync->CheckStore();
+    if (Watched == FUi->Memo->DBEditor() && Event->type() == QEvent::FocusIn)
+        FSync->CheckDocument();
     return QMainWindow::eventFilter(Watched, Event);
 }
 
@@ -662,6 +748,7 @@ QStringList TMainWindow::ChooseFiles(TFileRole Role) {
 
 void TMainWindow::closeEvent(QCloseEvent* Event) {
     FUi->PlotPanel->Cancel();
+    FInputs->SavePlot();
     SaveLayout();
     QMainWindow::closeEvent(Event);
 }
@@ -722,6 +809,7 @@ void TMainWindow::ShowPlotState() {
 
 void TMainWindow::SaveLayout() const {
     QSettings Settings;
+    if (FStore) Settings.setValue(LastStoreKey, FStore->Path());
     Settings.setValue("window/geometry", saveGeometry());
     Settings.setValue("window/state", saveState());
     for (const QSplitter* Splitter : findChildren<QSplitter*>())
