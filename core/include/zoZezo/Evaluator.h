@@ -108,13 +108,17 @@ public:
     void LoadReferencedConstants(TStrings& List) const;
 
 private:
-    friend class TEquation; // computes on FEngine
+    friend class TEquation;   // computes on FEngine
+    friend class TNativeCode; // runs while FChanges stays what it was when it looked last
 
-    TConstants FConstants{this};
-    TVariables FVariables{this};
-    TFunctions FFunctions{this};
-    TOperators FOperators{this};
-    TEquations FEquations{this};
+    // Counts every entry and equation that joins or leaves a list of the evaluator or an
+    // equation's parameter table, and every change of an equation's text or code.
+    std::uint64_t FChanges = 0;
+    TConstants FConstants{this, &FChanges};
+    TVariables FVariables{this, &FChanges};
+    TFunctions FFunctions{this, &FChanges};
+    TOperators FOperators{this, &FChanges};
+    TEquations FEquations{this, &FChanges};
     std::uint64_t FRunBudget = DefaultRunBudget;
     TNativeMode FNativeMode;
     std::unique_ptr<TEngine> FEngine; // the engine of computations and the stacks it keeps

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace zoZezo {
@@ -13,7 +14,10 @@ class TzoZezoEvaluator;
 template <class Item>
 class TOwnedList {
 public:
-    explicit TOwnedList(TzoZezoEvaluator* AEvaluator) : FEvaluator(AEvaluator) {}
+    // Changes, when given, counts every item that joins or leaves the list: the evaluator counts
+    // the changes of its lists so that its native code knows when to look at them again.
+    explicit TOwnedList(TzoZezoEvaluator* AEvaluator, std::uint64_t* Changes = nullptr)
+        : FEvaluator(AEvaluator), FChanges(Changes) {}
     ~TOwnedList() { Clear(); }
     TOwnedList(const TOwnedList&) = delete;
     TOwnedList& operator=(const TOwnedList&) = delete;
@@ -44,14 +48,25 @@ public:
 protected:
     // Called by the items themselves as they are created and destroyed.
     friend Item;
-    void Append(Item* I) { FItems.push_back(I); }
+    void Append(Item* I) {
+        FItems.push_back(I);
+        Changed();
+    }
     void Remove(Item* I) {
         auto Found = std::find(FItems.rbegin(), FItems.rend(), I);
-        if (Found != FItems.rend()) FItems.erase(std::next(Found).base());
+        if (Found == FItems.rend()) return;
+        FItems.erase(std::next(Found).base());
+        Changed();
+    }
+    // Counts a change of the list, or of an item's part that the count covers (an equation's
+    // code).
+    void Changed() const {
+        if (FChanges) ++*FChanges;
     }
 
 private:
     TzoZezoEvaluator* FEvaluator;
+    std::uint64_t* FChanges;
     std::vector<Item*> FItems;
 };
 

@@ -22,7 +22,8 @@ std::atomic<std::uint64_t> CodeVersions{0};
 } // namespace
 
 TEquation::TEquation(TEquations* Owner, std::string Text)
-    : FOwner(Owner), FEquationStr(std::move(Text)) {
+    : FOwner(Owner), FEquationStr(std::move(Text)),
+      FLocalConstants(nullptr, Owner ? Owner->FChanges : nullptr) {
     if (FOwner) FOwner->Append(this);
 }
 
@@ -57,6 +58,7 @@ void TEquation::SetEquationStr(std::string Text) {
     RequireIdle();
     FEquationStr = std::move(Text);
     FChecked = false;
+    if (FOwner) FOwner->Changed();
 }
 
 void TEquation::SetFunctionName(const std::string& Name) {
@@ -78,6 +80,7 @@ void TEquation::ClearInstructions() {
 void TEquation::ClearCode() {
     FNative.reset();
     FCodeVersion = ++CodeVersions;
+    if (FOwner) FOwner->Changed();
     FComputations = 0;
     FDeclines = 0;
     FNativeRefused = false;
@@ -120,6 +123,7 @@ bool TEquation::Check() {
     if (PastTheEnd && FErrorPos == Length) ++FErrorPos;
     FErrorMsg = MathMsg[static_cast<std::size_t>(FErrorCode)];
     FChecked = true;
+    FOwner->Changed();
     return FErrorCode == 0;
 }
 
