@@ -1,6 +1,7 @@
 // The equation memo on a 10,000-line document, offscreen: the rebuild with its recolouring,
-// and one keystroke from the edit to the repainted line. Its own program, as it needs a
-// QApplication: build/bench/bench/zoZezoMemoBench.
+// and one keystroke from the edit to the repainted line; and a keystroke in one coloured line
+// of 100,000 characters. Its own program, as it needs a QApplication:
+// build/bench/bench/zoZezoMemoBench.
 
 #include <QApplication>
 #include <QTest>
@@ -30,19 +31,30 @@ QStringList Document() {
     return Text;
 }
 
-// A shown memo holding the document, bound to an evaluator with a variable x.
+// One equation of 100,000 characters: names, numbers, symbols, calls and comments by turns,
+// ending in a comment that pads it to the length.
+QString LongLine() {
+    constexpr int Length = 100'000;
+    const char* Terms[] = {"+2*x", "-Sin(x)", "*1.5e-3", "+pi {c}"};
+    QString Line = QStringLiteral("y: x");
+    for (int K = 0; Line.size() + 16 < Length; ++K)
+        Line += QLatin1String(Terms[K % 4]);
+    return Line + '{' + QString(Length - Line.size() - 2, u'r') + '}';
+}
+
+// A shown memo holding Text, bound to an evaluator with a variable x.
 struct TMemoSetup {
     long double X = 0.5;
     zoZezo::TzoZezoEvaluator Evaluator;
     zoZezo::TovEquationMemo Memo;
 
-    TMemoSetup() {
+    explicit TMemoSetup(const QStringList& Text = Document()) {
         Evaluator.Variables().Add("x", &X, nullptr);
         Memo.SetzoZezoEvaluator(&Evaluator);
         Memo.SetRefreshDelay(3'600'000); // no rebuild but the measured ones
         Memo.resize(600, 400);
         Memo.show();
-        Memo.SetEquations(Document());
+        Memo.SetEquations(Text);
     }
 
     // Forgets the colours, so that the next rebuild colours every line anew.
@@ -98,18 +110,19 @@ void EditOneLineAndRebuild(benchmark::State& State) {
     if (Setup.Memo.ErrorLine() != 0) State.SkipWithError("the document has a faulty line");
 }
 
-// One keystroke in the coloured document, in a line in view: the edit, the line's classes
-// following it, the highlighter repainting it, the editor repainted. Typing and deleting a
-// character by turns keeps the document as it was.
-void Keystroke(benchmark::State& State) {
-    TMemoSetup Setup;
+// Keystrokes at Column of Line of the coloured text of Setup, in view: the edit, the line's
+// classes following it, the highlighter repainting it, the editor repainted. Typing and
+// deleting a character by turns keeps the text as it was.
+void TypeInColouredText(benchmark::State& State, TMemoSetup& Setup, int Line, int Column) {
     Setup.Memo.CheckEquations();
+    if (Setup.Memo.ErrorLine() != 0) State.SkipWithError("the text has a faulty line");
     QPlainTextEdit& Editor = *Setup.Memo.Editor();
-    QTextCursor Caret(Editor.document()->findBlockByNumber(Lines / 2));
-    Caret.movePosition(QTextCursor::EndOfBlock);
+    QTextCursor Caret(Editor.document()->findBlockByNumber(Line));
+    Caret.setPosition(Caret.position() + std::min(Column, Caret.block().length() - 1));
     Editor.setTextCursor(Caret);
     Editor.ensureCursorVisible();
     Editor.viewport()->repaint();
+    const int Equations = Setup.Evaluator.Equations().Count();
     bool Type = true;
     for (auto _ : State) {
         if (Type)
@@ -119,13 +132,27 @@ void Keystroke(benchmark::State& State) {
         Type = !Type;
         Editor.viewport()->repaint();
     }
-    if (Setup.Evaluator.Equations().Count() != Lines) State.SkipWithError("a rebuild ran");
+    if (Setup.Evaluator.Equations().Count() != Equations) State.SkipWithError("a rebuild ran");
+    if (Caret.block().layout()->formats().isEmpty()) State.SkipWithError("the line is uncoloured");
+}
+
+// One keystroke in a line in view of the coloured 10,000-line document.
+void Keystroke(benchmark::State& State) {
+    TMemoSetup Setup;
+    TypeInColouredText(State, Setup, Lines / 2, Lines);
+}
+
+// One keystroke in the middle of one coloured line of 100,000 characters.
+void LongLineKeystroke(benchmark::State& State) {
+    TMemoSetup Setup({LongLine()});
+    TypeInColouredText(State, Setup, 0, 50'000);
 }
 
 BENCHMARK(RebuildAndRecolour)->Unit(benchmark::kMillisecond);
 BENCHMARK(RebuildUnchangedColours)->Unit(benchmark::kMillisecond);
 BENCHMARK(EditOneLineAndRebuild)->Unit(benchmark::kMillisecond);
 BENCHMARK(Keystroke)->Unit(benchmark::kMicrosecond);
+BENCHMARK(LongLineKeystroke)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

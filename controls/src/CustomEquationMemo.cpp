@@ -6,15 +6,19 @@
 #include "RefreshTimer.h"
 #include "StatusLine.h"
 #include "TextPosition.h"
+#include "zoZezo/EvaluatorWidget.h"
 #include "zoZezo/Exception.h"
 #include "zoZezo/MessageBoxHandler.h"
 #include "zoZezo/Platform.h"
 
+#include <QFontMetricsF>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <cmath>
 #include <exception>
 #include <string>
 #include <vector>
@@ -37,25 +41,55 @@ private:
     int& FDepth;
 };
 
-// Marks the memo as rebuilding while it lives.
+// Marks the memo as rebuilding while it lives, unless host code frees the memo meanwhile.
 class TRebuilding {
 public:
-    explicit TRebuilding(bool& Flag) : FFlag(Flag) { FFlag = true; }
-    ~TRebuilding() { FFlag = false; }
+    TRebuilding(QObject* Memo, bool& Flag) : FMemo(Memo), FFlag(Flag) { FFlag = true; }
+    ~TRebuilding() {
+        if (FMemo) FFlag = false;
+    }
     TRebuilding(const TRebuilding&) = delete;
     TRebuilding& operator=(const TRebuilding&) = delete;
 
 private:
+    QPointer<QObject> FMemo;
     bool& FFlag;
 };
 
+// Runs Action, which calls out to host code. An exception it throws never reaches Qt's event
+// loop: its message, or Otherwise for one that carries none, is shown through ShowMessage.
+// Returns false when it threw.
+template <typename TAction>
+bool ShowingFailure(const char* Otherwise, TAction&& Action) {
+    QString Failure;
+    try {
+        Action();
+        return true;
+    } catch (const std::exception& E) {
+        Failure = QString::fromUtf8(E.what());
+    } catch (...) {
+        Failure = QString::fromUtf8(Otherwise);
+    }
+    try {
+        ShowMessage(Failure.toStdString());
+    } catch (...) {
+    }
+    return false;
+}
+
 } // namespace
 
-TCustomovEquationMemo::TCustomovEquationMemo(QWidget* Parent) : QFrame(Parent) {
+TCustomovEquationMemo::TCustomovEquationMemo(QWidget* Parent)
+    : QFrame(Parent), FNewClasses(std::make_unique<TRebuildClasses>()) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     resize(240, 80);
+    // The size of the class fonts: text shows in one size whether or not it is coloured yet.
+    // No typographic shaping (kerning, ligatures) where the script does not need it: equations
+    // want none, and a keystroke in a long line costs half the time without.
     QFont Face = font();
     Face.setFamily(QStringLiteral("Courier New"));
+    Face.setPointSize(TFont{}.Size);
+    Face.setStyleStrategy(QFont::PreferNoShaping);
     setFont(Face);
     QPalette Colours = palette();
     Colours.setColor(QPalette::Window, ToQColor(clBtnFace));
@@ -97,6 +131,7 @@ TCustomovEquationMemo::~TCustomovEquationMemo() {
     if (FEditor) {
         disconnect(FEditor, nullptr, this, nullptr);
         disconnect(FEditor->document(), nullptr, this, nullptr);
+        FEditor->viewport()->removeEventFilter(this);
     }
     delete FHighlighter;
     delete FEditor.data();
@@ -109,6 +144,8 @@ void TCustomovEquationMemo::SetUpEditor(QPlainTextEdit* Editor) {
     Editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     Editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Editor->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The editor takes what the panel leaves it; its own minimum would grow the panel.
+    Editor->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     static_cast<QVBoxLayout*>(layout())->insertWidget(0, Editor, 1);
     setFocusProxy(Editor);
     connect(Editor, &QPlainTextEdit::textChanged, this, &TCustomovEquationMemo::EditorTextChanged);
@@ -117,8 +154,35 @@ void TCustomovEquationMemo::SetUpEditor(QPlainTextEdit* Editor) {
     connect(Editor->document(), &QTextDocument::contentsChange, this,
             &TCustomovEquationMemo::EditorContentsChanged);
     FHighlighter = new TEquationHighlighter(this, FFormats);
+    connect(Editor->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            &TCustomovEquationMemo::FollowView);
+    Editor->viewport()->installEventFilter(this);
     SetEditorPlainText(false);
     SetPlainText(false);
+}
+
+bool TCustomovEquationMemo::eventFilter(QObject* Watched, QEvent* Event) {
+    // The type first: the editor may be in its destructor, no longer a QPlainTextEdit.
+    if (Event->type() == QEvent::Resize && FEditor && Watched == FEditor->viewport())
+        FollowView();
+    return QFrame::eventFilter(Watched, Event);
+}
+
+void TCustomovEquationMemo::FollowView() {
+    if (!FEditor || !FHighlighter) return;
+    TRecolouring Guard(FRecolouring);
+    // Columns from pixels, through the narrowest and the widest of the fonts the text shows in.
+    qreal Narrowest = QFontMetricsF(FEditor->font()).averageCharWidth();
+    qreal Widest = Narrowest;
+    for (const TFont& Font : FFonts) {
+        const qreal Width = QFontMetricsF(Font.ToQFont()).averageCharWidth();
+        Narrowest = std::min(Narrowest, Width);
+        Widest = std::max(Widest, Width);
+    }
+    const int Left = FEditor->horizontalScrollBar()->value();
+    const int Right = Left + FEditor->viewport()->width();
+    FHighlighter->SetColumnsInView(static_cast<int>(Left / Widest),
+                                   static_cast<int>(std::ceil(Right / std::max(Narrowest, 1.0))));
 }
 
 void TCustomovEquationMemo::SetEditorPlainText(bool Value) {
@@ -146,34 +210,53 @@ void TCustomovEquationMemo::Refresh() {
                                     "inside another");
     FErrorLine = 0;
     FErrorColumn = 0;
-    if (FEvaluator) {
-        const TRebuilding Guard(FRebuilding);
-        Rebuild();
+    FRebuildAgain = false;
+    const QPointer<TCustomovEquationMemo> Self(this);
+    if (ResolveEvaluatorName()) {
+        const TRebuilding Guard(this, FRebuilding);
+        Rebuild(Self);
+        if (!Self) return;
     }
     emit OnEvaluate(this);
 }
 
-void TCustomovEquationMemo::Rebuild() {
+void TCustomovEquationMemo::Rebuild(const QPointer<TCustomovEquationMemo>& Self) {
+    TzoZezoEvaluator* const Evaluator = FEvaluator;
     // A copy: a host's handler may edit the text while the lines compile.
     std::vector<std::string> Texts = EquationTexts();
-    auto& List = FEvaluator->Equations();
-    List.Clear();
+    Evaluator->Equations().Clear();
+    FNewClasses->Clear();
     for (std::size_t I = 0; I < Texts.size(); ++I) {
-        TEquation* Equation = List.Add(std::move(Texts[I]));
-        if (!Equation->Check()) {
+        TEquation* Equation = Evaluator->Equations().Add(std::move(Texts[I]));
+        const TEquation::TKeepAlive Keep(*Equation);
+        const bool Compiled = Equation->Check();
+        // Host code ran: it may have freed the memo or the equation, or changed the evaluator.
+        if (!Self) return;
+        if (FEvaluator != Evaluator) {
+            // Another evaluator gets the lines after another pause; none ends here.
+            if (FEvaluator) RebuildAgain();
+            return;
+        }
+        if (!Compiled) {
             FErrorLine = static_cast<int>(I) + 1;
             ShowError(*Equation);
             return;
         }
+        FNewClasses->Append(Equation->EquationStr(), Equation->CharClasses());
     }
     FErrorMessage.clear();
     FErrorCode = 0;
     if (FPlainText) {
         if (FEditor) FEditor->viewport()->update();
-    } else {
+    } else if (!FRebuildAgain) { // text edited meanwhile is coloured by the next rebuild
         Recolour();
     }
     FStatusLine->setText({});
+}
+
+void TCustomovEquationMemo::RebuildAgain() {
+    FRebuildAgain = true;
+    FTimer->Restart();
 }
 
 std::vector<std::string> TCustomovEquationMemo::EquationTexts() const {
@@ -216,17 +299,14 @@ void TCustomovEquationMemo::Recolour() {
 }
 
 std::vector<QTextBlock> TCustomovEquationMemo::TakeNewClasses() {
-    const auto& List = FEvaluator->Equations();
     std::vector<QTextBlock> Changed;
-    QByteArray Digits;
     int I = 0;
-    for (QTextBlock Block = FEditor->document()->begin(); Block.isValid() && I < List.Count();
-         Block = Block.next(), ++I) {
-        const TEquation& Equation = *List.GetEquation(I);
-        ClassesPerUtf16Unit(Equation.EquationStr(), Equation.CharClasses(), Digits);
+    for (QTextBlock Block = FEditor->document()->begin();
+         Block.isValid() && I < FNewClasses->Count(); Block = Block.next(), ++I) {
+        const QByteArrayView Digits = FNewClasses->Line(I);
         const auto* Old = static_cast<const TLineClasses*>(Block.userData());
         if (Old && Old->Digits == Digits) continue;
-        Block.setUserData(new TLineClasses(std::move(Digits)));
+        Block.setUserData(new TLineClasses(Digits.toByteArray()));
         Changed.push_back(Block);
     }
     return Changed;
@@ -255,29 +335,25 @@ void TCustomovEquationMemo::SetEditorCaret(int Line, int Column) {
 
 void TCustomovEquationMemo::CheckEquations() {
     if (Designing()) return;
-    QString Failure;
-    try {
-        Refresh();
+    const QPointer<TCustomovEquationMemo> Self(this);
+    // A failure is shown before the timer is armed again, so that a modal message box is not
+    // followed by another one while it is still open.
+    const bool Rebuilt =
+        ShowingFailure("The equations could not be rebuilt.", [this] { Refresh(); });
+    if (!Self) return;
+    if (Rebuilt && !FRebuildAgain)
         FTimer->Stop();
-        return;
-    } catch (const std::exception& E) {
-        Failure = QString::fromUtf8(E.what());
-    } catch (...) {
-        Failure = QStringLiteral("The equations could not be rebuilt.");
-    }
-    // Shown before the timer is armed again, so that a modal message box is not followed by
-    // another one while it is still open.
-    try {
-        ShowMessage(Failure.toStdString());
-    } catch (...) {
-    }
-    FTimer->Restart();
+    else
+        FTimer->Restart();
 }
 
 void TCustomovEquationMemo::Change() {
     if (Designing()) return;
-    FTimer->Restart();
-    emit OnChange(this);
+    if (FRebuilding)
+        RebuildAgain();
+    else
+        FTimer->Restart();
+    ShowingFailure("The handler of the change failed.", [this] { emit OnChange(this); });
 }
 
 void TCustomovEquationMemo::EditorTextChanged() {
@@ -309,6 +385,7 @@ bool TCustomovEquationMemo::RefreshPending() const {
 }
 
 void TCustomovEquationMemo::SetzoZezoEvaluator(TzoZezoEvaluator* Value) {
+    FEvaluatorName = Value ? QString::fromStdString(Value->Name) : QString();
     if (Value == FEvaluator) return;
     if (FEvaluator) FEvaluator->RemoveFreeNotification(this);
     FEvaluator = Value;
@@ -320,8 +397,18 @@ QString TCustomovEquationMemo::zoZezoEvaluatorName() const {
 }
 
 void TCustomovEquationMemo::SetzoZezoEvaluatorName(const QString& Name) {
-    FEvaluatorName = Name;
     if (FEvaluator && QString::fromStdString(FEvaluator->Name) != Name) SetzoZezoEvaluator(nullptr);
+    FEvaluatorName = Name;
+}
+
+bool TCustomovEquationMemo::ResolveEvaluatorName() {
+    if (FEvaluator || FEvaluatorName.isEmpty()) return FEvaluator != nullptr;
+    for (QWidget* Around = parentWidget(); Around; Around = Around->parentWidget())
+        if (auto* Named = Around->findChild<TzoZezoEvaluatorWidget*>(FEvaluatorName)) {
+            SetzoZezoEvaluator(&Named->Evaluator());
+            return true;
+        }
+    return false;
 }
 
 void TCustomovEquationMemo::Notification(TComponent* AComponent) {
@@ -346,6 +433,7 @@ void TCustomovEquationMemo::SetClassFont(TCharClass Class, const TFont& Value) {
     const auto I = static_cast<std::size_t>(Class);
     FFonts[I] = Value;
     FFormats[I] = Value.ToCharFormat();
+    FollowView();
     RepaintColours();
 }
 

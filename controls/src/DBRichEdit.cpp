@@ -69,12 +69,17 @@ void TDBRichEdit::LoadField() {
 
 void TDBRichEdit::ShowText(const QString& Value) {
     FLoadedText = Value;
+    const QPersistentModelIndex Field = FDataLink.FieldCell();
     // The same text again (after a post, say) keeps the caret and the undo steps.
     if (Value != Text()) {
         FLoading = true;
         setPlainText(Value);
         FLoading = false;
+    } else if (Field != FShownField) {
+        // Another record with the same text: what could be undone belongs to the last one.
+        document()->clearUndoRedoStacks();
     }
+    FShownField = Field;
     document()->setModified(false);
 }
 

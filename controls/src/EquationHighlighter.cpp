@@ -25,8 +25,8 @@ void TEquationHighlighter::highlightBlock(const QString& Text) {
     const auto* Classes = static_cast<const TLineClasses*>(currentBlockUserData());
     if (!Classes) return;
     TRanges Ranges;
-    ClassRanges(Classes->Digits, static_cast<int>(Text.size()), FFormats, FormatOfDigit(FFormats),
-                Ranges);
+    const auto [Begin, End] = PaintedUnits(static_cast<int>(Text.size()));
+    ClassRanges(Classes->Digits, Begin, End, FFormats, FormatOfDigit(FFormats), Ranges);
     for (const auto& Range : Ranges)
         setFormat(Range.start, Range.length, Range.format);
 }
@@ -41,15 +41,20 @@ TEquationHighlighter::TFormatOfDigit TEquationHighlighter::FormatOfDigit(const T
     return Of;
 }
 
-void TEquationHighlighter::ClassRanges(const QByteArray& Digits, int Length,
+std::pair<int, int> TEquationHighlighter::PaintedUnits(int Length) const {
+    if (Length <= LongLine) return {0, Length};
+    return {std::min(FWindow.first, Length), std::min(FWindow.second, Length)};
+}
+
+void TEquationHighlighter::ClassRanges(const QByteArray& Digits, int Begin, int End,
                                        const TFormats& Formats, const TFormatOfDigit& Of,
                                        TRanges& Ranges) {
-    const int End = std::min(static_cast<int>(Digits.size()), Length);
+    End = std::min(static_cast<int>(Digits.size()), End);
     const auto FormatAt = [&](int I) { return Of[static_cast<unsigned char>(Digits[I])]; };
     // The ranges Ranges holds are overwritten in place, which spares destroying their formats
     // and copying the same ones in again.
     qsizetype Count = 0;
-    for (int Start = 0; Start < End;) {
+    for (int Start = Begin; Start < End;) {
         const int Format = FormatAt(Start);
         int Stop = Start + 1;
         while (Stop < End && FormatAt(Stop) == Format)
@@ -75,10 +80,12 @@ bool TEquationHighlighter::Paint(const QTextBlock& Block) {
         return false;
     }
     const auto* Classes = static_cast<const TLineClasses*>(Block.userData());
-    if (Classes)
-        ClassRanges(Classes->Digits, Block.length() - 1, FStored, FStoredOfDigit, FRanges);
-    else
+    if (Classes) {
+        const auto [Begin, End] = PaintedUnits(Block.length() - 1);
+        ClassRanges(Classes->Digits, Begin, End, FStored, FStoredOfDigit, FRanges);
+    } else {
         FRanges.clear();
+    }
     if (Layout->formats() == FRanges) return false;
     Layout->setFormats(FRanges);
     return true;
@@ -117,6 +124,16 @@ void TEquationHighlighter::PaintBlocks(const std::vector<QTextBlock>& Blocks) {
         Last = Block;
     }
     MarkDirty();
+}
+
+void TEquationHighlighter::SetColumnsInView(int First, int Last) {
+    if (First >= FWindow.first && Last <= FWindow.second) return;
+    FWindow = {std::max(First - Margin, 0), Last + Margin};
+    if (!document()) return;
+    std::vector<QTextBlock> Long;
+    for (QTextBlock Block = document()->begin(); Block.isValid(); Block = Block.next())
+        if (Block.length() - 1 > LongLine) Long.push_back(Block);
+    PaintBlocks(Long);
 }
 
 void TEquationHighlighter::PaintAll() {

@@ -6,6 +6,7 @@
 #include <QTextCharFormat>
 #include <QTextLayout>
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace zoZezo {
@@ -14,6 +15,11 @@ namespace zoZezo {
 // takes format d of the four it is given; other digits, and the characters past the digits'
 // end, stay unformatted. Formats live in the block layouts, never in the text or its undo
 // stack.
+//
+// Qt lays a line out in as many pieces as it has format ranges, and lays out the whole line
+// again at every keystroke in it. So a line longer than LongLine units is painted only over a
+// window of columns around those in view (SetColumnsInView): a keystroke in a line of 100,000
+// characters then costs what one in a short line does, plus Qt's own pass over the line.
 class TEquationHighlighter : public QSyntaxHighlighter {
     Q_OBJECT
 
@@ -34,6 +40,14 @@ public:
     // PaintBlocks over every block of the document.
     void PaintAll();
 
+    // Lines longer than this many UTF-16 units are painted over the window only.
+    static constexpr int LongLine = 1024;
+    // The columns in view, [First, Last) in UTF-16 units from a line's start. When they leave
+    // the window, the window moves to take them in with Margin columns on either side, and the
+    // long lines are painted over it.
+    static constexpr int Margin = 512;
+    void SetColumnsInView(int First, int Last);
+
 protected:
     void highlightBlock(const QString& Text) override;
 
@@ -43,11 +57,14 @@ private:
     // in the highlighter's own pass; -1 for a byte that is no class digit.
     using TFormatOfDigit = std::array<signed char, 256>;
     static TFormatOfDigit FormatOfDigit(const TFormats& Formats);
-    // Into Ranges, the format ranges of a line of Length units coloured by Digits with
+    // Into Ranges, the format ranges of units [Begin, End) of a line coloured by Digits with
     // Formats: one per run of units of one format, units without class left out. Reuses
     // Ranges' storage.
-    static void ClassRanges(const QByteArray& Digits, int Length, const TFormats& Formats,
+    static void ClassRanges(const QByteArray& Digits, int Begin, int End, const TFormats& Formats,
                             const TFormatOfDigit& Of, TRanges& Ranges);
+    // The units of a line of Length units that are painted: all of a short line, the window's
+    // of a long one.
+    std::pair<int, int> PaintedUnits(int Length) const;
     // True when Block's layout took new formats; false when its formats were right already.
     bool Paint(const QTextBlock& Block);
     // Fills FStored; returns the classes whose formats the document lacks, bit c for class c.
@@ -62,6 +79,8 @@ private:
     TFormatOfDigit FStoredOfDigit;
     // PaintBlocks' ranges of one block, kept to spare an allocation per block.
     TRanges FRanges;
+    // The columns painted in long lines, [first, second).
+    std::pair<int, int> FWindow{0, LongLine};
 };
 
 } // namespace zoZezo

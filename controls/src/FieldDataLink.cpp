@@ -1,5 +1,7 @@
 #include "zoZezo/FieldDataLink.h"
 
+#include <QAbstractItemModel>
+
 namespace zoZezo {
 
 TFieldDataLink::TFieldDataLink(QObject* Parent) : QObject(Parent) {}
@@ -39,6 +41,11 @@ bool TFieldDataLink::CanModify() const {
 
 QVariant TFieldDataLink::FieldValue() const {
     return FDataSource ? FDataSource->FieldValue(FieldIndex()) : QVariant();
+}
+
+QModelIndex TFieldDataLink::FieldCell() const {
+    if (!Active()) return {};
+    return FDataSource->Model()->index(FDataSource->CurrentRow(), FieldIndex());
 }
 
 bool TFieldDataLink::SetFieldValue(const QVariant& Value) {

@@ -1,7 +1,6 @@
 #include "zoZezo/FormLoaded.h"
 
 #include "zoZezo/CustomEquationMemo.h"
-#include "zoZezo/EvaluatorWidget.h"
 
 #include <QList>
 #include <QtDebug>
@@ -18,29 +17,16 @@ QList<T*> ComponentsOf(QWidget* Form) {
     return Found;
 }
 
-TzoZezoEvaluatorWidget* EvaluatorNamed(const QList<TzoZezoEvaluatorWidget*>& Evaluators,
-                                       const QString& Name) {
-    for (auto* Evaluator : Evaluators)
-        if (Evaluator->objectName() == Name) return Evaluator;
-    return nullptr;
-}
-
 } // namespace
 
 void FormLoaded(QWidget* Form) {
     if (!Form) return;
-    const auto Evaluators = ComponentsOf<TzoZezoEvaluatorWidget>(Form);
     const auto Memos = ComponentsOf<TCustomovEquationMemo>(Form);
-    for (auto* Memo : Memos) {
-        const QString Name = Memo->zoZezoEvaluatorName();
-        if (Name.isEmpty() || Memo->zoZezoEvaluator()) continue;
-        if (auto* Evaluator = EvaluatorNamed(Evaluators, Name))
-            Memo->SetzoZezoEvaluator(&Evaluator->Evaluator());
-        else
+    for (auto* Memo : Memos)
+        if (!Memo->zoZezoEvaluatorName().isEmpty() && !Memo->ResolveEvaluatorName())
             qWarning("%s %s: the form holds no evaluator named \"%s\"",
                      Memo->metaObject()->className(), qPrintable(Memo->objectName()),
-                     qPrintable(Name));
-    }
+                     qPrintable(Memo->zoZezoEvaluatorName()));
     for (auto* Memo : Memos)
         Memo->Loaded();
 }

@@ -1,5 +1,7 @@
 #include "LineClasses.h"
 
+#include "TextPosition.h"
+
 #include <QTextBlock>
 
 namespace zoZezo {
@@ -15,6 +17,22 @@ void SetDigits(QTextBlock Block, const QByteArray& Digits) {
 }
 
 } // namespace
+
+void TRebuildClasses::Clear() {
+    FDigits.resize(0);
+    FEnds.clear();
+}
+
+void TRebuildClasses::Append(std::string_view Text, std::string_view ByteClasses) {
+    ClassesPerUtf16Unit(Text, ByteClasses, FDigits);
+    FEnds.push_back(FDigits.size());
+}
+
+QByteArrayView TRebuildClasses::Line(int I) const {
+    const auto Line = static_cast<std::size_t>(I);
+    const qsizetype Start = Line == 0 ? 0 : FEnds[Line - 1];
+    return QByteArrayView(FDigits).sliced(Start, FEnds[Line] - Start);
+}
 
 void TLineClassesTracker::FollowEdit(QTextDocument& Document, int Position, int Removed,
                                      int Added) {

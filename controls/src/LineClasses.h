@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QTextBlockUserData>
 #include <QTextDocument>
+#include <string_view>
+#include <vector>
 
 namespace zoZezo {
 
@@ -14,6 +17,23 @@ public:
     explicit TLineClasses(QByteArray Digits) : Digits(std::move(Digits)) {}
 
     QByteArray Digits;
+};
+
+// The class digits of the lines one rebuild compiled, line after line, taken from each
+// equation as soon as it compiled: what host code does to the equations afterwards cannot reach
+// the colours. One buffer for all lines, kept from one rebuild to the next.
+class TRebuildClasses {
+public:
+    void Clear();
+    // Adds the next line: the equation's text and its per-byte classes.
+    void Append(std::string_view Text, std::string_view ByteClasses);
+    int Count() const { return static_cast<int>(FEnds.size()); }
+    // The digits of line I, one per UTF-16 unit, valid until the next Append or Clear.
+    QByteArrayView Line(int I) const;
+
+private:
+    QByteArray FDigits;
+    std::vector<qsizetype> FEnds;
 };
 
 // Keeps the class digits with their characters through edits of the text, so that between

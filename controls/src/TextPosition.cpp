@@ -61,10 +61,11 @@ int Utf16OffsetOfCharacter(const QString& Line, int Count) {
 
 void ClassesPerUtf16Unit(std::string_view Text, std::string_view ByteClasses, QByteArray& Digits) {
     const std::size_t End = std::min(Text.size(), ByteClasses.size());
+    const qsizetype Start = Digits.size();
     // A character takes no more units than bytes, but the last one may be cut short by End: one
     // unit more than bytes is room enough.
-    Digits.resize(static_cast<qsizetype>(End) + 1);
-    char* Out = Digits.data();
+    Digits.resize(Start + static_cast<qsizetype>(End) + 1);
+    char* Out = Digits.data() + Start;
     for (std::size_t Byte = 0; Byte < End;) {
         const auto Lead = static_cast<unsigned char>(Text[Byte]);
         *Out++ = ByteClasses[Byte];

@@ -25,8 +25,8 @@ int CharacterCountBefore(const QString& Line, int Offset);
 int Utf16OffsetOfCharacter(const QString& Line, int Count);
 
 // Per-byte class digits of the UTF-8 Text turned into one digit per UTF-16 unit of the same
-// text, into Digits: each character takes the class of its first byte, on each of its units.
-// Stops where ByteClasses or Text ends. Reuses Digits' storage.
+// text, appended to Digits: each character takes the class of its first byte, on each of its
+// units. Stops where ByteClasses or Text ends.
 void ClassesPerUtf16Unit(std::string_view Text, std::string_view ByteClasses, QByteArray& Digits);
 
 } // namespace zoZezo

@@ -1,9 +1,13 @@
 #include "PaletteEntry.h"
 
+#include "EvaluatorReferences.h"
+
 #include <QBitmap>
 #include <QIcon>
 #include <QImage>
+#include <QMetaProperty>
 #include <QPixmap>
+#include <QtDesigner/QDesignerFormWindowInterface>
 
 namespace zoZezo {
 
@@ -29,18 +33,49 @@ QIcon TPaletteEntry::icon() const {
 }
 
 QWidget* TPaletteEntry::createWidget(QWidget* Parent) {
-    return FClass.Create(Parent, FDesigner != nullptr);
+    const bool OnForm = FDesigner && QDesignerFormWindowInterface::findFormWindow(Parent);
+    return FClass.Create(Parent, OnForm ? FDesigner : nullptr);
 }
 
 void TPaletteEntry::initialize(QDesignerFormEditorInterface* Core) {
-    if (!FDesigner) FDesigner = Core;
+    if (FDesigner || !Core) return;
+    FDesigner = Core;
+    TEvaluatorTaskMenuFactory::Register(*Core);
 }
 
 QString TPaletteEntry::domXml() const {
+    QString Names;
+    for (const QString& Name : OwnStringProperties(*FClass.Meta))
+        Names += QStringLiteral("        <stringpropertyspecification name=\"%1\" notr=\"true\" "
+                                "type=\"singleline\"/>\n")
+                     .arg(Name);
     return QStringLiteral("<ui language=\"c++\" displayname=\"%1\">\n"
                           "  <widget class=\"%2\" name=\"%3\"/>\n"
+                          "  <customwidgets>\n"
+                          "    <customwidget>\n"
+                          "      <class>%2</class>\n"
+                          "      <propertyspecifications>\n"
+                          "%4"
+                          "      </propertyspecifications>\n"
+                          "    </customwidget>\n"
+                          "  </customwidgets>\n"
                           "</ui>\n")
-        .arg(UnqualifiedName(), FClass.Name, FClass.DefaultObjectName);
+        .arg(UnqualifiedName(), FClass.Name, FClass.DefaultObjectName, Names);
+}
+
+QStringList TPaletteEntry::OwnStringProperties(const QMetaObject& Meta) {
+    QStringList Names;
+    // The classes of the package, from the component's own class up to the first Qt class.
+    for (const QMetaObject* Class = &Meta;
+         Class && QLatin1String(Class->className()).startsWith(QLatin1String("zoZezo::"));
+         Class = Class->superClass())
+        for (int I = Class->propertyOffset(); I < Class->propertyCount(); ++I) {
+            const QMetaProperty Property = Class->property(I);
+            if (Property.metaType() == QMetaType::fromType<QString>() && Property.isWritable() &&
+                Property.isDesignable())
+                Names.append(QLatin1String(Property.name()));
+        }
+    return Names;
 }
 
 } // namespace zoZezo

@@ -47,14 +47,19 @@ TUnitLifecycle& PackageUnits() {
 
 } // namespace zoZezo
 
+namespace {
+// The loads made through the exported entry points: a Finalize undoes only one of these.
+zoZezo::TUnitLifecycle::TLoader EntryPoints;
+} // namespace
+
 extern "C" {
 
 void Initialize(void) {
-    zoZezo::PackageUnits().Load();
+    zoZezo::PackageUnits().Load(EntryPoints);
 }
 
 void Finalize(void) {
-    zoZezo::PackageUnits().Unload();
+    zoZezo::PackageUnits().Unload(EntryPoints);
 }
 
 const TPackageInfoTable* GetPackageInfoTable(void) {

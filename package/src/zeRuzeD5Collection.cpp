@@ -5,12 +5,12 @@
 namespace zoZezo {
 
 TzeRuzeD5::TzeRuzeD5(QObject* Parent) : QObject(Parent) {
-    PackageUnits().Load();
+    PackageUnits().Load(FUnits);
     Register(FPalette);
 }
 
 TzeRuzeD5::~TzeRuzeD5() {
-    PackageUnits().Unload();
+    PackageUnits().Unload(FUnits);
 }
 
 QList<QDesignerCustomWidgetInterface*> TzeRuzeD5::customWidgets() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "UnitLifecycle.h"
 #include "ziZereZez.h"
 
 #include <QObject>
@@ -23,6 +24,7 @@ public:
     QList<QDesignerCustomWidgetInterface*> customWidgets() const override;
 
 private:
+    TUnitLifecycle::TLoader FUnits; // the one load this object makes
     TPalette FPalette{this, {}};
 };
 

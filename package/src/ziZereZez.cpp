@@ -2,6 +2,7 @@
 
 #include "ziZereZez.h"
 
+#include "EvaluatorReferences.h"
 #include "zoZezo/DBEquationMemo.h"
 #include "zoZezo/EquationMemo.h"
 #include "zoZezo/EvaluatorWidget.h"
@@ -11,12 +12,19 @@ namespace {
 
 const QString Page = QStringLiteral("Orvane Math");
 
-// Creates a component of class T, in design mode when Designer hosts it.
+// Creates a component of class T, in design mode when it goes onto a form Designer edits.
 template <typename T>
-QWidget* Create(QWidget* Parent, bool Designing) {
+T* Create(QWidget* Parent, QDesignerFormEditorInterface* Designer) {
     auto* Component = new T(Parent);
-    Component->SetDesigning(Designing);
+    Component->SetDesigning(Designer != nullptr);
     return Component;
+}
+
+// The evaluator on a form being edited takes the memos that name it along when it is renamed.
+QWidget* CreateEvaluator(QWidget* Parent, QDesignerFormEditorInterface* Designer) {
+    auto* Evaluator = Create<TzoZezoEvaluatorWidget>(Parent, Designer);
+    if (Designer) FollowRenames(*Evaluator, *Designer);
+    return Evaluator;
 }
 
 } // namespace
@@ -35,7 +43,8 @@ void Register(TPalette& Palette) {
                         "memos on the form name it in their zoZezoEvaluator property. It shows "
                         "as a small marker while the form is designed and not at all when the "
                         "program runs."),
-         QStringLiteral("zoZezoEvaluator"), Create<TzoZezoEvaluatorWidget>});
+         QStringLiteral("zoZezoEvaluator"), &TzoZezoEvaluatorWidget::staticMetaObject,
+         CreateEvaluator});
     RegisterComponents(
         Palette, Page,
         {QStringLiteral("zoZezo::TovEquationMemo"), QStringLiteral("zoZezo/EquationMemo.h"),
@@ -44,14 +53,16 @@ void Register(TPalette& Palette) {
                         "pause in typing it rebuilds the equation list of the evaluator named "
                         "in zoZezoEvaluator, shows the first error in its status line and "
                         "colours the text."),
-         QStringLiteral("ovEquationMemo"), Create<TovEquationMemo>});
+         QStringLiteral("ovEquationMemo"), &TovEquationMemo::staticMetaObject,
+         Create<TovEquationMemo>});
     RegisterComponents(
         Palette, Page,
         {QStringLiteral("zoZezo::TovDBEquationMemo"), QStringLiteral("zoZezo/DBEquationMemo.h"),
          QStringLiteral("Data-aware equation editor: the equations of a database field"),
          QStringLiteral("The equation editor whose text is a field of the current record of a "
                         "data source (DataSource, DataField)."),
-         QStringLiteral("ovDBEquationMemo"), Create<TovDBEquationMemo>});
+         QStringLiteral("ovDBEquationMemo"), &TovDBEquationMemo::staticMetaObject,
+         Create<TovDBEquationMemo>});
 }
 
 } // namespace zoZezo

@@ -3,13 +3,18 @@
 #include "PlotView.h"
 #include "ui_MainWindow.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
+#include <QLineEdit>
 #include <QLineSeries>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSqlTableModel>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <zoZezo/DBEquationMemo.h>
 
@@ -99,9 +104,11 @@ TEST_F(MainWindowTest, AVariableOnDemandTakesTheValueTheUserSets) {
     QAbstractItemModel* Table = Window->Form().VariablesView->model();
     QSignalSpy Updated(Window.get(), &TMainWindow::ResultsUpdated);
     ASSERT_TRUE(Table->setData(Table->index(0, 1), "3", Qt::EditRole));
-    EXPECT_EQ(Updated.count(), 1); // computed again at once, without a rebuild
+    ASSERT_TRUE(Updated.wait(1000)); // computed again, without a rebuild
+    EXPECT_FALSE(Window->Memo()->RefreshPending());
     EXPECT_EQ(Value(*Window, "y"), "7");
     ASSERT_TRUE(Table->setData(Table->index(0, 2), "-0.5", Qt::EditRole));
+    ASSERT_TRUE(Updated.wait(1000));
     EXPECT_EQ(Value(*Window, "y"), "7-1j");
 }
 
@@ -210,8 +217,11 @@ TEST_F(MainWindowTest, AReadOnlyDatabaseKeepsTheTextAndAsksBeforeClosing) {
     Type(*Window, "\nmine: 7");
     EXPECT_FALSE(Window->Save());
     EXPECT_EQ(Warnings.size(), 2);
-    ASSERT_TRUE(Pause(*Window)); // the text still computes
-    EXPECT_EQ(Value(*Window, "mine"), "7");
+    EXPECT_FALSE(Window->statusBar()->currentMessage().isEmpty());
+    Type(*Window, "0");
+    EXPECT_TRUE(Window->statusBar()->currentMessage().isEmpty()); // about the text as it was
+    ASSERT_TRUE(Pause(*Window));                                  // the text still computes
+    EXPECT_EQ(Value(*Window, "mine"), "70");
 
     QStringList Reasons;
     TMainWindow::TUnsavedChoice Answer = TMainWindow::TUnsavedChoice::ucStay;
@@ -223,7 +233,7 @@ TEST_F(MainWindowTest, AReadOnlyDatabaseKeepsTheTextAndAsksBeforeClosing) {
     ASSERT_EQ(Reasons.size(), 1);
     EXPECT_TRUE(Reasons[0].contains("readonly")) << Reasons[0].toStdString();
     EXPECT_TRUE(Window->isVisible());
-    EXPECT_TRUE(Window->Memo()->DBEditor()->toPlainText().endsWith("\nmine: 7"));
+    EXPECT_TRUE(Window->Memo()->DBEditor()->toPlainText().endsWith("\nmine: 70"));
     EXPECT_FALSE(Window->SelectDocument(1)); // moving away would lose the text
     EXPECT_EQ(Window->DataSource().CurrentRow(), 0);
 
@@ -245,14 +255,252 @@ TEST_F(MainWindowTest, SyntaxCharactersAndTheLayoutAreRemembered) {
         Type(*Window, "y: If(1|2,5|0)");
         ASSERT_TRUE(Pause(*Window));
         EXPECT_EQ(Value(*Window, "y"), "2.5");
-        Window->resize(900, 600);
+        Window->resize(700, 500);
         Window->show();
         Window->close();
     }
     auto Again = OpenWindow(Path);
     EXPECT_EQ(Again->Evaluator().DecimalPoint, ',');
     EXPECT_EQ(Again->Evaluator().Separator, '|');
-    EXPECT_EQ(Again->size(), QSize(900, 600));
+    EXPECT_EQ(Again->size(), QSize(700, 500));
+}
+
+} // namespace
+
+namespace {
+
+// Closes the dialog that an action opens, once it is up.
+void CloseDialogSoon() {
+    QTimer::singleShot(0, [] {
+        if (QWidget* Dialog = QApplication::activeModalWidget()) Dialog->close();
+    });
+}
+
+// Each line calls the line above: computing them all takes a while, which the window does not
+// wait for, and typing abandons.
+TEST_F(MainWindowTest, ALongComputationRunsBesideTheWindowAndTypingAbandonsIt) {
+    auto Window = OpenWindow(Path);
+    ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
+    QStringList Lines{"a0: 1"};
+    for (int K = 1; K < 2000; ++K)
+        Lines << QString("a%1: a%2+1").arg(K).arg(K - 1);
+    Window->Memo()->DBEditor()->setPlainText(Lines.join('\n'));
+    QSignalSpy Updated(Window.get(), &TMainWindow::ResultsUpdated);
+    Window->Memo()->Refresh();
+    EXPECT_EQ(Updated.count(), 0); // the rebuild is over before the results exist
+    EXPECT_TRUE(Window->Computation().Running());
+    Type(*Window, "\nb: 2");
+    EXPECT_FALSE(Window->Computation().Running());
+    ASSERT_TRUE(Updated.wait(30000));
+    EXPECT_EQ(Updated.count(), 1); // only the results of the text as it stands
+    EXPECT_EQ(Value(*Window, "a1999"), "2000");
+    EXPECT_EQ(Value(*Window, "b"), "2");
+}
+
+TEST_F(MainWindowTest, RenamingKeepsTheOpenDocumentWhenTheListTakesTheFocusBack) {
+    auto Window = OpenWindow(Path);
+    Window->show();
+    ASSERT_TRUE(Window->SelectDocument(2));
+    QListView* List = Window->Form().DocumentList;
+    ASSERT_TRUE(Window->RenameDocument(2, "flight"));
+    Window->Form().ResultsView->setFocus(); // where a dialog hands the focus back
+    List->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(Window->DataSource().CurrentRow(), 2);
+    EXPECT_EQ(List->currentIndex().row(), 2);
+}
+
+TEST_F(MainWindowTest, ARefusedSwitchLeavesTheListOnTheDocumentShown) {
+    OpenWindow(Path);
+    ASSERT_TRUE(QFile::setPermissions(Path, QFile::ReadOwner | QFile::ReadUser));
+    auto Window = OpenWindow(Path);
+    Window->show();
+    Type(*Window, "\nmine: 7");
+    QListView* List = Window->Form().DocumentList;
+    const QRect Other = List->visualRect(Window->Store()->Model()->index(1, 1));
+    QTest::mouseClick(List->viewport(), Qt::LeftButton, {}, Other.center());
+    QApplication::processEvents();
+    EXPECT_EQ(Window->DataSource().CurrentRow(), 0);
+    EXPECT_EQ(List->currentIndex().row(), 0);
+    const QModelIndexList Selected = List->selectionModel()->selectedIndexes();
+    ASSERT_EQ(Selected.size(), 1);
+    EXPECT_EQ(Selected[0].row(), 0);
+    Window->SetUnsavedPrompt([](const QString&) { return TMainWindow::TUnsavedChoice::ucDiscard; });
+    Window.reset();
+    QFile::setPermissions(Path, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// F2 and Delete belong to the list: elsewhere they are the keys of the cell or of the text.
+TEST_F(MainWindowTest, F2AndDeleteActOnDocumentsOnlyInTheList) {
+    auto Window = OpenWindow(Path);
+    ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
+    Window->show();
+    QApplication::setActiveWindow(Window.get());
+    Type(*Window, "y: x");
+    ASSERT_TRUE(Pause(*Window));
+    Ui::TMainWindow& Form = Window->Form();
+    QSignalSpy Renames(Form.RenameAction, &QAction::triggered);
+    QSignalSpy Deletes(Form.DeleteAction, &QAction::triggered);
+    QTableView* Cells = Form.VariablesView;
+    Cells->setFocus();
+    Cells->setCurrentIndex(Cells->model()->index(0, workbench::TVariablesModel::vcReal));
+    CloseDialogSoon(); // should F2 open one
+    QTest::keyClick(Cells, Qt::Key_F2);
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(QApplication::focusWidget())); // the cell's editor
+    EXPECT_EQ(Renames.count(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+
+    Form.DocumentList->setFocus();
+    CloseDialogSoon();
+    QTest::keyClick(Form.DocumentList, Qt::Key_F2);
+    QApplication::setActiveWindow(Window.get()); // the dialog took it
+    Form.DocumentList->setFocus();
+    CloseDialogSoon();
+    QTest::keyClick(Form.DocumentList, Qt::Key_Delete);
+    EXPECT_EQ(Renames.count(), 1);
+    EXPECT_EQ(Deletes.count(), 1);
+}
+
+TEST_F(MainWindowTest, TabLeavesTheEditorWithoutTouchingTheText) {
+    auto Window = OpenWindow(Path);
+    ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
+    Window->show();
+    QApplication::setActiveWindow(Window.get());
+    Type(*Window, "a: 1");
+    QPlainTextEdit* Editor = Window->Memo()->DBEditor();
+    QTest::keyClick(Editor, Qt::Key_Tab);
+    EXPECT_EQ(Editor->toPlainText(), "a: 1");
+    EXPECT_FALSE(Editor->hasFocus());
+}
+
+TEST_F(MainWindowTest, DoubleClickingAnErrorPutsTheCaretOnIt) {
+    auto Window = OpenWindow(Path);
+    ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
+    Window->show();
+    Type(*Window, "a: 1\nb: (a+");
+    ASSERT_TRUE(Pause(*Window));
+    QTableView* Table = Window->Form().ResultsView;
+    const QRect Row = Table->visualRect(Table->model()->index(1, TResultsModel::rcValue));
+    QTest::mouseDClick(Table->viewport(), Qt::LeftButton, {}, Row.center());
+    const QTextCursor Caret = Window->Memo()->DBEditor()->textCursor();
+    EXPECT_EQ(Caret.blockNumber(), 1);
+    EXPECT_EQ(Caret.positionInBlock(), 6); // where the expression ends too early
+}
+
+TEST_F(MainWindowTest, ALongFaultyLineLeavesItsMessageInSight) {
+    auto Window = OpenWindow(Path);
+    ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
+    Window->show();
+    Type(*Window, "b: 1 + " + QString("2 + ").repeated(80) + "(");
+    ASSERT_TRUE(Pause(*Window));
+    QTableView* Table = Window->Form().ResultsView;
+    EXPECT_LE(Table->columnViewportPosition(TResultsModel::rcValue),
+              Table->viewport()->width() / 2);
+}
+
+TEST_F(MainWindowTest, TheWindowOpensWithinTheScreen) {
+    auto Window = OpenWindow(Path);
+    Window->show();
+    const QRect Screen = Window->screen()->availableGeometry();
+    EXPECT_TRUE(Screen.contains(Window->geometry())) << Window->width() << "x" << Window->height();
+}
+
+TEST_F(MainWindowTest, ExportedDocumentsGetTheirExtensionAndComeBackAsTheyWere) {
+    auto Window = OpenWindow(Path);
+    ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
+    Window->Memo()->DBEditor()->insertPlainText("a: 1\n{ \u00e9t\u00e9 }");
+    const QString Chosen = Folder.filePath("mine");
+    Window->SetFileChooser([&](TMainWindow::TFileRole Role) {
+        return QStringList{Role == TMainWindow::TFileRole::frImport ? Chosen + ".zez" : Chosen};
+    });
+    Window->Form().ExportAction->trigger();
+    EXPECT_EQ(ReadAll(Chosen + ".zez"), "a: 1\n{ \xc3\xa9t\xc3\xa9 }\n");
+    Window->Form().ImportAction->trigger();
+    const int Row = Window->DataSource().CurrentRow();
+    EXPECT_EQ(Window->Store()->Name(Row), "mine");
+    EXPECT_EQ(Window->Memo()->DBEditor()->toPlainText(), "a: 1\n{ \u00e9t\u00e9 }");
+    EXPECT_TRUE(Warnings.isEmpty()) << Warnings.join('\n').toStdString();
+}
+
+TEST_F(MainWindowTest, CopyInTheResultsGivesRowsASpreadsheetPastes) {
+    auto Window = OpenWindow(Path);
+    ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
+    Window->show();
+    Type(*Window, "a: 3+4j\nb: Round(1j)\nc: 0.5");
+    ASSERT_TRUE(Pause(*Window));
+    QTableView* Table = Window->Form().ResultsView;
+    Table->setFocus();
+    Table->selectRow(0);
+    Table->selectionModel()->select(Table->model()->index(1, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    Window->Form().CopyAction->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "Line\tEquation\tValue\tReal\tImaginary\n"
+                                                 "1\ta\t3+4j\t3\t4\n"
+                                                 "2\tb\tNumber must be real\t\t\n");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ChangingASyntaxCharacterOffersToConvertTheDocumentsWrittenWithIt) {
+    auto Window = OpenWindow(Path);
+    QStringList Asked;
+    auto Answer = TMainWindow::TSyntaxChoice::scCancel;
+    Window->SetSyntaxPrompt([&](const QStringList& Documents) {
+        Asked = Documents;
+        return Answer;
+    });
+    workbench::TSyntaxCharacters Comma;
+    Comma.DecimalPoint = ',';
+    EXPECT_FALSE(Window->ChangeSyntax(Comma));
+    EXPECT_EQ(Asked, (QStringList{"circuit", "projectile"})); // complex has no decimal point
+    EXPECT_EQ(Window->Evaluator().DecimalPoint, '.');         // nothing changed
+
+    Answer = TMainWindow::TSyntaxChoice::scConvert;
+    EXPECT_TRUE(Window->ChangeSyntax(Comma));
+    EXPECT_EQ(Window->Evaluator().DecimalPoint, ',');
+    EXPECT_TRUE(Window->Store()->Body(2).contains("g: 9,81"));
+    QPlainTextEdit* Editor = Window->Memo()->DBEditor();
+    EXPECT_TRUE(Editor->toPlainText().contains("L: 0,05"));
+    ASSERT_TRUE(Pause(*Window));
+    EXPECT_EQ(Window->Results().FaultyRow(), -1);
+    Editor->undo(); // the conversion of the open document is one edit
+    EXPECT_TRUE(Editor->toPlainText().contains("L: 0.05"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ImportingTakesEveryReadableFileAndSaysWhichWasNot) {
+    const QString Text = Folder.filePath("loan.zez");
+    const QString Binary = Folder.filePath("image.zez");
+    for (const auto& [Path, Bytes] : {std::pair{Text, QByteArray("rate: 0.05\n")},
+                                      std::pair{Binary, QByteArray("\x89PNG\0", 5)}}) {
+        QFile File(Path);
+        ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+        File.write(Bytes);
+    }
+    auto Window = OpenWindow(Path);
+    EXPECT_FALSE(Window->ImportFiles({Text, Binary}));
+    ASSERT_EQ(Warnings.size(), 1);
+    EXPECT_TRUE(Warnings[0].contains("image.zez")) << Warnings[0].toStdString();
+    EXPECT_EQ(Window->Store()->Name(Window->DataSource().CurrentRow()), "loan");
+    EXPECT_EQ(Window->Memo()->DBEditor()->toPlainText(), "rate: 0.05");
+    EXPECT_TRUE(Window->ImportFiles({Text}));
+    EXPECT_EQ(Window->Store()->Name(Window->DataSource().CurrentRow()), "loan 2");
+}
+
+TEST_F(MainWindowTest, AWindowLeftLargerThanTheScreenComesBackWithinIt) {
+    {
+        auto Window = OpenWindow(Path);
+        Window->show();
+        Window->resize(3000, 2000); // as on a larger screen
+        Window->close();
+    }
+    auto Again = OpenWindow(Path);
+    Again->show();
+    EXPECT_TRUE(Again->screen()->availableGeometry().contains(Again->geometry()));
 }
 
 } // namespace

@@ -177,6 +177,20 @@ TEST_F(Colouring, LinesFarApartAreRecolouredByOneRebuild) {
     EXPECT_EQ(FormatsOf(Editor(), 150), Between);
 }
 
+TEST_F(Colouring, ALongLineIsColouredWhereverTheViewIsScrolled) {
+    QString Line = QStringLiteral("y: 1");
+    while (Line.size() < 5000)
+        Line += QStringLiteral("+pi");
+    SetTextAndRebuild(Line);
+    EXPECT_EQ(ColourAt(Editor(), 0, 3), Red);
+    QScrollBar& Across = *Editor().horizontalScrollBar();
+    Across.setValue(Across.maximum());
+    EXPECT_EQ(ColourAt(Editor(), 0, static_cast<int>(Line.size()) - 1), Navy) << "the last pi";
+    Editor().moveCursor(QTextCursor::End);
+    Type(QStringLiteral("+2"));
+    EXPECT_EQ(ColourAt(Editor(), 0, static_cast<int>(Line.size()) - 1), Navy) << "after a key";
+}
+
 TEST_F(Colouring, ALineBeingComposedKeepsItsColoursBesideTheComposedText) {
     Editor().setPlainText(QStringLiteral("y: 1"));
     QInputMethodEvent Compose(QStringLiteral("zz"), {});

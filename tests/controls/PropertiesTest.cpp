@@ -24,6 +24,10 @@ TEST(Properties, NewMemoHasTheDeclaredDefaults) {
     EXPECT_EQ(Memo.font().family(), QStringLiteral("Courier New"));
     EXPECT_FALSE(Memo.RefreshPending());
     EXPECT_EQ(Memo.ErrorLine() + Memo.ErrorColumn() + Memo.ErrorCode(), 0);
+    EXPECT_EQ(Memo.Editor()->font().pointSize(), Memo.FontOfSymbols().Size)
+        << "uncoloured text in the size it keeps when coloured";
+    Memo.show();
+    EXPECT_EQ(Memo.size(), QSize(240, 80)) << "as shown, too";
 }
 
 TEST(Properties, ClassFontsStartFromOneFontWithTheirOwnColours) {

@@ -137,5 +137,66 @@ TEST_F(RefreshCycle, RefreshInsideARebuildIsRefused) {
     EXPECT_EQ(Evaluator.Equations().Count(), 2);
 }
 
+// Host code that runs while the lines compile may free or change what the rebuild works on.
+
+TEST_F(RefreshCycle, AHandlerThatFreesItsEquationStillSeesTheErrorShown) {
+    const QString Text = QStringLiteral("a: 1\ny: q+1");
+    SetTextAndRebuild(Text);
+    const QString Usual = Memo.StatusText();
+    ASSERT_TRUE(Usual.startsWith(QStringLiteral("Error: ")));
+    Evaluator.OnAcceptLabel = [Once = true](TEquation* Sender, const std::string& Name, TLabelType,
+                                            int&) mutable {
+        if (Name == "q" && std::exchange(Once, false)) delete Sender;
+    };
+    SetTextAndRebuild(Text);
+    EXPECT_EQ(Memo.StatusText(), Usual);
+    EXPECT_EQ(Memo.ErrorLine(), 2);
+    EXPECT_EQ(Evaluator.Equations().Count(), 1) << "the freed equation left the list";
+}
+
+TEST_F(RefreshCycle, AHandlerThatChangesTheEvaluatorEndsTheRebuild) {
+    TzoZezoEvaluator Other;
+    for (TzoZezoEvaluator* Next : {static_cast<TzoZezoEvaluator*>(nullptr), &Other}) {
+        Other.Equations().Add("1234")->Check(); // classes the memo's text must not take
+        Memo.SetzoZezoEvaluator(&Evaluator);
+        Evaluator.OnAcceptLabel = [&, Once = true](TEquation*, const std::string&, TLabelType,
+                                                   int&) mutable {
+            if (std::exchange(Once, false)) Memo.SetzoZezoEvaluator(Next);
+        };
+        SetTextAndRebuild(QStringLiteral("y: pi"));
+        EXPECT_EQ(Memo.zoZezoEvaluator(), Next);
+        EXPECT_TRUE(FormatsOf(Editor(), 0).isEmpty()) << FormatsOf(Editor(), 0).toStdString();
+        EXPECT_EQ(Memo.RefreshPending(), Next != nullptr) << "the new evaluator gets the lines";
+    }
+    ASSERT_TRUE(WaitForRebuilds());
+    ASSERT_EQ(Other.Equations().Count(), 1);
+    EXPECT_EQ(Other.Equations().GetEquation(0)->EquationStr(), "y: pi");
+    EXPECT_EQ(FormatAt(Editor(), 0, 0).foreground().color(), QColor(0, 0, 128));
+}
+
+TEST(RefreshCycleHost, AHandlerThatFreesTheMemoEndsTheRebuild) {
+    TzoZezoEvaluator Evaluator;
+    auto* Memo = new TovEquationMemo;
+    Memo->SetzoZezoEvaluator(&Evaluator);
+    Memo->SetEquations({QStringLiteral("y: pi"), QStringLiteral("z: 2")});
+    TovEquationMemo* Alive = Memo;
+    Evaluator.OnAcceptLabel = [&](TEquation*, const std::string&, TLabelType, int&) {
+        delete std::exchange(Alive, nullptr);
+    };
+    Memo->CheckEquations();
+    EXPECT_EQ(Alive, nullptr);
+    EXPECT_EQ(Evaluator.Equations().Count(), 1);
+}
+
+TEST_F(RefreshCycle, AnExceptionFromOnChangeIsShownAndTheEditStands) {
+    QObject::connect(&Memo, &TCustomovEquationMemo::OnChange, &Memo,
+                     [] { throw std::runtime_error("host refused the change"); });
+    Type(QStringLiteral("y"));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages().front(), "host refused the change");
+    EXPECT_EQ(Editor().toPlainText(), QStringLiteral("y"));
+    EXPECT_TRUE(Memo.RefreshPending());
+}
+
 } // namespace
 } // namespace zoZezo::test

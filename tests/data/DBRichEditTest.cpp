@@ -106,6 +106,19 @@ TEST_F(DBRichEditTest, SavingKeepsTheCaretAndTheUndoSteps) {
     EXPECT_TRUE(Editor.document()->isUndoAvailable());
 }
 
+TEST_F(DBRichEditTest, UndoNeverReachesIntoAnotherRecord) {
+    Db.Exec(QStringLiteral("UPDATE docs SET body = 'a: 12' WHERE id = %1").arg(Second));
+    ASSERT_TRUE(Model->select());
+    Editor.moveCursor(QTextCursor::End);
+    TypeInto(Editor, QStringLiteral("2"));
+    ASSERT_TRUE(Source.Next());
+    EXPECT_EQ(Db.Body(First).toString(), QStringLiteral("a: 12"));
+    EXPECT_FALSE(Editor.document()->isUndoAvailable()) << "the same text, another record";
+    Editor.undo();
+    ASSERT_TRUE(Source.Prior());
+    EXPECT_EQ(Db.Body(Second).toString(), QStringLiteral("a: 12"));
+}
+
 TEST_F(DBRichEditTest, MovingToAnotherRecordWritesTheEditsFirst) {
     TypeOver(Editor, QStringLiteral("a: 11"));
     ASSERT_TRUE(Source.Next());
@@ -254,7 +267,6 @@ TEST_F(DBRichEditTest, ADataSourceWithoutRecordSetIsReported) {
     ASSERT_TRUE(Editor.SetDataSource(nullptr));
     EXPECT_EQ(Editor.BindingError(), QString());
 }
-
 
 TEST_F(DBRichEditTest, ARecordSetFreedWhileEditingLeavesTheTextInSight) {
     QSignalSpy Errors(&Editor, &TDBRichEdit::DataError);

@@ -9,6 +9,9 @@
 #include <QStringList>
 #include <cstring>
 
+// From EntryPointsC.c, which includes the header as a C program does.
+extern "C" int UnitCountSeenFromC(TGetPackageInfoTable GetTable);
+
 namespace {
 
 // Records the module's unit trace while it lives.
@@ -63,6 +66,7 @@ protected:
 };
 
 TEST_F(PackageEntryTest, TheTableListszoZezoBeforeziZereZez) {
+    EXPECT_EQ(UnitCountSeenFromC(GetTable), 2) << "the header read as C";
     const TPackageInfoTable* Table = GetTable();
     ASSERT_NE(Table, nullptr);
     ASSERT_EQ(Table->UnitCount, 2);
@@ -98,6 +102,8 @@ TEST_F(PackageEntryTest, ThePluginCollectionIsALoadOfItsOwn) {
     Initialize();
     Finalize();
     EXPECT_EQ(Trace.Steps(), Starts) << "the collection still holds the units";
+    Finalize();
+    EXPECT_EQ(Trace.Steps(), Starts) << "a Finalize without an Initialize of its own";
     Module.unload();
     ASSERT_TRUE(Loader().unload());
     EXPECT_EQ(Trace.Steps(), Starts + Ends);

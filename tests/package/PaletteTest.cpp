@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QJsonObject>
 #include <QScopedPointer>
+#include <QXmlStreamReader>
 #include <QtEndian>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
 
@@ -73,11 +74,31 @@ TEST_F(PaletteTest, EntriesCarryToolTipIconAndAnInstalledIncludeFile) {
     }
 }
 
-TEST_F(PaletteTest, NewComponentsStartWithNoPropertyMarkedChanged) {
-    for (auto* Entry : Entries()) {
+// The names of the string properties that Xml, a palette entry's domXml, declares
+// untranslatable.
+QStringList Untranslatable(const QString& Xml) {
+    QStringList Names;
+    QXmlStreamReader Reader(Xml);
+    while (!Reader.atEnd())
+        if (Reader.readNext() == QXmlStreamReader::StartElement &&
+            Reader.name() == QLatin1String("stringpropertyspecification") &&
+            Reader.attributes().value(QLatin1String("notr")) == QLatin1String("true"))
+            Names.append(Reader.attributes().value(QLatin1String("name")).toString());
+    EXPECT_FALSE(Reader.hasError()) << Reader.errorString().toStdString();
+    Names.sort();
+    return Names;
+}
+
+TEST_F(PaletteTest, NewComponentsStartWithNoPropertyMarkedChangedAndNamesUntranslated) {
+    const QStringList Names[] = {{}, {}, {QStringLiteral("DataField")}};
+    const auto List = Entries();
+    ASSERT_EQ(List.size(), 3);
+    for (int I = 0; I < 3; ++I)
+        EXPECT_EQ(Untranslatable(List[I]->domXml()), Names[I]) << List[I]->name().toStdString();
+    for (auto* Entry : List) {
         const QString Xml = Entry->domXml();
         EXPECT_TRUE(Xml.contains(QStringLiteral("class=\"%1\"").arg(Entry->name())));
-        EXPECT_FALSE(Xml.contains(QStringLiteral("<property"))) << Xml.toStdString();
+        EXPECT_FALSE(Xml.contains(QStringLiteral("<property "))) << Xml.toStdString();
     }
 }
 

@@ -3,10 +3,7 @@
 
 #include "PluginFixture.h"
 #include "ui_Equations.h"
-#include "zoZezo/DBEquationMemo.h"
-#include "zoZezo/EquationMemo.h"
-#include "zoZezo/EvaluatorWidget.h"
-#include "zoZezo/FormLoaded.h"
+#include "zoZezo/Controls.h" // the one header brings in all a form of the components needs
 
 #include <QBuffer>
 #include <QFile>
@@ -95,12 +92,6 @@ protected:
         Form.reset(Loader.load(&Buffer));
         EXPECT_NE(Form, nullptr) << Loader.errorString().toStdString();
         return Form.get();
-    }
-
-    static QByteArray FormFile() {
-        QFile File(QStringLiteral(ZOZEZO_SOURCE_DIR "/tests/package/forms/Equations.ui"));
-        EXPECT_TRUE(File.open(QIODevice::ReadOnly));
-        return File.readAll();
     }
 
     template <typename T>
@@ -193,7 +184,7 @@ TEST_F(UiFormTest, AUicGeneratedFormIsCompletedTheSameWay) {
 
 TEST_F(UiFormTest, AFormNamingAMissingEvaluatorLeavesTheMemoWithoutOne) {
     QByteArray Ui = FormFile();
-    Ui.replace("<string>Evaluator1</string>", "<string>Nowhere</string>");
+    Ui.replace("<cstring>Evaluator1</cstring>", "<string>Nowhere</string>");
     ASSERT_NE(Load(Ui), nullptr);
     auto* Memo = Find<TovEquationMemo>("Memo1");
     ASSERT_NE(Memo, nullptr);

@@ -36,40 +36,53 @@ class UnitLifecycleTest : public testing::Test {
 protected:
     void SetUp() override { Trace.clear(); }
     zoZezo::TUnitLifecycle Lifecycle{Table};
+    zoZezo::TUnitLifecycle::TLoader Host;
 };
 
 TEST_F(UnitLifecycleTest, StartsInTableOrderAndEndsInReverse) {
-    Lifecycle.Load();
+    Lifecycle.Load(Host);
     EXPECT_EQ(Trace, (Steps{"start A", "start B", "start C"}));
-    Lifecycle.Unload();
+    Lifecycle.Unload(Host);
     EXPECT_EQ(Trace, (Steps{"start A", "start B", "start C", "end C", "end B", "end A"}));
 }
 
 TEST_F(UnitLifecycleTest, TwoLoadsStartOnceAndTheLastUnloadEnds) {
-    Lifecycle.Load();
-    Lifecycle.Load();
+    Lifecycle.Load(Host);
+    Lifecycle.Load(Host);
     EXPECT_EQ(Trace.size(), 3u);
-    Lifecycle.Unload();
+    Lifecycle.Unload(Host);
     EXPECT_EQ(Trace.size(), 3u) << "one load is still in place";
     EXPECT_EQ(Lifecycle.Loads(), 1);
-    Lifecycle.Unload();
+    Lifecycle.Unload(Host);
     EXPECT_EQ(Trace, (Steps{"start A", "start B", "start C", "end C", "end B", "end A"}));
 }
 
 TEST_F(UnitLifecycleTest, UnloadWithoutLoadDoesNothing) {
-    Lifecycle.Unload();
+    Lifecycle.Unload(Host);
     EXPECT_TRUE(Trace.empty());
-    Lifecycle.Load();
-    Lifecycle.Unload();
-    Lifecycle.Unload();
+    Lifecycle.Load(Host);
+    Lifecycle.Unload(Host);
+    Lifecycle.Unload(Host);
     EXPECT_EQ(Trace.size(), 6u) << "each end runs once";
     EXPECT_EQ(Lifecycle.Loads(), 0);
 }
 
+TEST_F(UnitLifecycleTest, AnUnloadUndoesOnlyALoadOfTheSameLoader) {
+    zoZezo::TUnitLifecycle::TLoader Plugin;
+    Lifecycle.Load(Plugin);
+    Lifecycle.Unload(Host);
+    EXPECT_EQ(Trace.size(), 3u) << "the host loaded nothing: the plugin's load stands";
+    Lifecycle.Load(Host);
+    Lifecycle.Unload(Plugin);
+    EXPECT_EQ(Trace.size(), 3u);
+    Lifecycle.Unload(Host);
+    EXPECT_EQ(Trace.size(), 6u);
+}
+
 TEST_F(UnitLifecycleTest, LoadAfterTheLastUnloadStartsAgain) {
-    Lifecycle.Load();
-    Lifecycle.Unload();
-    Lifecycle.Load();
+    Lifecycle.Load(Host);
+    Lifecycle.Unload(Host);
+    Lifecycle.Load(Host);
     EXPECT_EQ(Trace, (Steps{"start A", "start B", "start C", "end C", "end B", "end A", "start A",
                             "start B", "start C"}));
 }

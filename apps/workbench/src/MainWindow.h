@@ -1,12 +1,15 @@
 #pragma once
 
 #include "DocumentStore.h"
+#include "ResultsComputation.h"
 #include "ResultsModel.h"
 #include "Sweep.h"
 #include "SyntaxCharacters.h"
 #include "VariablesModel.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <zoZezo/DataSource.h>
@@ -19,14 +22,23 @@ namespace zoZezo {
 class TovDBEquationMemo;
 }
 
+class QLabel;
+class QProgressBar;
+
 namespace workbench {
 
+class TEditorAids;
 class TPlotView;
 
 // The workbench window: the documents of one SQLite file beside the data-aware equation memo
-// bound to the current one, the results of every rebuild, the variables that the equations
-// ask for, and a plot of one equation swept over one variable. The form comes from
-// MainWindow.ui, with the package's evaluator and memo on it.
+// bound to the current one, the results of every line, the variables that the equations ask
+// for, and a plot of one equation swept over one variable. The form comes from MainWindow.ui,
+// with the package's evaluator and memo on it.
+//
+// The window never waits for a computation: after each rebuild of the memo, and after each
+// change of a variable, the results are computed on a thread of their own (see
+// TResultsComputation), with their progress in the status bar after a moment; typing abandons
+// a computation that has not finished.
 //
 // No typed text is lost: the memo writes edits when the document changes, when it loses the
 // focus, on Save and before the window closes; a write that fails (a read-only file, a locked
@@ -40,6 +52,13 @@ public:
     enum class TUnsavedChoice { ucExport, ucDiscard, ucStay };
     using TUnsavedPrompt = std::function<TUnsavedChoice(const QString& Reason)>;
     using TWarning = std::function<void(const QString& Text)>;
+    // Asks for file names: one to save a document or the results to, or several to import
+    // (empty when the user cancels).
+    enum class TFileRole { frExport, frImport, frResults };
+    using TFileChooser = std::function<QStringList(TFileRole Role)>;
+    // What to do with the documents written with syntax characters that change.
+    enum class TSyntaxChoice { scConvert, scKeep, scCancel };
+    using TSyntaxPrompt = std::function<TSyntaxChoice(const QStringList& Documents)>;
 
     explicit TMainWindow(QWidget* Parent = nullptr);
     ~TMainWindow() override;
@@ -59,21 +78,34 @@ public:
     bool DeleteDocument(int Row);
     // Writes the current document's edits; tells the user when that fails.
     bool Save();
+    // Each file becomes a new document named after it; the last one opens. False when a file
+    // could not be read or stored (the user is told which and why); the others are imported.
+    bool ImportFiles(const QStringList& Paths);
+    // Writes the current document's text to Path, ".zez" added when it has no extension.
+    bool ExportDocument(const QString& Path);
 
     // Plots the equation over the variable with the range in the plot controls.
     bool Plot();
 
+    // Puts the syntax characters to use (and keeps them for the next start), as they are.
     void ApplySyntax(const TSyntaxCharacters& Syntax);
+    // The same, asking first, when documents are written with characters that change,
+    // whether to convert them (see ConvertSyntax), to leave them, or to change nothing.
+    // False when the user cancelled or a document could not be converted.
+    bool ChangeSyntax(const TSyntaxCharacters& Syntax);
 
     // Replace the dialogs, for programs that drive the window (tests, the screenshot).
     void SetUnsavedPrompt(TUnsavedPrompt Prompt) { FUnsavedPrompt = std::move(Prompt); }
     void SetWarning(TWarning Warning) { FWarning = std::move(Warning); }
+    void SetFileChooser(TFileChooser Chooser) { FFileChooser = std::move(Chooser); }
+    void SetSyntaxPrompt(TSyntaxPrompt Prompt) { FSyntaxPrompt = std::move(Prompt); }
 
     TDocumentStore* Store() const { return FStore.get(); }
     zoZezo::TDataSource& DataSource() { return FDataSource; }
     zoZezo::TovDBEquationMemo* Memo() const;
     zoZezo::TzoZezoEvaluator& Evaluator() const;
     TResultsModel& Results() { return FResults; }
+    TResultsComputation& Computation() { return FComputation; }
     TVariablesModel& Variables() { return FVariables; }
     TSweep& Sweep() { return FSweep; }
     TPlotView* PlotView() const;
@@ -93,9 +125,15 @@ private:
     void ConnectPlot();
     void Evaluated();
     void Recompute();
+    void ResultsComputed(const TLineResults& Results);
+    void ShowResults(const TLineResults& Results);
+    void ShowProgress();
+    void UpdateState();
+    void FitColumns();
     void FillEquationBox();
     void FillVariableBox();
     void CurrentRowChanged(int Row);
+    void ShowCurrentInList();
     void ListSelectionChanged();
     void UpdateTitle();
     void UpdateActions();
@@ -103,13 +141,23 @@ private:
     void SweepFinished(bool Cancelled);
     bool MayClose();
     bool ExportEdits();
+    QStringList ChooseFiles(TFileRole Role);
+    void AskImport();
+    void AskExportResults();
+    void Copy();
+    void CopyResults();
     void Warn(const QString& Text);
     void AskRename();
     void AskDelete();
     void AskOpen();
     void EditSettings();
+    TSyntaxChoice AskSyntaxChoice(const QStringList& Documents);
+    void ReplaceText(const QString& Text);
     void RestoreLayout();
+    void FitToScreen();
     void ApplyDefaultSizes();
+    void ShowPlot(bool Shown);
+    void ShowPlotState();
     void SaveLayout() const;
 
     std::unique_ptr<Ui::TMainWindow> FUi;
@@ -118,8 +166,18 @@ private:
     TVariablesModel FVariables;
     TResultsModel FResults;
     TSweep FSweep;
+    TResultsComputation FComputation;
+    QElapsedTimer FComputing; // since the computation that runs began
+    QTimer FProgressTimer;    // shows its progress while it runs
+    QLabel* FProgressLabel;   // in the status bar: what is being computed
+    QProgressBar* FProgressBar;
+    QLabel* FStateLabel; // in the status bar: what is wrong with the document now
+    TEditorAids* FAids;
+    std::vector<TNameWarning> FNameWarnings; // of the last results
     TUnsavedPrompt FUnsavedPrompt;
     TWarning FWarning;
+    TFileChooser FFileChooser;
+    TSyntaxPrompt FSyntaxPrompt;
     bool FDefaultSizesPending = false;
 };
 

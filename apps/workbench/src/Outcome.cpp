@@ -2,12 +2,15 @@
 
 #include "NumberFormat.h"
 
+#include <cmath>
 #include <exception>
 #include <utility>
 #include <vector>
 
 namespace workbench {
 namespace {
+
+const QString NotANumber = QStringLiteral("NaN");
 
 // Collects the texts shown through ShowMessage while it lives.
 class TMessageCapture {
@@ -51,7 +54,13 @@ bool IsValueEquation(const zoZezo::TEquation& Equation) {
 }
 
 QString FormatValue(const zoZezo::TComplex& Value, char Imaginary) {
+    if (std::isnan(Value.Re) || std::isnan(Value.Im)) return NotANumber;
     return QString::fromStdString(zezo::FormatComplex(Value, 15, Imaginary));
+}
+
+QString FormatPart(long double Part) {
+    if (std::isnan(Part)) return NotANumber;
+    return QString::fromStdString(zezo::FormatReal(Part, 15));
 }
 
 } // namespace workbench

@@ -24,7 +24,10 @@ TOutcome ComputeOutcome(zoZezo::TEquation& Equation);
 bool IsValueEquation(const zoZezo::TEquation& Equation);
 
 // A value as the zezo calculator prints it: 15 significant digits, `3+4j` with the
-// evaluator's imaginary suffix, a real number when the imaginary part is 0.
+// evaluator's imaginary suffix, a real number when the imaginary part is 0; "NaN" when either
+// part is not a number (`0/0`), which has no sign and no real or imaginary side worth showing.
 QString FormatValue(const zoZezo::TComplex& Value, char Imaginary);
+// One part of a value, real or imaginary, with 15 significant digits; "NaN" as above.
+QString FormatPart(long double Part);
 
 } // namespace workbench

@@ -5,6 +5,7 @@
 #include <QChart>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QPainter>
 #include <QValueAxis>
 #include <algorithm>
 #include <limits>
@@ -75,6 +76,21 @@ void TPlotView::AddPart(const std::vector<TSweepPoint>& Points, TPart Part, cons
                 Marker->setVisible(false);
         Lines.append(Line);
     }
+}
+
+void TPlotView::SetPlaceholderText(const QString& Text) {
+    FPlaceholder = Text;
+    viewport()->update();
+}
+
+void TPlotView::drawForeground(QPainter* Painter, const QRectF& Area) {
+    QChartView::drawForeground(Painter, Area);
+    if (!chart()->series().isEmpty() || FPlaceholder.isEmpty()) return;
+    Painter->save();
+    Painter->setPen(palette().color(QPalette::Disabled, QPalette::Text));
+    const QRectF Text = mapToScene(viewport()->rect().adjusted(24, 0, -24, 0)).boundingRect();
+    Painter->drawText(Text, Qt::AlignCenter | Qt::TextWordWrap, FPlaceholder);
+    Painter->restore();
 }
 
 QList<QLineSeries*> TPlotView::Lines(TPart Part) const {

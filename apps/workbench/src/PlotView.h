@@ -15,6 +15,8 @@ namespace workbench {
 // failed. A point alone between two gaps shows as a marker.
 class TPlotView : public QChartView {
     Q_OBJECT
+    // Shown while nothing is plotted: what to do to plot something.
+    Q_PROPERTY(QString PlaceholderText READ PlaceholderText WRITE SetPlaceholderText)
 
 public:
     explicit TPlotView(QWidget* Parent = nullptr);
@@ -26,12 +28,19 @@ public:
     // The line series drawn for one part, one per run, in order of the variable.
     QList<QLineSeries*> Lines(TPart Part) const;
 
+    QString PlaceholderText() const { return FPlaceholder; }
+    void SetPlaceholderText(const QString& Text);
+
+protected:
+    void drawForeground(QPainter* Painter, const QRectF& Area) override;
+
 private:
     void AddPart(const std::vector<TSweepPoint>& Points, TPart Part, const QString& Name,
                  const QColor& Colour);
 
     QList<QLineSeries*> FReal;
     QList<QLineSeries*> FImaginary;
+    QString FPlaceholder;
 };
 
 } // namespace workbench

@@ -1,8 +1,5 @@
 #include "ResultsModel.h"
 
-#include "Outcome.h"
-#include "TextPosition.h"
-
 #include <QBrush>
 #include <QColor>
 #include <QFont>
@@ -11,45 +8,9 @@ namespace workbench {
 
 TResultsModel::TResultsModel(QObject* Parent) : QAbstractTableModel(Parent) {}
 
-QString CompileErrorText(const zoZezo::TEquation& Equation, int Line) {
-    const int Column = zezo::CharacterColumn(Equation.EquationStr(), Equation.ErrorPos());
-    return QString("Error: %1 (position:%2,%3).")
-        .arg(QString::fromStdString(Equation.ErrorMsg()))
-        .arg(Line)
-        .arg(Column);
-}
-
-void TResultsModel::Update(zoZezo::TzoZezoEvaluator& Evaluator) {
-    std::vector<TResultRow> Rows;
-    zoZezo::TEquations& Equations = Evaluator.Equations();
-    for (int K = 0; K < Equations.Count(); ++K) {
-        zoZezo::TEquation& Equation = *Equations.GetEquation(K);
-        TResultRow Row;
-        Row.Line = K + 1;
-        if (Equation.Checked() && Equation.ErrorCode() != 0) {
-            Row.Kind = TResultRow::rkCompileError;
-            Row.Name = QString::fromStdString(Equation.EquationStr()).trimmed();
-            Row.Text = CompileErrorText(Equation, Row.Line);
-        } else if (IsValueEquation(Equation)) {
-            const TOutcome Outcome = ComputeOutcome(Equation);
-            Row.Name = QString::fromStdString(Equation.FunctionName());
-            Row.Kind = Outcome.Ok() ? TResultRow::rkValue : TResultRow::rkComputeError;
-            Row.Value = Outcome.Value;
-            Row.Text =
-                Outcome.Ok() ? FormatValue(Outcome.Value, Evaluator.Imaginary) : Outcome.Error;
-        } else {
-            continue;
-        }
-        Rows.push_back(std::move(Row));
-    }
+void TResultsModel::SetRows(std::vector<TResultRow> Rows) {
     beginResetModel();
     FRows = std::move(Rows);
-    endResetModel();
-}
-
-void TResultsModel::Clear() {
-    beginResetModel();
-    FRows.clear();
     endResetModel();
 }
 

@@ -1,28 +1,15 @@
 #pragma once
 
+#include "LineResults.h"
+
 #include <QAbstractTableModel>
-#include <QString>
 #include <vector>
-#include <zoZezo/zoZezo.h>
 
 namespace workbench {
 
-// One row of the results: a value equation and its value, one whose computation failed, or
-// the line that did not compile.
-struct TResultRow {
-    enum TKind { rkValue, rkComputeError, rkCompileError };
-
-    TKind Kind = rkValue;
-    int Line = 0; // 1-based line of the document
-    QString Name; // the equation's name; the line's text for a line that did not compile
-    QString Text; // the value as zezo prints it, or the error
-    zoZezo::TComplex Value;
-};
-
-// The table shown after every rebuild: each value equation of the evaluator's list with its
-// computed value, in line order, and the first line that did not compile, marked, with its
-// message, line and column. Computing never throws out of here: a failed computation is a
-// row with its error.
+// The table of a document's results (see ComputeLineResults): each value equation with its
+// value or the error of its computation, and each line that did not compile, marked, with its
+// message, line and column, in line order.
 class TResultsModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -31,12 +18,11 @@ public:
 
     explicit TResultsModel(QObject* Parent = nullptr);
 
-    // Computes every value equation of the list, as it stands, again.
-    void Update(zoZezo::TzoZezoEvaluator& Evaluator);
-    void Clear();
+    void SetRows(std::vector<TResultRow> Rows);
+    void Clear() { SetRows({}); }
 
     const std::vector<TResultRow>& Rows() const { return FRows; }
-    // The row of the line that did not compile, -1 when every line compiled.
+    // The row of the first line that did not compile, -1 when every line compiled.
     int FaultyRow() const;
 
     int rowCount(const QModelIndex& Parent = {}) const override;
@@ -47,9 +33,5 @@ public:
 private:
     std::vector<TResultRow> FRows;
 };
-
-// "Error: <message> (position:<line>,<column>)." for an equation that did not compile, as the
-// memo's status line says it; the column counts characters.
-QString CompileErrorText(const zoZezo::TEquation& Equation, int Line);
 
 } // namespace workbench

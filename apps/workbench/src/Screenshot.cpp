@@ -51,6 +51,10 @@ bool TakeScreenshot(TMainWindow& Window, const QString& Path, QString& Error) {
     Window.show();
     QApplication::processEvents();
     Window.Memo()->Refresh();
+    if (!WaitFor(&Window, &TMainWindow::ResultsUpdated, 10000)) { // they fill the equation box
+        Error = "the results did not come";
+        return false;
+    }
     Ui::TMainWindow& Form = Window.Form();
     Form.EquationBox->setCurrentText("current");
     Form.VariableBox->setCurrentText("f");

@@ -2,8 +2,10 @@
 
 #include "NumberFormat.h"
 
+#include <QApplication>
 #include <QBrush>
 #include <QPalette>
+#include <QStyle>
 #include <algorithm>
 
 namespace workbench {
@@ -46,6 +48,7 @@ int TVariablesModel::Add(const std::string& Name) {
     TVariableCell& Cell = FCells.emplace_back(TVariableCell{Name, 0, 0});
     FUsed.push_back(true);
     endInsertRows();
+    if (!FEvaluator) return -1;
     FEvaluator->Variables().Add(Cell.Name, &Cell.Re, &Cell.Im);
     return FEvaluator->Variables().Count() - 1;
 }
@@ -69,20 +72,28 @@ std::vector<TVariableCell> TVariablesModel::Snapshot() const {
     return {FCells.begin(), FCells.end()};
 }
 
-void TVariablesModel::MarkUsed() {
+void TVariablesModel::MarkUsed(const std::vector<std::string>& Names) {
     std::fill(FUsed.begin(), FUsed.end(), false);
-    if (FEvaluator) {
-        const zoZezo::TVariables& Variables = FEvaluator->Variables();
-        const zoZezo::TEquations& Equations = FEvaluator->Equations();
-        for (int E = 0; E < Equations.Count(); ++E)
-            for (const zoZezo::TInstruction& Step : Equations.GetEquation(E)->Instructions()) {
-                if (Step.Kind != zoZezo::opVariable || !Variables.InRange(Step.Index)) continue;
-                const long double* Re = Variables.GetVariable(Step.Index)->RePtr;
-                for (std::size_t Row = 0; Row < FCells.size(); ++Row)
-                    if (&FCells[Row].Re == Re) FUsed[Row] = true;
-            }
+    for (const std::string& Name : Names) {
+        const int Row = IndexOf(Name);
+        if (Row >= 0)
+            FUsed[static_cast<std::size_t>(Row)] = true;
+        else
+            Add(Name);
     }
     if (Count() > 0) emit dataChanged(index(0, 0), index(Count() - 1, vcCount - 1));
+}
+
+void TVariablesModel::SetWarnings(std::vector<std::pair<std::string, std::string>> NameAndNear) {
+    FWarnings = std::move(NameAndNear);
+    if (Count() > 0) emit dataChanged(index(0, vcName), index(Count() - 1, vcName));
+}
+
+std::string TVariablesModel::Near(int Row) const {
+    if (Row < 0 || Row >= Count()) return {};
+    for (const auto& [Name, Near] : FWarnings)
+        if (zoZezo::SameName(Name, Cell(Row).Name)) return Near;
+    return {};
 }
 
 bool TVariablesModel::Used(int Row) const {
@@ -112,8 +123,17 @@ QVariant TVariablesModel::data(const QModelIndex& Index, int Role) const {
     case Qt::ForegroundRole:
         if (!Used(Index.row())) return QBrush(QPalette().color(QPalette::Disabled, QPalette::Text));
         return {};
-    case Qt::ToolTipRole:
-        return Used(Index.row()) ? QVariant() : QVariant(tr("Not used by the document"));
+    case Qt::DecorationRole:
+        if (Index.column() == vcName && !Near(Index.row()).empty())
+            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        return {};
+    case Qt::ToolTipRole: {
+        if (!Used(Index.row())) return tr("Not used by the document");
+        const std::string Typo = Near(Index.row());
+        if (Typo.empty()) return {};
+        return tr("Nothing defines %1, so it is a variable: did you mean %2?")
+            .arg(QString::fromStdString(Variable.Name), QString::fromStdString(Typo));
+    }
     default: return {};
     }
 }

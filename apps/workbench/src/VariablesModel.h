@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 #include <zoZezo/zoZezo.h>
 
@@ -47,9 +48,14 @@ public:
     // Copies of every variable, for an evaluator of its own (a sweep).
     std::vector<TVariableCell> Snapshot() const;
 
-    // Marks the variables that the evaluator's compiled equations refer to.
-    void MarkUsed();
+    // Marks the variables named as the ones the document uses, adding those not listed yet
+    // (a line below a faulty one may use a name that the evaluator never compiled).
+    void MarkUsed(const std::vector<std::string>& Names);
     bool Used(int Row) const;
+    // Names to question: a variable named here gets a warning that it may be a typo for Near.
+    void SetWarnings(std::vector<std::pair<std::string, std::string>> NameAndNear);
+    // The name that the variable's name may be a typo of; empty when none.
+    std::string Near(int Row) const;
 
     int rowCount(const QModelIndex& Parent = {}) const override;
     int columnCount(const QModelIndex& Parent = {}) const override;
@@ -68,6 +74,7 @@ private:
     zoZezo::TzoZezoEvaluator* FEvaluator = nullptr;
     std::deque<TVariableCell> FCells; // a deque never moves its elements: the cells stay put
     std::vector<bool> FUsed;
+    std::vector<std::pair<std::string, std::string>> FWarnings;
 };
 
 } // namespace workbench

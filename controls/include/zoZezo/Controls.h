@@ -7,6 +7,8 @@
 #include "zoZezo/DBRichEdit.h"
 #include "zoZezo/DataSource.h"
 #include "zoZezo/EquationMemo.h"
+#include "zoZezo/EvaluatorWidget.h"
 #include "zoZezo/FieldDataLink.h"
 #include "zoZezo/Font.h"
+#include "zoZezo/FormLoaded.h"
 #include "zoZezo/MessageBoxHandler.h"

@@ -4,6 +4,7 @@
 #include "zoZezo/Evaluator.h"
 #include "zoZezo/Font.h"
 
+#include <QByteArray>
 #include <QColor>
 #include <QFont>
 #include <QFrame>
@@ -24,6 +25,7 @@ namespace zoZezo {
 class TBevel;
 class TEquationHighlighter;
 class TLineClassesTracker;
+class TRebuildClasses;
 class TRefreshTimer;
 class TStatusLine;
 
@@ -52,12 +54,14 @@ class TCustomovEquationMemo : public QFrame, public TComponent {
     Q_PROPERTY(QColor FontOfSymbolsColor READ FontOfSymbolsColor WRITE SetFontOfSymbolsColor)
     Q_PROPERTY(QFont FontOfRemarks READ FontOfRemarksQFont WRITE SetFontOfRemarksQFont)
     Q_PROPERTY(QColor FontOfRemarksColor READ FontOfRemarksColor WRITE SetFontOfRemarksColor)
-    // The evaluator by name, as a form file stores it (see zoZezoEvaluatorName).
-    Q_PROPERTY(QString zoZezoEvaluator READ zoZezoEvaluatorName WRITE SetzoZezoEvaluatorName)
+    // The evaluator by name, as a form file stores it (see zoZezoEvaluatorName). Bytes, as a
+    // label's buddy is: a form designer stores a name of another component untranslated.
+    Q_PROPERTY(QByteArray zoZezoEvaluator READ zoZezoEvaluatorUtf8 WRITE SetzoZezoEvaluatorUtf8)
     Q_PROPERTY(QString StatusText READ StatusText DESIGNABLE false STORED false)
 
 public:
-    // Panel 240 x 80 pixels in "Courier New", fonts, status line, bevel and an idle timer.
+    // Panel 240 x 80 pixels in "Courier New" of the class fonts' size, fonts, status line,
+    // bevel and an idle timer.
     // Installs the message-box handler for ShowMessage (see MessageBoxHandler.h).
     explicit TCustomovEquationMemo(QWidget* Parent = nullptr);
     ~TCustomovEquationMemo() override;
@@ -66,17 +70,26 @@ public:
 
     // Rebuilds at once: clears the evaluator's equation list, adds and compiles the editor's
     // lines in order until one fails, then shows that error, or clears the status line and
-    // colours the text; fires OnEvaluate last. Without an evaluator it only clears the error
-    // line and column and fires OnEvaluate. Leaves the timer as it was. Exceptions of the
+    // colours the text; fires OnEvaluate last. A memo that names an evaluator it does not have
+    // resolves the name first (ResolveEvaluatorName). Without an evaluator it only clears the
+    // error line and column and fires OnEvaluate. Leaves the timer as it was. Exceptions of the
     // host's handlers pass through; a call from a handler while the lines compile throws
     // EzoZezoEvaluatorError and changes nothing.
+    //
+    // Host code that runs while the lines compile (OnAcceptLabel) may free the equation being
+    // compiled (its error is still shown), free the memo (nothing more happens), or assign
+    // another evaluator or none: the rebuild then ends there, and another evaluator is rebuilt
+    // after another pause. Text it edits meanwhile is coloured by the rebuild after the pause
+    // that edit starts.
     void Refresh();
-    // The timer's handler: in design mode nothing; otherwise Refresh, then the timer is idle.
-    // An exception from Refresh is shown through ShowMessage and the timer is armed again, so
-    // the rebuild is retried after RefreshDelay. Never throws.
+    // The timer's handler: in design mode nothing; otherwise Refresh, then the timer is idle
+    // unless that rebuild left another one due. An exception from Refresh is shown through
+    // ShowMessage and the timer is armed again, so the rebuild is retried after RefreshDelay.
+    // Never throws.
     void CheckEquations();
     // The editor's change handler: outside design mode, restarts the pause from zero and fires
-    // OnChange.
+    // OnChange. An exception from an OnChange handler is shown through ShowMessage. Never
+    // throws.
     void Change();
     // The status line's click handler: with an error recorded, focuses the editor and puts the
     // caret before the faulty character (at the end of the line when the error lies past it).
@@ -102,11 +115,16 @@ public:
     TzoZezoEvaluator* zoZezoEvaluator() const { return FEvaluator; }
     void SetzoZezoEvaluator(TzoZezoEvaluator* Value);
     // The name of the evaluator on the memo's form: that of the assigned evaluator, or else the
-    // name given, which FormLoaded (FormLoaded.h) resolves to the TzoZezoEvaluatorWidget of
-    // that objectName once the form is built. Setting a name other than the assigned
-    // evaluator's drops that evaluator.
+    // name given, which ResolveEvaluatorName resolves to the TzoZezoEvaluatorWidget of that
+    // objectName. Setting a name other than the assigned evaluator's drops that evaluator.
     QString zoZezoEvaluatorName() const;
     void SetzoZezoEvaluatorName(const QString& Name);
+    // Without an evaluator but with a name, takes the evaluator of the TzoZezoEvaluatorWidget
+    // of that objectName nearest to the memo: the first found among the descendants of the
+    // memo's parent, then of its parent, and so on up. True when the memo has an evaluator
+    // afterwards. FormLoaded calls it, and so does every rebuild, so that a memo on a form that
+    // nobody completed (Qt Designer's preview, say) finds its evaluator by itself.
+    bool ResolveEvaluatorName();
 
     // The editor's lines, each block's text whole (no line breaks), the last line included.
     QStringList Equations() const;
@@ -192,13 +210,21 @@ protected:
 
     // Clears the evaluator reference when that evaluator is destroyed.
     void Notification(TComponent* AComponent) override;
+    // Follows the size of the editor's viewport (see FollowView).
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    QByteArray zoZezoEvaluatorUtf8() const { return zoZezoEvaluatorName().toUtf8(); }
+    void SetzoZezoEvaluatorUtf8(const QByteArray& Name) {
+        SetzoZezoEvaluatorName(QString::fromUtf8(Name));
+    }
     void SetClassFont(TCharClass Class, const TFont& Value);
     void SetClassQFont(TCharClass Class, const QFont& Value);
     void SetClassColor(TCharClass Class, const QColor& Value);
 
-    void Rebuild();
+    void Rebuild(const QPointer<TCustomovEquationMemo>& Self);
+    // Ends this rebuild's use of what it compiled and arms the timer for another one.
+    void RebuildAgain();
     std::vector<std::string> EquationTexts() const;
     void ShowError(const TEquation& Faulty);
     void Recolour();
@@ -206,6 +232,8 @@ private:
     // whose classes changed, in document order.
     std::vector<QTextBlock> TakeNewClasses();
     void RepaintColours();
+    // Tells the colouring which columns are in view, so that long lines are coloured there.
+    void FollowView();
     void GetEditorCaret(int& Line, int& Column) const;
     void SetEditorCaret(int Line, int Column);
     void EditorTextChanged();
@@ -219,6 +247,7 @@ private:
     QPointer<QPlainTextEdit> FEditor;
     TEquationHighlighter* FHighlighter = nullptr;
     std::unique_ptr<TLineClassesTracker> FLineClasses;
+    std::unique_ptr<TRebuildClasses> FNewClasses; // the classes the last rebuild compiled
     TzoZezoEvaluator* FEvaluator = nullptr;
     QString FEvaluatorName; // the name a form gave, until FormLoaded resolves it
     int FErrorColumn = 0;
@@ -228,7 +257,8 @@ private:
     int FRefreshDelay = 500;
     bool FPlainText = false;
     bool FRebuilding = false;
-    int FRecolouring = 0; // > 0 while the memo changes formats, which is no edit of the text
+    bool FRebuildAgain = false; // what the rebuild compiled is stale: another one is due
+    int FRecolouring = 0;       // > 0 while the memo changes formats, which is no edit of the text
 };
 
 } // namespace zoZezo

@@ -28,7 +28,9 @@ namespace zoZezo {
 class TovDBEquationMemo : public TCustomovEquationMemo {
     Q_OBJECT
     Q_PROPERTY(QString DataField READ GetDataField WRITE SetDataField)
-    Q_PROPERTY(zoZezo::TDataSource* DataSource READ GetDataSource WRITE SetDataSource)
+    // Set from code: a form designer has no data source to offer.
+    Q_PROPERTY(zoZezo::TDataSource* DataSource READ GetDataSource WRITE SetDataSource
+                   DESIGNABLE false STORED false)
     Q_PROPERTY(bool PlainText READ GetPlainText WRITE SetPlainText)
     Q_PROPERTY(QString DataError READ DataError DESIGNABLE false STORED false)
 

@@ -3,6 +3,7 @@
 #include "zoZezo/DataSource.h"
 #include "zoZezo/FieldDataLink.h"
 
+#include <QPersistentModelIndex>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QString>
@@ -22,6 +23,9 @@ namespace zoZezo {
 // before DataSource or DataField change, when its window is asked to close, and when the
 // editor or the data source is freed. (So a button meant to cancel the edits should not take
 // the focus: give it Qt::NoFocus.)
+//
+// Each record shown starts with an empty undo history, so that an undo never reaches into
+// another record's text.
 //
 // When a write fails, the text stays in the editor exactly as it is and stays marked as
 // modified, so a later post writes it; DataError carries the database's message. A close of
@@ -79,8 +83,9 @@ private:
     void WatchWindow();
 
     TFieldDataLink FDataLink;
-    QString FLoadedText;   // the field's text as last shown
-    QString FBindingError; // the binding error last reported
+    QString FLoadedText;               // the field's text as last shown
+    QPersistentModelIndex FShownField; // the record's field it came from
+    QString FBindingError;             // the binding error last reported
     bool FLoading = false;
     bool FModified = false;
     QPointer<QWidget> FWatchedWindow; // the window whose closing writes the edits first

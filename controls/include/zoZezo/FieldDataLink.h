@@ -2,6 +2,7 @@
 
 #include "zoZezo/DataSource.h"
 
+#include <QModelIndex>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -37,6 +38,8 @@ public:
     bool CanModify() const;
     // The field's value in the current record (null when not Active).
     QVariant FieldValue() const;
+    // The field's cell in the current record; invalid when not Active.
+    QModelIndex FieldCell() const;
     // Hands a changed value to the data source, starting its edit; false (with the data
     // source's Error) when it refuses.
     bool SetFieldValue(const QVariant& Value);

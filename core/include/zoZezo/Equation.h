@@ -50,6 +50,9 @@ public:
 
     TEquations* Owner() const { return FOwner; }
 
+    // Keeps the equation's object alive while it lives (see TKeepAlive below).
+    class TKeepAlive;
+
     // Whether the equation is being compiled or computed, so that changes to it are refused.
     bool Busy() const { return FLocks > 0; }
 
@@ -179,6 +182,17 @@ private:
     int FPins = 0;       // other operations under way that need the equation to stay alive
     bool FFreed = false; // freed while in use: goes when FLocks and FPins are back to 0
     bool FChecked = false;
+};
+
+// For a caller that reads an equation after calling out to host code, which may free it: while
+// a TKeepAlive lives, freeing the equation only takes it off its list, and the object goes when
+// the last holder ends. Changes nothing else; the equation does not become Busy().
+class TEquation::TKeepAlive {
+public:
+    explicit TKeepAlive(TEquation& Equation) : FHold(Equation, false) {}
+
+private:
+    THold FHold;
 };
 
 } // namespace zoZezo

@@ -1,7 +1,7 @@
 #pragma once
 
-// The entry points of the package module zeRuzeD5 (libzeRuzeD5.so), for a host that loads it
-// with dlopen or QLibrary instead of through Qt's plugin loader:
+// The plain C entry points of the package module zeRuzeD5 (libzeRuzeD5.so), for a host in C or
+// C++ that loads it with dlopen or QLibrary instead of through Qt's plugin loader:
 //
 //     QLibrary Package("zeRuzeD5");
 //     auto Start = reinterpret_cast<TPackageEntry>(Package.resolve("Initialize"));
@@ -11,10 +11,12 @@
 // Initialize runs their start work, Finalize their end work in reverse order; each unit's start
 // runs on the first Initialize only and its end on the Finalize that undoes the last
 // Initialize, so nested loads (a host and Designer, two plugin loaders) start and end each unit
-// once. A Finalize without a matching Initialize does nothing.
+// once.
 //
-// Qt's plugin loader does the same through the collection object: creating it is one
-// Initialize, deleting it (QPluginLoader::unload) the matching Finalize.
+// Qt's plugin loader does the same through the collection object: creating it is one load,
+// deleting it (QPluginLoader::unload) the matching unload. A Finalize undoes only an Initialize:
+// one without an Initialize of its own left to undo does nothing, however many other loads
+// hold the module.
 
 #if defined(__GNUC__)
 #define ZERUZED5_ENTRY __attribute__((visibility("default")))
@@ -22,31 +24,36 @@
 #define ZERUZED5_ENTRY
 #endif
 
+#ifdef __cplusplus
 extern "C" {
+#endif
 
 // A unit's start or end work.
 typedef void (*TUnitProc)(void);
 
 // One unit of the package: its name and its start and end work (never null).
-struct TUnitInfo {
+typedef struct TUnitInfo {
     const char* Name;
     TUnitProc Init;
     TUnitProc FInit;
-};
+} TUnitInfo;
 
 // The package's units in start order.
-struct TPackageInfoTable {
+typedef struct TPackageInfoTable {
     int UnitCount;
     const TUnitInfo* UnitInfo;
-};
+} TPackageInfoTable;
 
 typedef void (*TPackageEntry)(void);
 typedef const TPackageInfoTable* (*TGetPackageInfoTable)(void);
 
 // Starts the units that are not started yet, in table order.
 ZERUZED5_ENTRY void Initialize(void);
-// Undoes one Initialize; the last one ends the units in reverse table order.
+// Undoes one Initialize; the last load undone ends the units in reverse table order.
 ZERUZED5_ENTRY void Finalize(void);
 // The unit table; it lives as long as the module is loaded.
 ZERUZED5_ENTRY const TPackageInfoTable* GetPackageInfoTable(void);
+
+#ifdef __cplusplus
 }
+#endif
