@@ -96,8 +96,8 @@ constexpr TCase AllCases[] = {
      TGroup::Functions},
     {"E5", nullptr, "r: 1+x+x^2+x^3+x^4+x^5+x^6+x^7+x^8+x^9+x^10",
      SAME("1+x+x^2+x^3+x^4+x^5+x^6+x^7+x^8+x^9+x^10"), NATIVES(E5), TGroup::Arithmetic},
-    {"E6", nullptr, "r: Sin(Cos(Tan(x)))+ATan(y)", SAME("sin(cos(tan(x)))+atan(y)"), NATIVES(E6),
-     TGroup::Functions},
+    {"E6", nullptr, "r: Sin(Cos(Tan(x)))+ATan(y)", "sin(cos(tan(x)))+atan(y)", nullptr, NATIVES(E6),
+     TGroup::Functions}, // muparserx has no atan
     {"E7", nullptr, "r: x>0.5 and y<2", SAME("x>0.5 && y<2"), NATIVES(E7), TGroup::Arithmetic},
     {"E8", nullptr, "r: pi*x+e*y-2.5", "_pi*x+_e*y-2.5", "pi*x+e*y-2.5", NATIVES(E8),
      TGroup::Arithmetic},
