@@ -16,13 +16,14 @@ struct TSyntaxCharacters {
         char TSyntaxCharacters::*Member;
     };
 
-    char DecimalPoint = '.';
-    char Imaginary = 'j';
-    char OpenParentesis = '(';
-    char CloseParentesis = ')';
-    char Separator = ';';
-    char OpenComment = '{';
-    char CloseComment = '}';
+    using TEvaluator = zoZezo::TzoZezoEvaluator;
+    char DecimalPoint = TEvaluator::DefaultDecimalPoint;
+    char Imaginary = TEvaluator::DefaultImaginary;
+    char OpenParentesis = TEvaluator::DefaultOpenParentesis;
+    char CloseParentesis = TEvaluator::DefaultCloseParentesis;
+    char Separator = TEvaluator::DefaultSeparator;
+    char OpenComment = TEvaluator::DefaultOpenComment;
+    char CloseComment = TEvaluator::DefaultCloseComment;
 
     static const std::array<TField, 7>& Fields();
 

@@ -63,13 +63,17 @@ public:
     void SetCloseComment(QChar Value) {
         SetSyntaxChar("CloseComment", FEvaluator.CloseComment, Value);
     }
-    void ResetDecimalPoint() { FEvaluator.DecimalPoint = '.'; }
-    void ResetImaginary() { FEvaluator.Imaginary = 'j'; }
-    void ResetOpenParentesis() { FEvaluator.OpenParentesis = '('; }
-    void ResetCloseParentesis() { FEvaluator.CloseParentesis = ')'; }
-    void ResetSeparator() { FEvaluator.Separator = ';'; }
-    void ResetOpenComment() { FEvaluator.OpenComment = '{'; }
-    void ResetCloseComment() { FEvaluator.CloseComment = '}'; }
+    void ResetDecimalPoint() { FEvaluator.DecimalPoint = TzoZezoEvaluator::DefaultDecimalPoint; }
+    void ResetImaginary() { FEvaluator.Imaginary = TzoZezoEvaluator::DefaultImaginary; }
+    void ResetOpenParentesis() {
+        FEvaluator.OpenParentesis = TzoZezoEvaluator::DefaultOpenParentesis;
+    }
+    void ResetCloseParentesis() {
+        FEvaluator.CloseParentesis = TzoZezoEvaluator::DefaultCloseParentesis;
+    }
+    void ResetSeparator() { FEvaluator.Separator = TzoZezoEvaluator::DefaultSeparator; }
+    void ResetOpenComment() { FEvaluator.OpenComment = TzoZezoEvaluator::DefaultOpenComment; }
+    void ResetCloseComment() { FEvaluator.CloseComment = TzoZezoEvaluator::DefaultCloseComment; }
 
     // Design mode is the evaluator's Designing(): shown as a marker while it is set, hidden
     // otherwise.

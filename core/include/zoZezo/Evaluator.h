@@ -61,15 +61,24 @@ public:
     const TOperators& Operators() const { return FOperators; }
     const TEquations& Equations() const { return FEquations; }
 
+    // The syntax characters of a new evaluator, which a stored form leaves out.
+    static constexpr char DefaultDecimalPoint = '.';
+    static constexpr char DefaultImaginary = 'j';
+    static constexpr char DefaultOpenParentesis = '(';
+    static constexpr char DefaultCloseParentesis = ')';
+    static constexpr char DefaultSeparator = ';';
+    static constexpr char DefaultOpenComment = '{';
+    static constexpr char DefaultCloseComment = '}';
+
     // Syntax characters. Changing one recompiles nothing: equations compiled before keep their
     // code until they are checked again.
-    char DecimalPoint = '.';
-    char Imaginary = 'j';
-    char OpenParentesis = '(';
-    char CloseParentesis = ')';
-    char Separator = ';';
-    char OpenComment = '{';
-    char CloseComment = '}';
+    char DecimalPoint = DefaultDecimalPoint;
+    char Imaginary = DefaultImaginary;
+    char OpenParentesis = DefaultOpenParentesis;
+    char CloseParentesis = DefaultCloseParentesis;
+    char Separator = DefaultSeparator;
+    char OpenComment = DefaultOpenComment;
+    char CloseComment = DefaultCloseComment;
 
     TAcceptLabelProc OnAcceptLabel;
 

@@ -33,9 +33,21 @@ struct TInstruction {
     // How the engine runs the instruction, chosen when the code was compiled: it names the
     // built-in callback an operator or function entry held then, which the engine runs in place
     // for as long as the entry holds it, and joins an operand with an operator right after it.
-    std::uint8_t Step = 0;
+    // Unplanned until then, which the engine refuses to run.
+    std::uint8_t Step = Unplanned;
 
     static constexpr std::uint8_t NoArity = 255;
+    static constexpr std::uint8_t Unplanned = 255;
+    // The most parameters with which a function's callback is called.
+    static constexpr int MaxCallableParams = 4;
+
+    // The arity of a call of a function that has ParamCount parameters: ParamCount, or NoArity
+    // for a count outside 0 to MaxCallableParams.
+    static constexpr std::uint8_t CallArity(int ParamCount) {
+        return ParamCount >= 0 && ParamCount <= MaxCallableParams
+                   ? static_cast<std::uint8_t>(ParamCount)
+                   : NoArity;
+    }
 };
 
 static_assert(sizeof(long double) < 16 || sizeof(TInstruction) == 32,

@@ -30,7 +30,7 @@ inline std::span<const TComplex> Single(const TComplex& Z) {
 // Argument I of a call. A callback registered with fewer arguments than it uses gets an error
 // instead of a read past the arguments it was given.
 inline const TComplex& Arg(std::span<const TComplex> Args, std::size_t I) {
-    if (I >= Args.size()) throw EzoZezoEvaluatorError(std::string(MathMsg[10]));
+    if (I >= Args.size()) throw EzoZezoEvaluatorError(std::string(MathMsg[ceTooFewArguments]));
     return Args[I];
 }
 

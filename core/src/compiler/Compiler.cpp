@@ -1,86 +1,18 @@
 #include "compiler/Compiler.h"
 
 #include "engine/Steps.h"
-#include "zoZezo/MathMsg.h"
 
 #include <algorithm>
 #include <climits>
 
 namespace zoZezo {
+
+using compiler::RowOf;
+using enum compiler::TState;
+using enum compiler::TTest;
+using enum compiler::TAction;
+
 namespace {
-
-// What a state tests the current character for.
-enum TTest : std::uint8_t {
-    tNone, // ends a row's rules
-    tBlank,
-    tLetter,
-    tNameChar,
-    tDigit,
-    tSign,
-    tOperatorChar,
-    tTwoCharOperator, // the character and the one before it form "<>", ">=" or "<="
-    tColon,
-    tExponent,
-    tDecimalPoint,
-    tImaginary,
-    tOpen,
-    tClose,
-    tSeparator,
-};
-
-// What a state does with a character that passes a test: step to a state, or an action.
-enum TAction : std::uint8_t {
-    aParseGroup = 100,
-    aSignedGroup,
-    aFunctionCall,
-    aNextArgument,
-    aStartExpression,
-};
-
-struct TRule {
-    TTest Test;
-    std::uint8_t Action; // a state 0..19, or a TAction
-};
-
-struct TStateRow {
-    int Error;  // recorded when no rule holds
-    char Class; // the class digit of the characters this state accepts
-    TRule Rules[8];
-};
-
-// The state table of the equation language. Rules are tried in order; the first whose test
-// holds decides.
-// clang-format off
-constexpr TStateRow States[] = {
-/*  0 before the header name       */ {1, '1', {{tBlank, 0}, {tLetter, 1}}},
-/*  1 header name                  */ {1, '2', {{tNameChar, 1}, {tBlank, 2}, {tOpen, 3}, {tColon, aStartExpression}}},
-/*  2 blanks after the header name */ {2, '1', {{tBlank, 2}, {tColon, aStartExpression}}},
-/*  3 before a parameter name      */ {1, '1', {{tBlank, 3}, {tLetter, 4}}},
-/*  4 parameter name               */ {1, '2', {{tNameChar, 4}, {tSeparator, 3}, {tClose, 5}, {tBlank, 6}}},
-/*  5 after the parameter list     */ {2, '1', {{tBlank, 5}, {tColon, aStartExpression}}},
-/*  6 blanks after a parameter     */ {3, '1', {{tBlank, 6}, {tSeparator, 3}, {tClose, 5}}},
-/*  7 operand, or operator symbol  */ {4, '1', {{tBlank, 7}, {tTwoCharOperator, 7}, {tOpen, aParseGroup},
-                                                {tLetter, 10}, {tSign, 11}, {tDigit, 12}, {tDecimalPoint, 13}}},
-/*  8 blanks after an operand      */ {5, '1', {{tBlank, 8}, {tOperatorChar, 7}, {tSeparator, aNextArgument},
-                                                {tLetter, 9}}},
-/*  9 word operator                */ {5, '1', {{tNameChar, 9}, {tBlank, 7}}},
-/* 10 name in the expression       */ {1, '2', {{tNameChar, 10}, {tOperatorChar, 7}, {tSeparator, aNextArgument},
-                                                {tBlank, 8}, {tOpen, aFunctionCall}}},
-/* 11 after the sign of an operand */ {4, '1', {{tLetter, 10}, {tDigit, 12}, {tDecimalPoint, 13},
-                                                {tOpen, aSignedGroup}}},
-/* 12 integer digits               */ {6, '3', {{tDigit, 12}, {tDecimalPoint, 13}, {tExponent, 15}, {tImaginary, 18},
-                                                {tOperatorChar, 7}, {tSeparator, aNextArgument}, {tBlank, 8}}},
-/* 13 just after the decimal point */ {6, '3', {{tDigit, 14}}},
-/* 14 fraction digits              */ {6, '3', {{tDigit, 14}, {tExponent, 15}, {tImaginary, 18}, {tOperatorChar, 7},
-                                                {tSeparator, aNextArgument}, {tBlank, 8}}},
-/* 15 after the exponent mark      */ {7, '3', {{tSign, 16}, {tDigit, 17}}},
-/* 16 after the exponent's sign    */ {7, '3', {{tDigit, 17}}},
-/* 17 exponent digits              */ {7, '3', {{tDigit, 17}, {tImaginary, 18}, {tOperatorChar, 7},
-                                                {tSeparator, aNextArgument}, {tBlank, 8}}},
-/* 18 after the imaginary suffix   */ {5, '1', {{tOperatorChar, 7}, {tSeparator, aNextArgument}, {tBlank, 8}}},
-/* 19 after a closing parenthesis  */ {5, '1', {{tOperatorChar, 7}, {tSeparator, aNextArgument}, {tBlank, 8}}},
-};
-// clang-format on
 
 bool IsLetter(unsigned char C) {
     return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_';
@@ -113,12 +45,6 @@ bool IsTwoCharOperator(unsigned char Before, unsigned char C) {
            (Before == '<' && C == '=');
 }
 
-// The arity the engine will see for a function of ParamCount parameters.
-std::uint8_t FunctionArity(int ParamCount) {
-    return ParamCount >= 0 && ParamCount <= 4 ? static_cast<std::uint8_t>(ParamCount)
-                                              : TInstruction::NoArity;
-}
-
 } // namespace
 
 TCompiler::TCompiler(TEquation& Equation)
@@ -128,7 +54,16 @@ TCompiler::TCompiler(TEquation& Equation)
 void TCompiler::Run() {
     MatchParentheses();
     FEquation.FCharClasses.reserve(FText.size());
-    ParseExpression(0, 0, 0, 1, 0, static_cast<long>(FText.size()));
+    try {
+        ParseExpression(0, BeforeHeader, BeforeHeader, 1, 0, static_cast<long>(FText.size()));
+    } catch (const TStop&) {
+        // An error found at the end of the text points one past it, where the missing part goes.
+        const int Code = FEquation.FErrorCode;
+        const bool PastTheEnd = Code == ceIdentifierNotDefined || Code == ceIncompleteEquation ||
+                                Code == ceIncompleteExpression || Code == ceIncompleteNumber;
+        const int Length = static_cast<int>(std::min<std::size_t>(FText.size(), INT_MAX));
+        if (PastTheEnd && FEquation.FErrorPos == Length) ++FEquation.FErrorPos;
+    }
 }
 
 // Pairs every opening parenthesis outside comments with its match, in one pass. A group's
@@ -172,8 +107,8 @@ void TCompiler::ParseExpression(int Level, TState Start, TState Prev, int Expect
         else
             Dispatch(L);
     }
-    if (FEquation.FErrorCode == 0) Step(L, End);
-    if (Level == 0 && FEquation.FErrorCode == 0) FEquation.SetFunctionName(FHeaderName);
+    StepToEnd(L);
+    if (Level == 0) FEquation.SetFunctionName(FHeaderName);
     FOperators.resize(L.OpBase);
 }
 
@@ -194,7 +129,7 @@ void TCompiler::SkipComment(TLevel& L) {
 // Tries the current state's rules in order and carries out the first that holds.
 void TCompiler::Dispatch(TLevel& L) {
     const auto Is = [&](char Syntax) { return L.Ch == static_cast<unsigned char>(Syntax); };
-    const auto Holds = [&](TTest Test) {
+    const auto Holds = [&](compiler::TTest Test) {
         switch (Test) {
         case tNone: return false;
         case tBlank: return L.Ch == ' ';
@@ -218,17 +153,17 @@ void TCompiler::Dispatch(TLevel& L) {
         }
         return false;
     };
-    const TStateRow& Row = States[L.State];
-    for (const TRule* Rule = Row.Rules; Rule->Test != tNone; ++Rule) {
+    const compiler::TStateRow& Row = RowOf(L.State);
+    for (const compiler::TRule* Rule = Row.Rules; Rule->Test != tNone; ++Rule) {
         if (!Holds(Rule->Test)) continue;
-        switch (const auto Action = Rule->Action) {
+        switch (Rule->Action) {
+        case aStep: return Step(L, Rule->To);
+        case aDecimalPoint: return StepToDecimalPoint(L);
         case aParseGroup: return ParseGroup(L, 1);
         case aSignedGroup: return SignedGroup(L);
         case aFunctionCall: return FunctionCall(L);
         case aNextArgument: return NextArgument(L);
         case aStartExpression: return StartExpression(L);
-        case 13: return StepToDecimalPoint(L);
-        default: return Step(L, Action);
         }
     }
     Fail(L, Row.Error);
@@ -236,55 +171,64 @@ void TCompiler::Dispatch(TLevel& L) {
 
 // Remembers where the decimal point stands in the number token, whatever character it is.
 void TCompiler::StepToDecimalPoint(TLevel& L) {
-    Step(L, 13);
-    if (FEquation.FErrorCode != 0) return;
+    Step(L, Point);
     if (L.Ch <= ' ') L.Token += '.'; // a blank or control character is not collected by Step
     L.DecimalAt = static_cast<long>(L.Token.size()) - 1;
 }
 
-// Step := finish the token of the state being left, run the end-of-text checks at the end,
-// change state, classify the character and collect it into the token.
+// Step := finish the token of the state being left, change state, classify the character and
+// collect it into the token.
 void TCompiler::Step(TLevel& L, TState T) {
     if (T != L.State && !L.Token.empty()) FinishToken(L, T);
-    if (T == End) EndOfTextChecks(L);
-    if (FEquation.FErrorCode != 0) return;
     if (T != L.State) L.Prev = std::exchange(L.State, T);
-    if (T == End) return;
-    FEquation.FCharClasses += States[L.State].Class;
+    FEquation.FCharClasses += RowOf(L.State).Class;
     if (L.Ch > ' ') L.Token += static_cast<char>(L.Ch);
 }
 
-void TCompiler::FinishToken(TLevel& L, TState T) {
-    const bool NumberEnds = T == 7 || T == 8 || T == End;
-    if (L.State == 7 && L.Prev > 7) {
-        FinishOperator(L);
-    } else if (L.State == 10) {
-        FinishIdentifier(L);
-    } else if ((L.State == 12 || L.State == 14 || L.State == 17 || L.State == 18) && NumberEnds) {
-        FinishNumber(L);
-    } else if (L.State == 1) {
-        FHeaderName = std::move(L.Token);
-        L.Token.clear();
-    } else if (L.State == 4) {
-        FinishParam(L);
+// End := finish the last token, then the end-of-text checks. They run even when finishing the
+// token failed, and an error they find replaces that one.
+void TCompiler::StepToEnd(TLevel& L) {
+    bool TokenFailed = false;
+    if (!L.Token.empty()) {
+        try {
+            FinishToken(L, End);
+        } catch (const TStop&) {
+            TokenFailed = true;
+        }
     }
-    if (T == 4) L.Token.clear();
+    EndOfTextChecks(L);
+    if (TokenFailed) throw TStop{};
 }
 
-// End := the text may not stop inside the header, after an operator or sign, inside a number,
-// or short of the arguments expected; otherwise the pending operators are emitted.
+void TCompiler::FinishToken(TLevel& L, TState T) {
+    const bool NumberEnds = T == Operand || T == AfterOperand || T == End;
+    const TState S = L.State;
+    if (S == Operand && L.Prev > Operand) {
+        FinishOperator(L);
+    } else if (S == Name) {
+        FinishIdentifier(L);
+    } else if ((S == Integer || S == Fraction || S == Exponent || S == ImaginarySuffix) &&
+               NumberEnds) {
+        FinishNumber(L);
+    } else if (S == HeaderName) {
+        FHeaderName = std::move(L.Token);
+        L.Token.clear();
+    } else if (S == Parameter) {
+        FinishParam(L);
+    }
+    if (T == Parameter) L.Token.clear();
+}
+
+// The text may not stop inside the header or right after its colon, after an operator or sign,
+// inside a number, or short of the arguments expected; otherwise the pending operators are
+// emitted.
 void TCompiler::EndOfTextChecks(TLevel& L) {
     const TState S = L.State;
-    if (S > 0 && S <= 7 && L.Prev < 7)
-        Fail(L, 14);
-    else if (S == 7 || S == 9 || S == 11)
-        Fail(L, 15);
-    else if (S == 13 || S == 15 || S == 16)
-        Fail(L, 16);
-    else if (L.ArgCounter < L.ExpectedArgs)
-        Fail(L, 10);
-    else
-        FlushOperators(L);
+    if (S > BeforeHeader && S <= Operand && L.Prev < Operand) Fail(L, ceIncompleteEquation);
+    if (S == Operand || S == WordOperator || S == Sign) Fail(L, ceIncompleteExpression);
+    if (S == Point || S == ExponentMark || S == ExponentSign) Fail(L, ceIncompleteNumber);
+    if (L.ArgCounter < L.ExpectedArgs) Fail(L, ceTooFewArguments);
+    FlushOperators(L);
 }
 
 bool TCompiler::StripSign(std::string& Token) {
@@ -316,12 +260,11 @@ void TCompiler::FinishIdentifier(TLevel& L) {
     } else if ((Index = Lookup(FEvaluator.Constants(), Name, ltConstant)) >= 0) {
         Emit(opConstant, Index);
     } else if ((Index = FEquation.Owner()->FunctionIndexByName(Name)) >= 0) {
-        if (FEquation.Owner()->GetEquation(Index)->LocalConstants().Count() == 0)
-            Emit(opLocalFunction, Index);
-        else
-            Fail(L, 19);
+        if (FEquation.Owner()->GetEquation(Index)->LocalConstants().Count() != 0)
+            Fail(L, ceParametersNeeded);
+        Emit(opLocalFunction, Index);
     } else {
-        Fail(L, 9);
+        Fail(L, ceIdentifierNotDefined);
     }
     if (Negative) EmitNegation(L);
     L.Token.clear();
@@ -330,7 +273,7 @@ void TCompiler::FinishIdentifier(TLevel& L) {
 // Number := digits [DecimalPoint digits] [e [sign] digits] [Imaginary], read as one literal.
 void TCompiler::FinishNumber(TLevel& L) {
     std::string& Digits = L.Token;
-    const bool IsImaginary = L.State == 18;
+    const bool IsImaginary = L.State == ImaginarySuffix;
     // The suffix is in the token unless it is a character that Step does not collect.
     if (IsImaginary && Digits.back() == FEvaluator.Imaginary) Digits.pop_back();
     if (L.DecimalAt >= 0) Digits[static_cast<std::size_t>(L.DecimalAt)] = '.';
@@ -342,21 +285,16 @@ void TCompiler::FinishNumber(TLevel& L) {
 // A parameter beyond MaxParameters is one too many, like an argument beyond a call's count.
 void TCompiler::FinishParam(TLevel& L) {
     auto& Parameters = FEquation.FLocalConstants;
-    if (Parameters.IndexOf(L.Token) >= 0)
-        Fail(L, 18);
-    else if (Parameters.Count() == MaxParameters)
-        Fail(L, 11);
-    else
-        Parameters.Add(L.Token, 0.0L, 0.0L);
+    if (Parameters.IndexOf(L.Token) >= 0) Fail(L, ceDuplicatedParameter);
+    if (Parameters.Count() == MaxParameters) Fail(L, ceTooManyArguments);
+    Parameters.Add(L.Token, 0.0L, 0.0L);
     L.Token.clear();
 }
 
 void TCompiler::FinishOperator(TLevel& L) {
     const int Index = FEvaluator.Operators().IndexOf(L.Token);
-    if (Index < 0)
-        Fail(L, 17);
-    else
-        PushOperator(L, Index, FEvaluator.Operators().GetOperator(Index)->Priority);
+    if (Index < 0) Fail(L, ceOperatorNotDefined);
+    PushOperator(L, Index, FEvaluator.Operators().GetOperator(Index)->Priority);
     L.Token.clear();
 }
 
@@ -380,25 +318,16 @@ void TCompiler::FlushOperators(TLevel& L) {
 // arguments separated by Separator.
 void TCompiler::ParseGroup(TLevel& L, int ArgCount) {
     const long Open = L.Pos, Close = MatchingClose(Open);
-    if (Close < 0)
-        Fail(L, 12);
-    else if (Close == Open + 1)
-        Fail(L, 13);
-    else if (L.Level >= MaxLevel)
-        Fail(L, ErrNestingTooDeep);
-    else if (L.State == 7 && !L.Token.empty())
-        FinishOperator(L);
-    if (FEquation.FErrorCode != 0) return L.Token.clear();
-    Step(L, 7);
-    ParseExpression(L.Level + 1, 7, 7, ArgCount, Open + 1, Close);
-    if (FEquation.FErrorCode != 0) {
-        L.Pos = L.Finish - 1;
-    } else {
-        L.Pos = Close;
-        L.Ch = static_cast<unsigned char>(FText[static_cast<std::size_t>(Close)]);
-        FEquation.FCharClasses += '1';
-        L.State = 19;
-    }
+    if (Close < 0) Fail(L, ceUnclosedParenthesis);
+    if (Close == Open + 1) Fail(L, ceEmptyBlock);
+    if (L.Level >= MaxLevel) Fail(L, ceNestingTooDeep);
+    if (L.State == Operand && !L.Token.empty()) FinishOperator(L);
+    Step(L, Operand);
+    ParseExpression(L.Level + 1, Operand, Operand, ArgCount, Open + 1, Close);
+    L.Pos = Close;
+    L.Ch = static_cast<unsigned char>(FText[static_cast<std::size_t>(Close)]);
+    L.State = AfterClose;
+    FEquation.FCharClasses += RowOf(L.State).Class;
     L.Token.clear();
 }
 
@@ -406,7 +335,7 @@ void TCompiler::ParseGroup(TLevel& L, int ArgCount) {
 void TCompiler::SignedGroup(TLevel& L) {
     const bool Negative = !L.Token.empty() && L.Token.front() == '-';
     ParseGroup(L, 1);
-    if (Negative && FEquation.FErrorCode == 0) EmitNegation(L);
+    if (Negative) EmitNegation(L);
     L.Token.clear();
 }
 
@@ -421,46 +350,40 @@ void TCompiler::FunctionCall(TLevel& L) {
         const auto Expected = static_cast<std::uint8_t>(ParamCount);
         ParseGroup(L, Expected);
         // a group holds at least one argument, also for a function without parameters
-        if (FEquation.FErrorCode == 0)
-            Emit(opFunction, Index, 0, FunctionArity(ParamCount),
-                 std::max<std::uint8_t>(Expected, 1));
+        Emit(opFunction, Index, 0, TInstruction::CallArity(ParamCount),
+             std::max<std::uint8_t>(Expected, 1));
     } else if ((Index = FEquation.Owner()->FunctionIndexByName(Name)) >= 0) {
         const int Count = FEquation.Owner()->GetEquation(Index)->LocalConstants().Count();
-        if (Count == 0) {
-            Fail(L, 20);
-        } else {
-            ParseGroup(L, static_cast<std::uint8_t>(Count));
-            if (FEquation.FErrorCode == 0)
-                Emit(opLocalFunction, Index, 0, static_cast<std::uint8_t>(Count),
-                     static_cast<std::uint8_t>(Count));
-        }
+        if (Count == 0) Fail(L, ceNoParametersNeeded);
+        ParseGroup(L, static_cast<std::uint8_t>(Count));
+        Emit(opLocalFunction, Index, 0, static_cast<std::uint8_t>(Count),
+             static_cast<std::uint8_t>(Count));
     } else {
-        Fail(L, 8);
+        Fail(L, ceFunctionNotDefined);
     }
-    if (Negative && FEquation.FErrorCode == 0) EmitNegation(L);
+    if (Negative) EmitNegation(L);
     L.Token.clear();
 }
 
 // Separator := ends one argument of a call; one more than expected is an error.
 void TCompiler::NextArgument(TLevel& L) {
-    if (++L.ArgCounter > L.ExpectedArgs) return Fail(L, 11);
-    Step(L, 7);
-    if (FEquation.FErrorCode == 0) FlushOperators(L);
+    if (++L.ArgCounter > L.ExpectedArgs) Fail(L, ceTooManyArguments);
+    Step(L, Operand);
+    FlushOperators(L);
     L.Token.clear();
 }
 
 // Header ':' := the expression begins.
 void TCompiler::StartExpression(TLevel& L) {
-    Step(L, 7);
+    Step(L, Operand);
     L.Token.clear();
 }
 
 // A leading minus is a call of the one-parameter function found under "NEG".
 void TCompiler::EmitNegation(TLevel& L) {
-    if (FEquation.FErrorCode != 0) return;
     const auto& Functions = FEvaluator.Functions();
     const int Index = Functions.IndexOf("NEG");
-    if (Index < 0 || Functions.GetFunction(Index)->ParamCount != 1) return Fail(L, 8);
+    if (Index < 0 || Functions.GetFunction(Index)->ParamCount != 1) Fail(L, ceFunctionNotDefined);
     Emit(opFunction, Index, 0, 1, 1);
 }
 
@@ -477,12 +400,12 @@ void TCompiler::Emit(TOperation Kind, int Index, long double Value, std::uint8_t
     FEquation.FStackDepth = std::max(FEquation.FStackDepth, FDepth);
 }
 
-// The one place errors are recorded: the code, the absolute 1-based position of the character
-// being examined, and the end of this level's loop.
-void TCompiler::Fail(TLevel& L, int Code) {
+// The one place errors are recorded: the code and the absolute 1-based position of the character
+// being examined. The compilation ends here.
+void TCompiler::Fail(TLevel& L, TCompileError Code) {
     FEquation.FErrorCode = Code;
     FEquation.FErrorPos = static_cast<int>(std::min<long>(L.Pos + 1, INT_MAX));
-    L.Pos = L.Finish - 1;
+    throw TStop{};
 }
 
 } // namespace zoZezo

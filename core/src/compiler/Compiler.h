@@ -1,7 +1,9 @@
 #pragma once
 
+#include "compiler/Grammar.h"
 #include "zoZezo/Equation.h"
 #include "zoZezo/Evaluator.h"
+#include "zoZezo/MathMsg.h"
 
 #include <cstdint>
 #include <string>
@@ -10,8 +12,8 @@
 namespace zoZezo {
 
 // Compiles one equation's text into its postfix code, character by character, as a state
-// machine with one context per nesting level. Every error goes through Fail(); the first one
-// ends the compilation.
+// machine with one context per nesting level. Every error goes through Fail(), which ends the
+// compilation where the error is found.
 class TCompiler {
 public:
     explicit TCompiler(TEquation& Equation);
@@ -25,8 +27,10 @@ public:
     static constexpr int MaxParameters = 255;
 
 private:
-    using TState = std::uint8_t;
-    static constexpr TState End = 20;
+    using TState = compiler::TState;
+
+    // Thrown by Fail() to end the compilation; Run() catches it.
+    struct TStop {};
 
     // One nesting level: the whole text, or the text inside one pair of parentheses.
     struct TLevel {
@@ -53,6 +57,7 @@ private:
     void SkipComment(TLevel& L);
     void Step(TLevel& L, TState T);
     void StepToDecimalPoint(TLevel& L);
+    void StepToEnd(TLevel& L);
     void FinishToken(TLevel& L, TState T);
     void EndOfTextChecks(TLevel& L);
     void FinishIdentifier(TLevel& L);
@@ -69,7 +74,7 @@ private:
     void EmitNegation(TLevel& L);
     void Emit(TOperation Kind, int Index, long double Value = 0, std::uint8_t Arity = 0,
               std::uint8_t Args = 0);
-    void Fail(TLevel& L, int Code);
+    [[noreturn]] void Fail(TLevel& L, TCompileError Code);
 
     // Splits a leading sign off the token: returns whether it was '-', leaves the bare name.
     static bool StripSign(std::string& Token);

@@ -15,12 +15,6 @@
 
 namespace zoZezo {
 namespace {
-// The arity a call of a function with this parameter count has; see TInstruction::Arity.
-std::uint8_t ArityOf(int ParamCount) {
-    return ParamCount >= 0 && ParamCount <= 4 ? static_cast<std::uint8_t>(ParamCount)
-                                              : TInstruction::NoArity;
-}
-
 template <class Table>
 auto* EntryAt(const Table& Entries, int Index) {
     return Entries.InRange(Index) ? Entries.Items()[static_cast<std::size_t>(Index)] : nullptr;
@@ -44,12 +38,25 @@ void TEngine::ReadTables(const TFrame& Frame) {
                TView<TConstant>(Frame.Equation->LocalConstants().Items())};
 }
 
-void TEngine::Stale(const std::string& What) const {
+void TEngine::CannotRun(const std::string& Why) const {
     const TEquation& Equation = *Current().Equation;
     const std::string& Name =
         Equation.FunctionName().empty() ? Equation.EquationStr() : Equation.FunctionName();
-    Refuse("Equation \"" + Name + "\" cannot run: " + What +
-           " since it was compiled; check the equation again");
+    Refuse("Equation \"" + Name + "\" cannot run: " + Why);
+}
+
+void TEngine::Stale(const std::string& What) const {
+    CannotRun(What + " since it was compiled; check the equation again");
+}
+
+// A step that no case of Execute runs: an instruction never planned, or a code that Steps.h gives
+// and Execute lacks. Stops rather than loops.
+void TEngine::Unrunnable(const TInstruction& Instruction) const {
+    const auto Position = &Instruction - Current().Equation->Instructions().data();
+    CannotRun("its instruction " + std::to_string(Position) + " has step " +
+              std::to_string(Instruction.Step) +
+              ", which the engine does not know (an internal "
+              "error)");
 }
 
 void TEngine::Refuse(const std::string& Why) {
@@ -64,7 +71,7 @@ void TEngine::RefuseRuns() const {
         FBudget);
 }
 
-void TEngine::Widen(int Extra) {
+[[gnu::always_inline]] inline void TEngine::Widen(int Extra) {
     const std::size_t Used = FValuesTop;
     FValuesTop += static_cast<std::size_t>(Extra);
     if (FValuesTop > MaxValues)
@@ -89,11 +96,7 @@ void TEngine::Widen(int Extra) {
         Parameters[K]->Im = K < Args.size() ? Args[K].Im : 0;
     }
     const std::size_t Base = FValuesTop;
-    FValuesTop += static_cast<std::size_t>(Equation.StackDepth()) + 1;
-    if (FValuesTop > MaxValues)
-        Refuse("The computation needs more than " + std::to_string(MaxValues) +
-               " pending values; equations call each other too deeply");
-    FValues.Reserve(FValuesTop, Base);
+    Widen(Equation.StackDepth() + 1);
     FFrames.Reserve(FDepth + 1, FDepth);
     Equation.Lock();
     const auto Code = Equation.Instructions();
@@ -306,12 +309,12 @@ template <TBuiltin Builtin>
                                                          TComplex* Last) {
     const TFunction* Fn = EntryAt(FEvaluator.Functions(), Instruction.Index);
     if (!Fn || !Fn->Callback) Stale("a function it calls is gone or has lost its callback");
-    const std::uint8_t Arity = ArityOf(Fn->ParamCount);
+    const std::uint8_t Arity = TInstruction::CallArity(Fn->ParamCount);
     if (Arity != TInstruction::NoArity && Arity > Instruction.Args)
         Stale(MoreParameters("function", Fn->Name, Arity, Instruction.Args));
     if (Arity != Instruction.Arity) [[unlikely]] {
-        const int Effect = Arity == TInstruction::NoArity ? 0 : 1 - Arity;
-        const int Extra = Effect - StackEffect(opFunction, Instruction.Arity);
+        const int Extra =
+            StackEffect(opFunction, Arity) - StackEffect(opFunction, Instruction.Arity);
         if (Extra > 0) {
             const std::ptrdiff_t At = Last - FValues.Data();
             Widen(Extra);
@@ -321,33 +324,6 @@ template <TBuiltin Builtin>
     if (Arity == TInstruction::NoArity) return {*Last, Last};
     return {Fn->Callback(std::span<const TComplex>(Last + 1 - Arity, Arity)), Last + 1 - Arity};
 }
-
-// The lists the step codes are made of (Steps.h), for the cases of Execute's one switch: every
-// combination gets its own case, so that a step is one jump and then straight code.
-// clang-format off
-#define ZOZEZO_OPERAND_KINDS(X, Arg)                                                               \
-    X(opRealNum, Arg) X(opImaginaryNum, Arg) X(opConstant, Arg) X(opVariable, Arg)                 \
-    X(opLocalVar, Arg)
-#define ZOZEZO_OPERATORS(X, Arg)                                                                   \
-    X(Arg, biNone) X(Arg, biPower) X(Arg, biMultiply) X(Arg, biDivide) X(Arg, biAdd)               \
-    X(Arg, biSubtract) X(Arg, biGreater) X(Arg, biLess) X(Arg, biGreaterEqual)                     \
-    X(Arg, biLessEqual) X(Arg, biNotEqual) X(Arg, biEqual) X(Arg, biAnd) X(Arg, biOr)              \
-    X(Arg, biXor)
-#define ZOZEZO_PAIRS(X)                                                                            \
-    X(biPower, biAdd) X(biPower, biSubtract) X(biPower, biMultiply) X(biPower, biDivide)           \
-    X(biAdd, biAdd) X(biAdd, biSubtract) X(biAdd, biMultiply) X(biAdd, biDivide)                   \
-    X(biSubtract, biAdd) X(biSubtract, biSubtract) X(biSubtract, biMultiply)                       \
-    X(biSubtract, biDivide) X(biMultiply, biAdd) X(biMultiply, biSubtract)                         \
-    X(biMultiply, biMultiply) X(biMultiply, biDivide) X(biDivide, biAdd) X(biDivide, biSubtract)   \
-    X(biDivide, biMultiply) X(biDivide, biDivide)
-#define ZOZEZO_FUNCTION_PAIRS(X, Outer)                                                            \
-    X(biExp, Outer) X(biSin, Outer) X(biCos, Outer) X(biTan, Outer) X(biSqrt, Outer)               \
-    X(biATan, Outer)
-#define ZOZEZO_WHOLE_POWERS(X)                                                                     \
-    X(0) X(1) X(2) X(3) X(4) X(5) X(6) X(7) X(8) X(9) X(10) X(11) X(12) X(13) X(14) X(15) X(16)
-#define ZOZEZO_FUNCTIONS(X)                                                                        \
-    X(biNone) X(biNeg) X(biExp) X(biSin) X(biCos) X(biTan) X(biSqrt) X(biATan)
-// clang-format on
 
 // Runs Frame's code from where it stands, with Top as the value on top of its stack. The views
 // of the evaluator's tables are current: read when the computation began and after every piece
@@ -360,15 +336,17 @@ template <TBuiltin Builtin>
     const TInstruction* Ip = Frame.Ip;
     const TInstruction* const End = Frame.End;
     while (Ip != End) {
+        // A case for every step, made from the lists the step codes are made of (StepList.h):
+        // a step is one jump and then straight code.
         switch (Ip->Step) {
 #define ZOZEZO_FUSED(Kind, Builtin)                                                                \
-    case steps::Fused(Kind, Builtin):                                                              \
-        Operator<Builtin>(Frame, Ip[1], Top, Operand<Kind>(Ip[0]), Sp);                            \
+    case steps::Fused(Kind, bi##Builtin):                                                          \
+        Operator<bi##Builtin>(Frame, Ip[1], Top, Operand<Kind>(Ip[0]), Sp);                        \
         Ip += 2;                                                                                   \
         break;
-#define ZOZEZO_FUSED_WITH(Kind, Unused) ZOZEZO_OPERATORS(ZOZEZO_FUSED, Kind)
+#define ZOZEZO_FUSED_WITH(Unused, Kind) ZOZEZO_STEP_OPERATORS(ZOZEZO_FUSED, Kind)
             ZOZEZO_OPERAND_KINDS(ZOZEZO_FUSED_WITH, )
-#define ZOZEZO_PUSH(Kind, Spill)                                                                   \
+#define ZOZEZO_PUSH(Spill, Kind)                                                                   \
     case steps::Push(Kind, Spill): {                                                               \
         const TComplex Value = Operand<Kind>(*Ip++);                                               \
         if (Spill) Push(Sp, Top);                                                                  \
@@ -378,47 +356,47 @@ template <TBuiltin Builtin>
             ZOZEZO_OPERAND_KINDS(ZOZEZO_PUSH, false)
             ZOZEZO_OPERAND_KINDS(ZOZEZO_PUSH, true)
 #define ZOZEZO_POP(Unused, Builtin)                                                                \
-    case steps::Pop(Builtin): {                                                                    \
+    case steps::Pop(bi##Builtin): {                                                                \
         TComplex Left;                                                                             \
         fast::Assign(Left, *--Sp);                                                                 \
-        Operator<Builtin>(Frame, *Ip++, Left, Top, Sp);                                            \
+        Operator<bi##Builtin>(Frame, *Ip++, Left, Top, Sp);                                        \
         fast::Assign(Top, Left);                                                                   \
         break;                                                                                     \
     }
-            ZOZEZO_OPERATORS(ZOZEZO_POP, )
-#define ZOZEZO_FUNCTION(Builtin)                                                                   \
-    case steps::Function(Builtin): Function<Builtin>(Frame, *Ip++, Top, Sp); break;
-            ZOZEZO_FUNCTIONS(ZOZEZO_FUNCTION)
-#define ZOZEZO_WHOLE_POWER(Exponent)                                                               \
+            ZOZEZO_STEP_OPERATORS(ZOZEZO_POP, )
+#define ZOZEZO_FUNCTION(Unused, Builtin)                                                           \
+    case steps::Function(bi##Builtin): Function<bi##Builtin>(Frame, *Ip++, Top, Sp); break;
+            ZOZEZO_STEP_FUNCTIONS(ZOZEZO_FUNCTION, )
+#define ZOZEZO_WHOLE_POWER(Unused, Exponent)                                                       \
     case steps::WholePower(Exponent):                                                              \
         WholePower<Exponent>(Frame, Ip, Top, Sp);                                                  \
         Ip += 2;                                                                                   \
         break;
-            ZOZEZO_WHOLE_POWERS(ZOZEZO_WHOLE_POWER)
+            ZOZEZO_WHOLE_POWERS(ZOZEZO_WHOLE_POWER, )
 #define ZOZEZO_PAIR(Inner, Outer)                                                                  \
-    case steps::Pair(Inner, Outer):                                                                \
-        if (PairStep<Inner, Outer>(Ip, Top))                                                       \
+    case steps::Pair(bi##Inner, bi##Outer):                                                        \
+        if (PairStep<bi##Inner, bi##Outer>(Ip, Top))                                               \
             Ip += 4;                                                                               \
         else                                                                                       \
             PushAnyOperand(*Ip++, Top, Sp);                                                        \
         break;
-            ZOZEZO_PAIRS(ZOZEZO_PAIR)
-#define ZOZEZO_FUNCTION_PAIR(Function, Outer)                                                      \
-    case steps::FunctionPair(Function, Outer):                                                     \
-        if (FunctionPairStep<Function, Outer>(Ip, Top))                                            \
+#define ZOZEZO_PAIRS_WITH(Unused, Inner) ZOZEZO_PAIR_OUTER(ZOZEZO_PAIR, Inner)
+            ZOZEZO_PAIR_INNER(ZOZEZO_PAIRS_WITH, )
+#define ZOZEZO_FUNCTION_PAIR(Outer, Function)                                                      \
+    case steps::FunctionPair(bi##Function, bi##Outer):                                             \
+        if (FunctionPairStep<bi##Function, bi##Outer>(Ip, Top))                                    \
             Ip += 3;                                                                               \
         else                                                                                       \
             PushAnyOperand(*Ip++, Top, Sp);                                                        \
         break;
-            ZOZEZO_FUNCTION_PAIRS(ZOZEZO_FUNCTION_PAIR, biAdd)
-            ZOZEZO_FUNCTION_PAIRS(ZOZEZO_FUNCTION_PAIR, biSubtract)
-            ZOZEZO_FUNCTION_PAIRS(ZOZEZO_FUNCTION_PAIR, biMultiply)
-            ZOZEZO_FUNCTION_PAIRS(ZOZEZO_FUNCTION_PAIR, biDivide)
+#define ZOZEZO_FUNCTION_PAIRS_WITH(Unused, Outer) ZOZEZO_PAIR_FUNCTIONS(ZOZEZO_FUNCTION_PAIR, Outer)
+            ZOZEZO_PAIR_OUTER(ZOZEZO_FUNCTION_PAIRS_WITH, )
         case steps::Call:
             Push(Sp, Top);
             Frame.Sp = static_cast<std::size_t>(Sp - FValues.Data()) - Ip->Args;
             Frame.Ip = Ip + 1;
             return false;
+        default: Unrunnable(*Ip);
 #undef ZOZEZO_FUSED
 #undef ZOZEZO_FUSED_WITH
 #undef ZOZEZO_PUSH
@@ -426,18 +404,13 @@ template <TBuiltin Builtin>
 #undef ZOZEZO_FUNCTION
 #undef ZOZEZO_WHOLE_POWER
 #undef ZOZEZO_PAIR
+#undef ZOZEZO_PAIRS_WITH
 #undef ZOZEZO_FUNCTION_PAIR
+#undef ZOZEZO_FUNCTION_PAIRS_WITH
         }
     }
     return true;
 }
-
-#undef ZOZEZO_OPERAND_KINDS
-#undef ZOZEZO_OPERATORS
-#undef ZOZEZO_FUNCTIONS
-#undef ZOZEZO_WHOLE_POWERS
-#undef ZOZEZO_PAIRS
-#undef ZOZEZO_FUNCTION_PAIRS
 
 long double TEngine::Run(TEquation& Equation, std::span<const TComplex> Args, long double* Im) {
     if (FRunning) {

@@ -151,11 +151,14 @@ private:
     void CallChecking(TEquation& Callee, std::size_t Sp, int Count);
     void Leave();
     void Unwind();
-    // Makes the running frame's window Extra values larger: a callee whose parameter count has
-    // shrunk since the code was compiled leaves values that the code did not plan for.
+    // Makes room for Extra more values on the value stack: a new frame's window, or values that
+    // a callee whose parameter count has shrunk since the code was compiled leaves in the
+    // running frame's window, which the code did not plan for.
     void Widen(int Extra);
 
+    [[noreturn]] void CannotRun(const std::string& Why) const;
     [[noreturn]] void Stale(const std::string& What) const;
+    [[noreturn, gnu::cold, gnu::noinline]] void Unrunnable(const TInstruction& Instruction) const;
     [[noreturn]] static void Refuse(const std::string& Why);
     [[noreturn]] void RefuseRuns() const;
 

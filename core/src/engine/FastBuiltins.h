@@ -8,6 +8,7 @@
 
 #include "builtins/BuiltinSupport.h"
 #include "builtins/ComplexArithmetic.h"
+#include "engine/StepList.h"
 #include "zoZezo/Builtins.h"
 #include "zoZezo/Instruction.h"
 #include "zoZezo/Platform.h"
@@ -21,33 +22,21 @@ namespace zoZezo {
 
 class TzoZezoEvaluator;
 
-// The built-ins with a fast path. The operators come first, then the functions.
+// The built-ins with a fast path (StepList.h): biNone, the operators, then the functions.
+// clang-format off
 enum TBuiltin : std::uint8_t {
-    biNone,
-    biPower,
-    biMultiply,
-    biDivide,
-    biAdd,
-    biSubtract,
-    biGreater,
-    biLess,
-    biGreaterEqual,
-    biLessEqual,
-    biNotEqual,
-    biEqual,
-    biAnd,
-    biOr,
-    biXor,
-    biLastOperator = biXor,
-    biNeg,
-    biExp,
-    biSin,
-    biCos,
-    biTan,
-    biSqrt,
-    biATan,
+#define ZOZEZO_BUILTIN(Unused, Item) bi##Item,
+    ZOZEZO_STEP_OPERATORS(ZOZEZO_BUILTIN, )
+    ZOZEZO_FAST_FUNCTIONS(ZOZEZO_BUILTIN, )
+#undef ZOZEZO_BUILTIN
     biCount
 };
+// The operators run from biNone + 1 to biLastOperator, the functions from there to biCount.
+#define ZOZEZO_PLUS_ONE(Unused, Item) +1
+inline constexpr TBuiltin biLastOperator =
+    static_cast<TBuiltin>(biNone ZOZEZO_FAST_OPERATORS(ZOZEZO_PLUS_ONE, ));
+#undef ZOZEZO_PLUS_ONE
+// clang-format on
 
 struct TBuiltinCallback {
     TOperatorCallback Operator = nullptr;
@@ -58,27 +47,12 @@ struct TBuiltinCallback {
 // which it reaches without indirection.
 constexpr std::array<TBuiltinCallback, biCount> BuiltinCallbacks = [] {
     std::array<TBuiltinCallback, biCount> Table{};
-    Table[biPower].Operator = OpPower;
-    Table[biMultiply].Operator = OpMultiply;
-    Table[biDivide].Operator = OpDivide;
-    Table[biAdd].Operator = OpAdd;
-    Table[biSubtract].Operator = OpSubtract;
-    Table[biGreater].Operator = OpGreater;
-    Table[biLess].Operator = OpLess;
-    Table[biGreaterEqual].Operator = OpGreaterEqual;
-    Table[biLessEqual].Operator = OpLessEqual;
-    Table[biNotEqual].Operator = OpNotEqual;
-    Table[biEqual].Operator = OpEqual;
-    Table[biAnd].Operator = OpAnd;
-    Table[biOr].Operator = OpOr;
-    Table[biXor].Operator = OpXor;
-    Table[biNeg].Function = FnNeg;
-    Table[biExp].Function = FnExp;
-    Table[biSin].Function = FnSin;
-    Table[biCos].Function = FnCos;
-    Table[biTan].Function = FnTan;
-    Table[biSqrt].Function = FnSqrt;
-    Table[biATan].Function = FnATan;
+#define ZOZEZO_OPERATOR_CALLBACK(Unused, Item) Table[bi##Item].Operator = Op##Item;
+#define ZOZEZO_FUNCTION_CALLBACK(Unused, Item) Table[bi##Item].Function = Fn##Item;
+    ZOZEZO_FAST_OPERATORS(ZOZEZO_OPERATOR_CALLBACK, )
+    ZOZEZO_FAST_FUNCTIONS(ZOZEZO_FUNCTION_CALLBACK, )
+#undef ZOZEZO_OPERATOR_CALLBACK
+#undef ZOZEZO_FUNCTION_CALLBACK
     return Table;
 }();
 

@@ -7,9 +7,7 @@ namespace {
 
 // Whether Instruction is a literal exponent that steps::WholePower covers.
 bool SmallWholeLiteral(const TInstruction& Instruction) {
-    const long double Value = Instruction.Value;
-    return Instruction.Kind == opRealNum && Value >= 0 && Value <= steps::MaxWholePower &&
-           Value == static_cast<int>(Value);
+    return Instruction.Kind == opRealNum && steps::IsWholePower(Instruction.Value);
 }
 
 // The step of the operand at I of Code when it starts a pair (see steps::Pair), else 0.

@@ -8,9 +8,7 @@
 #include "zoZezo/Exception.h"
 #include "zoZezo/MathMsg.h"
 
-#include <algorithm>
 #include <atomic>
-#include <climits>
 #include <utility>
 #include <vector>
 
@@ -101,7 +99,7 @@ bool TEquation::Check() {
     const THold Compiling(*this, true); // the last to go: the equation may be freed then
     ClearCode();
     FCharClasses.clear();
-    FErrorCode = 0;
+    FErrorCode = ceOk;
     FErrorPos = 0;
     FChecked = false;
     struct TLinker { // links the code even when a host handler throws mid-way
@@ -117,14 +115,10 @@ bool TEquation::Check() {
         FCode.shrink_to_fit();
         PlanSteps(FCode, *FOwner->Evaluator());
     }
-    const int Length = static_cast<int>(std::min<std::size_t>(FEquationStr.size(), INT_MAX));
-    const bool PastTheEnd =
-        FErrorCode == 9 || FErrorCode == 14 || FErrorCode == 15 || FErrorCode == 16;
-    if (PastTheEnd && FErrorPos == Length) ++FErrorPos;
     FErrorMsg = MathMsg[static_cast<std::size_t>(FErrorCode)];
     FChecked = true;
     FOwner->Changed();
-    return FErrorCode == 0;
+    return FErrorCode == ceOk;
 }
 
 namespace {

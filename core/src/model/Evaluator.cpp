@@ -24,13 +24,13 @@ TNativeMode ModeFromEnvironment() {
 TzoZezoEvaluator::TzoZezoEvaluator(TComponent* AOwner)
     : TComponent(AOwner), FNativeMode(ModeFromEnvironment()),
       FEngine(std::make_unique<TEngine>(*this)) {
-    PublishChar("DecimalPoint", DecimalPoint, '.');
-    PublishChar("Imaginary", Imaginary, 'j');
-    PublishChar("OpenParentesis", OpenParentesis, '(');
-    PublishChar("CloseParentesis", CloseParentesis, ')');
-    PublishChar("Separator", Separator, ';');
-    PublishChar("OpenComment", OpenComment, '{');
-    PublishChar("CloseComment", CloseComment, '}');
+    PublishChar("DecimalPoint", DecimalPoint, DefaultDecimalPoint);
+    PublishChar("Imaginary", Imaginary, DefaultImaginary);
+    PublishChar("OpenParentesis", OpenParentesis, DefaultOpenParentesis);
+    PublishChar("CloseParentesis", CloseParentesis, DefaultCloseParentesis);
+    PublishChar("Separator", Separator, DefaultSeparator);
+    PublishChar("OpenComment", OpenComment, DefaultOpenComment);
+    PublishChar("CloseComment", CloseComment, DefaultCloseComment);
     Start();
 }
 

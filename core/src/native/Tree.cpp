@@ -120,8 +120,7 @@ std::optional<int> TTreeBuilder::Build(const TEquation& Equation, int Table, int
             if (Node.Builtin == biPower) {
                 const TNode& Exponent = Nodes[static_cast<std::size_t>(Node.B)];
                 const long double E = Exponent.Re;
-                if (Exponent.Kind != nkLiteral || Exponent.Im != 0 || !(E >= 0) ||
-                    E > steps::MaxWholePower || E != static_cast<int>(E))
+                if (Exponent.Kind != nkLiteral || Exponent.Im != 0 || !steps::IsWholePower(E))
                     return std::nullopt;
                 Node.Kind = nkPower;
                 Node.Exponent = static_cast<int>(E);
