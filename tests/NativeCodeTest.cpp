@@ -521,6 +521,20 @@ TEST(NativeCodeGuard, ChangesToTheListsAndEquationsAreSeen) {
         ExpectSameInBothModes(ChangeAfterTranslation(Text, Change));
 }
 
+// A list the host makes on the evaluator counts its changes with the evaluator's own lists:
+// else the code would go on computing the callee it inlined after the callee is gone.
+TEST(NativeCodeGuard, ChangesToAHostsEquationListAreSeen) {
+    ExpectSameInBothModes([](TBench& B, std::vector<TOutcome>& Out) {
+        TEquations List(&B.Evaluator);
+        for (const char* Text : {"f(a;b): a*b+1", "g(a;b): a-b", "r: 2*f(x;3)-pi"})
+            EXPECT_TRUE(List.Add(Text)->Check());
+        TEquation& Equation = *List.GetEquation(2);
+        Out.push_back(B.Run(Equation));
+        List.Delete(0);
+        Out.push_back(B.Run(Equation));
+    });
+}
+
 // A change elsewhere in the lists leaves the code running.
 TEST(NativeCodeGuard, ChangesElsewhereKeepTheCode) {
     TBench B(TNativeMode::Always);

@@ -119,15 +119,17 @@ public:
 private:
     friend class TEquation;   // computes on FEngine
     friend class TNativeCode; // runs while FChanges stays what it was when it looked last
+    friend std::uint64_t* ChangesOf(TzoZezoEvaluator& Evaluator);
 
     // Counts every entry and equation that joins or leaves a list of the evaluator or an
-    // equation's parameter table, and every change of an equation's text or code.
+    // equation's parameter table, and every change of an equation's text or code. Declared
+    // before the lists, which count in it.
     std::uint64_t FChanges = 0;
-    TConstants FConstants{this, &FChanges};
-    TVariables FVariables{this, &FChanges};
-    TFunctions FFunctions{this, &FChanges};
-    TOperators FOperators{this, &FChanges};
-    TEquations FEquations{this, &FChanges};
+    TConstants FConstants{this};
+    TVariables FVariables{this};
+    TFunctions FFunctions{this};
+    TOperators FOperators{this};
+    TEquations FEquations{this};
     std::uint64_t FRunBudget = DefaultRunBudget;
     TNativeMode FNativeMode;
     std::unique_ptr<TEngine> FEngine; // the engine of computations and the stacks it keeps

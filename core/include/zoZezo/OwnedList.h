@@ -8,15 +8,23 @@ namespace zoZezo {
 
 class TzoZezoEvaluator;
 
+// The count of changes of Evaluator's lists and equations (defined with the evaluator).
+std::uint64_t* ChangesOf(TzoZezoEvaluator& Evaluator);
+
 // An ordered list that owns its items. Items are created with the list as their owner (they
 // append themselves) and unlink themselves when destroyed, so deleting an item and freeing it
 // directly are the same thing. Positions count from 0 and are dense.
 template <class Item>
 class TOwnedList {
 public:
-    // Changes, when given, counts every item that joins or leaves the list: the evaluator counts
-    // the changes of its lists so that its native code knows when to look at them again.
-    explicit TOwnedList(TzoZezoEvaluator* AEvaluator, std::uint64_t* Changes = nullptr)
+    // A list of AEvaluator's, or of nobody's when it is null. Every item that joins or leaves a
+    // list of an evaluator's counts as a change of that evaluator (see ChangesOf), the lists the
+    // host makes on it included, so that native code knows when to look at them again.
+    explicit TOwnedList(TzoZezoEvaluator* AEvaluator)
+        : TOwnedList(AEvaluator, AEvaluator ? ChangesOf(*AEvaluator) : nullptr) {}
+    // A list whose changes count in Changes: an equation's parameter table, which belongs to no
+    // evaluator, counts with its equation's list.
+    TOwnedList(TzoZezoEvaluator* AEvaluator, std::uint64_t* Changes)
         : FEvaluator(AEvaluator), FChanges(Changes) {}
     ~TOwnedList() { Clear(); }
     TOwnedList(const TOwnedList&) = delete;
