@@ -507,6 +507,7 @@ TEST(NativeCodeGuard, ChangesToTheListsAndEquationsAreSeen) {
         {Benchmarks[4], [&](TBench& B) { Callee(B).LocalConstants().Delete(1); }},
         {Benchmarks[4], [&](TBench& B) { Callee(B).LocalConstants().Add("c", 2); }},
         {Benchmarks[4], [&](TBench& B) { Callee(B).ClearInstructions(); }},
+        {"g: x*3+1\nr: 2*g-pi", [&](TBench& B) { Callee(B).ClearInstructions(); }},
         // the callee gone, and another equation in its place
         {"f(a;b): a*b+1\ng(a;b): a-b\nr: 2*f(x;3)-pi",
          [](TBench& B) { B.Evaluator.Equations().Delete(0); }},

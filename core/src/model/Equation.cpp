@@ -117,7 +117,6 @@ bool TEquation::Check() {
     }
     FErrorMsg = MathMsg[static_cast<std::size_t>(FErrorCode)];
     FChecked = true;
-    FOwner->Changed();
     return FErrorCode == ceOk;
 }
 
