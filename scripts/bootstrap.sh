@@ -23,10 +23,11 @@ ZZ_PACKAGES=(
     locales             # de_DE.UTF-8 for the tests that run under a non-C locale
     qt6-base-dev        # Qt 6 Widgets, Gui, Sql and Test: controls/, package/, apps/
     libqt6sql6-sqlite   # Qt SQL's SQLite driver, the data-aware memo's embedded default
+    libqt6sql6-psql     # Qt SQL's PostgreSQL driver: document stores on a server
+    postgresql          # the server the store tests and the store benchmark start for themselves
     qt6-tools-dev       # Qt Designer's plugin interface and QUiLoader: package/
     designer-qt6        # Qt Designer itself, for trying the plugin by hand
-    qt6-charts-dev      # Qt Charts: the workbench's plot
-    libqt6opengl6-dev   # Qt OpenGL development files, which Qt Charts' CMake package requires
+    qt6-svg-dev         # Qt SVG: the workbench saves its plot as SVG
     fonts-liberation2   # Liberation Mono, the metrics behind "Courier New" in the editor tests
 )
 

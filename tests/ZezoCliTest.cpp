@@ -149,6 +149,7 @@ TEST(ZezoEval, PrintsTheValueOfEachEquationWithoutParameters) {
     const std::vector<TCase> Cases = {
         {{}, "y: 1+2\nz: (1+2j)*3j\nc: 1-2j\nw: 2j*2j", "y = 3\nz = -6+3j\nc = 1-2j\nw = -4\n", 0},
         {{}, "f(x): x*x\n\n{comment}\ny: f(3)", "y = 9\n", 0},
+        {{}, "n: 0/0\nm: 1+Sqrt(0/0)*1j", "n = NaN\nm = NaN\n", 0},
         {{"--digits", "3"}, "p: pi", "p = 3.14\n", 0},
         {{"--digits", "21"}, "y: 0.1", "y = 0.100000000000000000001\n", 0},
         {{"--var", "x=2", "--var", "z=1,-2"}, "y: x*x\nw: z", "y = 4\nw = 1-2j\n", 0},

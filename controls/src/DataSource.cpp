@@ -14,9 +14,11 @@ namespace zoZezo {
 namespace {
 
 // The text of a database error for a user: the database's own words where it gave any.
+// Never empty: a failure the database gave no words for still reads as one.
 QString DatabaseMessage(const QSqlError& Error) {
-    const QString Text = Error.databaseText().trimmed();
-    return Text.isEmpty() ? Error.text().trimmed() : Text;
+    QString Text = Error.databaseText().trimmed();
+    if (Text.isEmpty()) Text = Error.text().trimmed();
+    return Text.isEmpty() ? TDataSource::tr("the database gave no reason") : Text;
 }
 
 // A field named like Source's, holding Source's value, free of any read-only mark.
@@ -42,7 +44,8 @@ QSqlRecord RecordKey(const QSqlTableModel& Table, const QSqlRecord& Original) {
     return Where;
 }
 
-bool SameKey(const QSqlRecord& A, const QSqlRecord& B) {
+// Whether B holds A's values in the fields of A's names.
+bool SameValues(const QSqlRecord& A, const QSqlRecord& B) {
     for (int I = 0; I < A.count(); ++I)
         if (A.value(I) != B.value(A.fieldName(I))) return false;
     return true;
@@ -52,6 +55,37 @@ bool SameKey(const QSqlRecord& A, const QSqlRecord& B) {
 void FetchUpTo(QAbstractItemModel& Model, int Row) {
     while (Row >= Model.rowCount() && Model.canFetchMore(QModelIndex()))
         Model.fetchMore(QModelIndex());
+}
+
+// The row of the record with Key, reading further into the record set until it is found; -1
+// when it is not there.
+int RowOfKey(QSqlTableModel& Table, const QSqlRecord& Key) {
+    for (int Row = 0;; ++Row) {
+        FetchUpTo(Table, Row);
+        if (Row >= Table.rowCount()) return -1;
+        if (SameValues(Key, Table.record(Row))) return Row;
+    }
+}
+
+// The revision a save writes: one more than the one it replaces (a NULL counts as 0).
+QVariant NextRevision(const QVariant& Revision) {
+    return QVariant(Revision.isNull() ? qlonglong(1) : Revision.toLongLong() + 1);
+}
+
+bool SameRevision(const QVariant& A, const QVariant& B) {
+    return A.isNull() == B.isNull() && A.toLongLong() == B.toLongLong();
+}
+
+QString NotSaved(const QString& Reason) {
+    return TDataSource::tr("The record was not saved: %1.").arg(Reason);
+}
+
+QString SavedMeanwhile() {
+    return TDataSource::tr("someone else saved it meanwhile");
+}
+
+QString DeletedMeanwhile() {
+    return TDataSource::tr("another program deleted the record or changed its key");
 }
 
 } // namespace
@@ -173,21 +207,62 @@ bool TDataSource::Post() {
         EndEdit();
         return true;
     }
-    if (!FModel) return Fail(tr("The record was not saved: the record set is gone."));
+    if (!FModel) return Fail(NotSaved(tr("the record set is gone")));
     auto* Table = qobject_cast<QSqlTableModel*>(FModel.data());
     if (!(Table ? WriteToTable(*Table) : WriteToModel())) return false;
-    const QSqlRecord Original = FOriginal;
+    const QSqlRecord Written = Table ? WrittenRecord() : QSqlRecord();
     EndEdit();
     FLastError.clear();
-    if (Table) ReadRowAgain(*Table, Original);
+    if (Table) ReadRowAgain(*Table, Written);
     emit DataChanged();
     return true;
 }
 
+// The edited record as the last post wrote it.
+QSqlRecord TDataSource::WrittenRecord() const {
+    QSqlRecord Written = FOriginal;
+    for (auto [Column, Value] : FChanges.asKeyValueRange())
+        Written.setValue(Column, Value);
+    if (const int Revision = RevisionColumn(); Revision >= 0)
+        Written.setValue(Revision, NextRevision(FOriginal.value(Revision)));
+    return Written;
+}
+
 void TDataSource::Cancel() {
     if (!FEditing) return;
+    const QSqlRecord Original = FOriginal;
     EndEdit();
+    auto* Table = qobject_cast<QSqlTableModel*>(FModel.data());
+    if (Table && !Original.isEmpty()) ReadRowAgain(*Table, Original);
     emit DataChanged();
+}
+
+bool TDataSource::Refresh() {
+    auto* Table = qobject_cast<QSqlTableModel*>(FModel.data());
+    if (!Table || (!FEditing && CurrentRow() < 0)) return true;
+    const QSqlRecord Loaded = FEditing ? FOriginal : Table->record(FRow);
+    if (Loaded.isEmpty()) return true;
+    QString Message;
+    const QSqlRecord Stored = ReadStored(*Table, Loaded, Message);
+    if (!Message.isEmpty()) return Fail(Message);
+    if (!FEditing) {
+        if (Stored.isEmpty())
+            Table->select(); // deleted meanwhile: the next record takes its place
+        else if (!SameValues(Stored, Loaded))
+            Table->selectRow(FRow);
+        return true;
+    }
+    if (Stored.isEmpty()) return Fail(NotSaved(DeletedMeanwhile()));
+    const int Revision = RevisionColumn();
+    if (Revision < 0 || SameRevision(Stored.value(Revision), Loaded.value(Revision))) return true;
+    SetStored(Stored);
+    return Fail(tr("Someone else saved the record meanwhile: the changes here are not saved."));
+}
+
+void TDataSource::AdoptStoredRevision() {
+    if (!InConflict()) return;
+    FOriginal = FStored;
+    SetStored({});
 }
 
 bool TDataSource::CheckBrowseMode() {
@@ -202,11 +277,18 @@ bool TDataSource::Fail(const QString& Message) {
 
 bool TDataSource::WriteToTable(QSqlTableModel& Table) {
     QSqlDatabase Db = Table.database();
-    if (!Db.isOpen()) return Fail(tr("The record was not saved: the database is not open."));
+    if (!Db.isOpen()) return Fail(NotSaved(tr("the database is not open")));
+    const int Revision = RevisionColumn();
     QSqlRecord Values;
     for (auto [Column, Value] : FChanges.asKeyValueRange())
-        Values.append(CopyOfField(FOriginal.field(Column), Value));
-    const QSqlRecord Where = RecordKey(Table, FOriginal);
+        if (Column != Revision) Values.append(CopyOfField(FOriginal.field(Column), Value));
+    QSqlRecord Where = RecordKey(Table, FOriginal);
+    if (Revision >= 0) {
+        // Written only over the revision the edit began with, and counted up with it.
+        const QSqlField Loaded = FOriginal.field(Revision);
+        Values.append(CopyOfField(Loaded, NextRevision(Loaded.value())));
+        if (!Where.contains(Loaded.name())) Where.append(CopyOfField(Loaded, Loaded.value()));
+    }
     const QSqlDriver& Driver = *Db.driver();
     const QString Sql =
         Driver.sqlStatement(QSqlDriver::UpdateStatement, Table.tableName(), Values, true) +
@@ -214,18 +296,22 @@ bool TDataSource::WriteToTable(QSqlTableModel& Table) {
         Driver.sqlStatement(QSqlDriver::WhereStatement, Table.tableName(), Where, true);
 
     const bool OwnTransaction = Driver.hasFeature(QSqlDriver::Transactions) && Db.transaction();
+    // A server that went away is found out here (Qt closes the connection then).
+    if (!Db.isOpen()) return Fail(NotSaved(tr("the connection to the database was lost")));
     QSqlQuery Query(Db);
     QString Message;
-    if (Query.prepare(Sql)) {
+    const bool Prepared = Query.prepare(Sql);
+    if (Prepared) {
         for (int I = 0; I < Values.count(); ++I)
             Query.addBindValue(Values.value(I));
         for (int I = 0; I < Where.count(); ++I)
             if (!Where.isNull(I)) Query.addBindValue(Where.value(I));
     }
-    if (!Query.exec())
+    bool NoRow = false;
+    if (!Prepared || !Query.exec()) // a statement that cannot be prepared says why there
         Message = DatabaseMessage(Query.lastError());
-    else if (Query.numRowsAffected() == 0)
-        Message = tr("another program deleted the record or changed its key");
+    else if ((NoRow = Query.numRowsAffected() == 0))
+        Message = DeletedMeanwhile();
     else if (Query.numRowsAffected() > 1)
         Message = tr("%1 records of the table match it").arg(Query.numRowsAffected());
     Query.finish();
@@ -233,27 +319,80 @@ bool TDataSource::WriteToTable(QSqlTableModel& Table) {
         if (Message.isEmpty() && !Db.commit()) Message = DatabaseMessage(Db.lastError());
         if (!Message.isEmpty()) Db.rollback();
     }
-    return Message.isEmpty() || Fail(tr("The record was not saved: %1.").arg(Message));
+    if (Message.isEmpty()) return true;
+    if (NoRow && Revision >= 0 && FindConflict(Table)) Message = SavedMeanwhile();
+    return Fail(NotSaved(Message));
+}
+
+// After an update that matched no row: whether the record is still there, saved by someone
+// else under another revision. If so, it becomes the conflict's stored record.
+bool TDataSource::FindConflict(QSqlTableModel& Table) {
+    QString Message;
+    const QSqlRecord Stored = ReadStored(Table, FOriginal, Message);
+    if (Stored.isEmpty()) return false;
+    SetStored(Stored);
+    return true;
+}
+
+// The column of RevisionField in a SQL table, or -1.
+int TDataSource::RevisionColumn() const {
+    const auto* Table = qobject_cast<const QSqlTableModel*>(FModel.data());
+    return Table && !FRevisionField.isEmpty() ? Table->record().indexOf(FRevisionField) : -1;
+}
+
+// The record of the table that has Loaded's key, as stored now, with the model's columns; empty
+// when there is none, or when reading failed (Message then says why).
+QSqlRecord TDataSource::ReadStored(QSqlTableModel& Table, const QSqlRecord& Loaded,
+                                   QString& Message) const {
+    QSqlDatabase Db = Table.database();
+    const QSqlDriver& Driver = *Db.driver();
+    const QSqlRecord Where = RecordKey(Table, Loaded);
+    QSqlRecord Stored = Table.record();
+    QSqlQuery Query(Db);
+    const bool Prepared = Query.prepare(
+        Driver.sqlStatement(QSqlDriver::SelectStatement, Table.tableName(), Stored, false) +
+        QLatin1Char(' ') +
+        Driver.sqlStatement(QSqlDriver::WhereStatement, Table.tableName(), Where, true));
+    for (int I = 0; I < Where.count(); ++I)
+        if (!Where.isNull(I)) Query.addBindValue(Where.value(I));
+    if (!Prepared || !Query.exec()) {
+        Message =
+            tr("The record could not be read again: %1.").arg(DatabaseMessage(Query.lastError()));
+        return {};
+    }
+    if (!Query.next()) return {};
+    for (int I = 0; I < Stored.count(); ++I)
+        Stored.setValue(I, Query.value(I));
+    return Stored;
+}
+
+void TDataSource::SetStored(const QSqlRecord& Record) {
+    const bool Was = InConflict();
+    FStored = Record;
+    if (Was != InConflict()) emit ConflictChanged();
 }
 
 bool TDataSource::WriteToModel() {
-    if (!FEditedRecord.isValid())
-        return Fail(tr("The record was not saved: it was removed from the record set."));
+    if (!FEditedRecord.isValid()) return Fail(NotSaved(tr("it was removed from the record set")));
     for (auto [Column, Value] : FChanges.asKeyValueRange()) {
         const QModelIndex Index = FModel->index(FEditedRecord.row(), Column);
         if (!FModel->setData(Index, Value, Qt::EditRole))
-            return Fail(tr("The record was not saved: the record set refused the value of %1.")
-                            .arg(FModel->headerData(Column, Qt::Horizontal).toString()));
+            return Fail(NotSaved(tr("the record set refused the value of %1")
+                                     .arg(FModel->headerData(Column, Qt::Horizontal).toString())));
     }
     return true;
 }
 
-void TDataSource::ReadRowAgain(QSqlTableModel& Table, const QSqlRecord& Original) {
-    const QSqlRecord Key = RecordKey(Table, Original);
-    if (!Table.primaryKey().isEmpty() && FRow >= 0 && SameKey(Key, Table.record(FRow)))
+// Reads the row of Record (as stored now) again; where it cannot be read alone, the whole
+// record set, finding the record again afterwards.
+void TDataSource::ReadRowAgain(QSqlTableModel& Table, const QSqlRecord& Record) {
+    const QSqlRecord Key = RecordKey(Table, Record);
+    if (!Table.primaryKey().isEmpty() && FRow >= 0 && SameValues(Key, Table.record(FRow))) {
         Table.selectRow(FRow);
-    else
-        Table.select();
+        return;
+    }
+    FBookmark = Key;
+    Table.select();
 }
 
 void TDataSource::EndEdit() {
@@ -261,6 +400,7 @@ void TDataSource::EndEdit() {
     FOriginal = QSqlRecord();
     FEditedRecord = QPersistentModelIndex();
     FEditing = false;
+    SetStored({});
     NotifyState();
 }
 
@@ -282,6 +422,8 @@ void TDataSource::ConnectModel() {
     if (!FModel) return;
     QAbstractItemModel* Model = FModel;
     connect(Model, &QObject::destroyed, this, &TDataSource::ModelDestroyed);
+    connect(Model, &QAbstractItemModel::modelAboutToBeReset, this,
+            &TDataSource::ModelAboutToBeReset);
     connect(Model, &QAbstractItemModel::modelReset, this, &TDataSource::ModelReset);
     connect(Model, &QAbstractItemModel::rowsInserted, this, &TDataSource::RowsInserted);
     connect(Model, &QAbstractItemModel::rowsRemoved, this, &TDataSource::RowsRemoved);
@@ -300,10 +442,17 @@ void TDataSource::ModelDestroyed() {
     EndEdit();
 }
 
+void TDataSource::ModelAboutToBeReset() {
+    const auto* Table = qobject_cast<const QSqlTableModel*>(FModel.data());
+    if (FBookmark.isEmpty() && Table && FRow >= 0 && FRow < Table->rowCount())
+        FBookmark = RecordKey(*Table, Table->record(FRow));
+}
+
 void TDataSource::ModelReset() {
-    const int Count = FModel->rowCount();
-    int Row = -1;
-    if (Count > 0) {
+    auto* Table = qobject_cast<QSqlTableModel*>(FModel.data());
+    int Row = Table && !FBookmark.isEmpty() ? RowOfKey(*Table, FBookmark) : -1;
+    FBookmark = QSqlRecord();
+    if (Row < 0 && FModel->rowCount() > 0) {
         Row = std::max(FRow, 0);
         FetchUpTo(*FModel, Row);
         Row = std::min(Row, FModel->rowCount() - 1);

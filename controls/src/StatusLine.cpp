@@ -7,6 +7,8 @@ namespace zoZezo {
 TStatusLine::TStatusLine(QWidget* Parent) : QLabel(Parent) {
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setFixedHeight(15);
+    // A long message (a server's, say) is cut at the edge rather than widening the window.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     setFrameShape(QFrame::NoFrame);
     setTextFormat(Qt::PlainText);
     QFont Bold = font();

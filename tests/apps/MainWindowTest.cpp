@@ -1,13 +1,15 @@
 #include "MainWindow.h"
 
+#include "EquationChooser.h"
+#include "PlotPanel.h"
 #include "PlotView.h"
 #include "ui_MainWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSqlTableModel>
@@ -18,8 +20,11 @@
 #include <gtest/gtest.h>
 #include <zoZezo/DBEquationMemo.h>
 
+using workbench::TAxisScale;
 using workbench::TMainWindow;
-using workbench::TPart;
+using workbench::TPlotPanel;
+using workbench::TPlotSettings;
+using workbench::TPlotView;
 using workbench::TResultsModel;
 
 namespace {
@@ -80,7 +85,7 @@ TEST_F(MainWindowTest, TypedEquationsShowTheirValuesAfterThePause) {
     ASSERT_EQ(Window->Results().rowCount(), 3);
     EXPECT_EQ(Value(*Window, "b"), "0+6j");
     EXPECT_EQ(Value(*Window, "c"), "0.333333333333333");
-    EXPECT_EQ(Window->Form().EquationBox->count(), 3);
+    EXPECT_EQ(Window->PlotPanel()->findChild<workbench::TEquationChooser*>()->count(), 3);
 
     Type(*Window, "\nd: Round(b)\ne: 2+");
     ASSERT_TRUE(Pause(*Window));
@@ -112,39 +117,74 @@ TEST_F(MainWindowTest, AVariableOnDemandTakesTheValueTheUserSets) {
     EXPECT_EQ(Value(*Window, "y"), "7-1j");
 }
 
+// Plots the equations over x with the range given as typed, and waits for the sweep.
+bool PlotOverX(TMainWindow& Window, QStringList Equations, QString From, QString To, QString Step) {
+    TPlotSettings Settings;
+    Settings.Equations = std::move(Equations);
+    Settings.Variable = "x";
+    Settings.From = std::move(From);
+    Settings.To = std::move(To);
+    Settings.Step = std::move(Step);
+    TPlotPanel& Panel = *Window.PlotPanel();
+    Panel.SetSettings(Settings);
+    QSignalSpy Finished(&Panel.Sweep(), &workbench::TSweep::Finished);
+    return Panel.Plot() && Finished.wait(5000);
+}
+
 TEST_F(MainWindowTest, APlotHasGapsWhereComputingFailed) {
     auto Window = OpenWindow(Path);
     ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
     Type(*Window, "y: Round(Sqrt(x*x - 1))");
     ASSERT_TRUE(Pause(*Window));
-    Ui::TMainWindow& Form = Window->Form();
-    Form.EquationBox->setCurrentText("y");
-    Form.VariableBox->setCurrentText("x");
-    Form.FromBox->setValue(-2);
-    Form.ToBox->setValue(2);
-    Form.StepBox->setValue(0.5);
-    QSignalSpy Finished(&Window->Sweep(), &workbench::TSweep::Finished);
-    ASSERT_TRUE(Window->Plot()) << Form.SweepMessage->text().toStdString();
-    ASSERT_TRUE(Finished.wait(5000));
+    ASSERT_TRUE(PlotOverX(*Window, {"y"}, "-2", "2", "0.5"))
+        << Window->PlotPanel()->Message().toStdString();
     // Between -1 and 1 the root is imaginary and Round refuses it.
-    const auto Lines = Window->PlotView()->Lines(TPart::Real);
-    ASSERT_EQ(Lines.size(), 2);
-    EXPECT_EQ(Lines[0]->points(), (QList<QPointF>{{-2, 2}, {-1.5, 1}, {-1, 0}}));
-    EXPECT_EQ(Lines[1]->points(), (QList<QPointF>{{1, 0}, {1.5, 1}, {2, 2}}));
-    EXPECT_TRUE(Window->PlotView()->Lines(TPart::Imaginary).isEmpty());
-    EXPECT_TRUE(Form.SweepMessage->text().contains("3 of 9 points"))
-        << Form.SweepMessage->text().toStdString();
+    const TPlotView& View = *Window->PlotPanel()->View();
+    ASSERT_EQ(View.Curves().size(), 1u);
+    const auto Runs = workbench::AxisRuns(View.Curves()[0], TAxisScale::Linear, TAxisScale::Linear);
+    ASSERT_EQ(Runs.size(), 2);
+    EXPECT_EQ(Runs[0], (QList<QPointF>{{-2, 2}, {-1.5, 1}, {-1, 0}}));
+    EXPECT_EQ(Runs[1], (QList<QPointF>{{1, 0}, {1.5, 1}, {2, 2}}));
+    EXPECT_TRUE(Window->PlotPanel()->Message().contains("3 of 9 points"))
+        << Window->PlotPanel()->Message().toStdString();
 }
 
-TEST_F(MainWindowTest, APlotThatCannotRunSaysWhy) {
+TEST_F(MainWindowTest, TheRangeTakesTinyAndHugeNumbersAndSaysWhatItCannotRead) {
     auto Window = OpenWindow(Path);
     ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
     Type(*Window, "y: x");
     ASSERT_TRUE(Pause(*Window));
-    Window->Form().VariableBox->setCurrentText("x");
-    Window->Form().StepBox->setValue(0);
-    EXPECT_FALSE(Window->Plot());
-    EXPECT_EQ(Window->Form().SweepMessage->text(), "the step must not be 0");
+    ASSERT_TRUE(PlotOverX(*Window, {"y"}, "0", "0.0001", "0.00001"));
+    EXPECT_EQ(Window->PlotPanel()->View()->Sweep().Count(), 11u);
+    ASSERT_TRUE(PlotOverX(*Window, {"y"}, "1e9", "5e9", "1e9"));
+    EXPECT_EQ(Window->PlotPanel()->View()->Sweep().X.back(), 5e9L);
+    EXPECT_FALSE(PlotOverX(*Window, {"y"}, "0", "1", "0"));
+    EXPECT_EQ(Window->PlotPanel()->Message(), "the step must not be 0");
+    EXPECT_FALSE(PlotOverX(*Window, {"y"}, "0", "1e", "1"));
+    EXPECT_EQ(Window->PlotPanel()->Message(), "to: '1e' is not a number");
+}
+
+TEST_F(MainWindowTest, SweepsAndPlotsAreSavedAsCsvPngAndSvg) {
+    auto Window = OpenWindow(Path);
+    ASSERT_TRUE(Window->NewDocument()) << Warnings.join(";").toStdString();
+    Type(*Window, "y: 1/(x-1)\nz: Sqrt(x)");
+    ASSERT_TRUE(Pause(*Window));
+    ASSERT_TRUE(PlotOverX(*Window, {"y", "z"}, "-2", "3", "0.1"));
+    TPlotPanel& Panel = *Window->PlotPanel();
+    Panel.resize(500, 400);
+    // The y axis stays readable beside the pole.
+    EXPECT_LT(Panel.View()->VisibleY().High, 100);
+    ASSERT_TRUE(Panel.SaveCsv(Folder.filePath("sweep.csv")));
+    const QList<QByteArray> Rows = ReadAll(Folder.filePath("sweep.csv")).split('\n');
+    EXPECT_EQ(Rows[0], "x,y,Re(z),Im(z)\r");
+    EXPECT_EQ(Rows.size(), 52 + 1);
+    ASSERT_TRUE(Panel.SavePicture(Folder.filePath("plot.png")));
+    EXPECT_EQ(QImage(Folder.filePath("plot.png")).size(), Panel.View()->size() * 2);
+    ASSERT_TRUE(Panel.SavePicture(Folder.filePath("plot.svg")));
+    EXPECT_TRUE(ReadAll(Folder.filePath("plot.svg")).contains("<svg"));
+    EXPECT_FALSE(Panel.SavePicture(Folder.filePath("no/such/folder/plot.svg")));
+    EXPECT_FALSE(Panel.SaveCsv(Folder.filePath("no/such/folder/sweep.csv")));
+    EXPECT_TRUE(Panel.Message().startsWith("Cannot write")) << Panel.Message().toStdString();
 }
 
 TEST_F(MainWindowTest, TextTypedJustBeforeQuittingIsThereAfterARestart) {

@@ -31,9 +31,10 @@ bool WaitForRebuild(TCustomovEquationMemo& Memo) {
     return QTest::qWaitFor([&] { return !Memo.RefreshPending(); }, 2000);
 }
 
-class DBEquationMemoTest : public ::testing::Test {
+class DBEquationMemoTest : public ::testing::TestWithParam<TBackend> {
 protected:
     void SetUp() override {
+        SKIP_WITHOUT_SERVER(GetParam());
         First = Db.Insert(QStringLiteral("first"), QStringLiteral("a: 1\nb: a+1"));
         Second = Db.Insert(QStringLiteral("second"), QStringLiteral("c: 3"));
         Model = std::make_unique<QSqlTableModel>(nullptr, Db.Main());
@@ -52,7 +53,7 @@ protected:
 
     QPlainTextEdit& Editor() { return *Memo->DBEditor(); }
 
-    TTestDatabase Db;
+    TTestDatabase Db{GetParam()};
     int First = 0;
     int Second = 0;
     std::unique_ptr<QSqlTableModel> Model;
@@ -89,14 +90,14 @@ TEST(DBEquationMemoNewTest, TheBindingIsPublishedAheadOfPlainText) {
     EXPECT_LT(Source, Plain);
 }
 
-TEST_F(DBEquationMemoTest, DataFieldAndDataSourceReadBack) {
+TEST_P(DBEquationMemoTest, DataFieldAndDataSourceReadBack) {
     EXPECT_EQ(Memo->GetDataField(), QStringLiteral("body"));
     EXPECT_EQ(Memo->property("DataField").toString(), QStringLiteral("body"));
     EXPECT_EQ(Memo->GetDataSource(), &Source);
     EXPECT_EQ(Memo->DBEditor()->DataField(), QStringLiteral("body"));
 }
 
-TEST_F(DBEquationMemoTest, DataSourceSetToNoneUnbindsLinkAndEditor) {
+TEST_P(DBEquationMemoTest, DataSourceSetToNoneUnbindsLinkAndEditor) {
     ASSERT_TRUE(Memo->SetDataSource(nullptr));
     EXPECT_EQ(Memo->GetDataSource(), nullptr);
     EXPECT_EQ(Memo->DBEditor()->DataSource(), nullptr);
@@ -121,7 +122,7 @@ void ExpectPlainTextSwitch(TCustomovEquationMemo& Memo, QPlainTextEdit& Editor) 
     EXPECT_FALSE(Memo.property("PlainText").toBool());
 }
 
-TEST_F(DBEquationMemoTest, PlainTextSwitchesAcrossRebuilds) {
+TEST_P(DBEquationMemoTest, PlainTextSwitchesAcrossRebuilds) {
     EXPECT_TRUE(Coloured(Editor())); // the loaded record was coloured
     ExpectPlainTextSwitch(*Memo, Editor());
     ASSERT_TRUE(Memo->SaveEdits());
@@ -138,7 +139,7 @@ TEST(DBEquationMemoNewTest, PlainTextSwitchesAcrossRebuildsInThePlainMemo) {
 
 // Records
 
-TEST_F(DBEquationMemoTest, LoadingARecordRebuildsAfterThePause) {
+TEST_P(DBEquationMemoTest, LoadingARecordRebuildsAfterThePause) {
     ASSERT_EQ(Evaluator.Equations().Count(), 2);
     QSignalSpy Evaluated(Memo.get(), &TCustomovEquationMemo::OnEvaluate);
     ASSERT_TRUE(Source.Next());
@@ -152,13 +153,13 @@ TEST_F(DBEquationMemoTest, LoadingARecordRebuildsAfterThePause) {
     EXPECT_FALSE(Memo->Modified()); // loading is no edit
 }
 
-TEST_F(DBEquationMemoTest, EquationsSetByTheHostAreAnEditToo) {
+TEST_P(DBEquationMemoTest, EquationsSetByTheHostAreAnEditToo) {
     Memo->SetEquations({QStringLiteral("q: 1"), QStringLiteral("r: q")});
     ASSERT_TRUE(Source.Next());
     EXPECT_EQ(Db.Body(First).toString(), QStringLiteral("q: 1\nr: q"));
 }
 
-TEST_F(DBEquationMemoTest, SwitchingTheDataSourceWritesTheEditsFirst) {
+TEST_P(DBEquationMemoTest, SwitchingTheDataSourceWritesTheEditsFirst) {
     TDataSource Other;
     ASSERT_TRUE(Other.SetModel(Model.get()));
     ASSERT_TRUE(Other.Last());
@@ -169,7 +170,7 @@ TEST_F(DBEquationMemoTest, SwitchingTheDataSourceWritesTheEditsFirst) {
     ASSERT_TRUE(Memo->SetDataSource(&Source));
 }
 
-TEST_F(DBEquationMemoTest, FreeingTheMemoWritesTheEdits) {
+TEST_P(DBEquationMemoTest, FreeingTheMemoWritesTheEdits) {
     TypeOver(Editor(), QStringLiteral("a: 7"));
     Memo.reset();
     EXPECT_EQ(Db.Body(First).toString(), QStringLiteral("a: 7"));
@@ -177,14 +178,14 @@ TEST_F(DBEquationMemoTest, FreeingTheMemoWritesTheEdits) {
 
 // Errors
 
-TEST_F(DBEquationMemoTest, AFailedWriteStaysInTheStatusLineUntilTheTextIsSaved) {
+TEST_P(DBEquationMemoTest, AFailedWriteStaysInTheStatusLineUntilTheTextIsSaved) {
     QSignalSpy Errors(Memo.get(), &TovDBEquationMemo::OnDataError);
-    Db.Exec(QStringLiteral("BEGIN IMMEDIATE"));
+    Db.Lock();
     TypeOver(Editor(), QStringLiteral("a: 8"));
     EXPECT_FALSE(Memo->SaveEdits());
     ASSERT_EQ(Errors.count(), 1);
     EXPECT_EQ(Errors[0][0].value<TCustomovEquationMemo*>(), Memo.get());
-    EXPECT_TRUE(Memo->StatusText().contains(QStringLiteral("database is locked")))
+    EXPECT_TRUE(Memo->StatusText().contains(Db.LockedMessage()))
         << Memo->StatusText().toStdString();
 
     ASSERT_TRUE(WaitForRebuild(*Memo)); // the equations compile; the error stays in sight
@@ -197,14 +198,14 @@ TEST_F(DBEquationMemoTest, AFailedWriteStaysInTheStatusLineUntilTheTextIsSaved) 
     EXPECT_EQ(Memo->StatusText(), Memo->DataError());
     EXPECT_EQ(Editor().toPlainText(), QStringLiteral("a: 8"));
 
-    Db.Exec(QStringLiteral("ROLLBACK"));
+    Db.Unlock();
     EXPECT_TRUE(Memo->SaveEdits());
     EXPECT_EQ(Db.Body(First).toString(), QStringLiteral("a: 8"));
     EXPECT_TRUE(Memo->StatusText().isEmpty());
     EXPECT_TRUE(Memo->DataError().isEmpty());
 }
 
-TEST_F(DBEquationMemoTest, AWrongFieldNameIsShownAndMended) {
+TEST_P(DBEquationMemoTest, AWrongFieldNameIsShownAndMended) {
     QSignalSpy Errors(Memo.get(), &TovDBEquationMemo::OnDataError);
     ASSERT_TRUE(Memo->SetDataField(QStringLiteral("equations")));
     EXPECT_EQ(Memo->GetDataField(), QStringLiteral("equations"));
@@ -216,7 +217,7 @@ TEST_F(DBEquationMemoTest, AWrongFieldNameIsShownAndMended) {
     EXPECT_EQ(Editor().toPlainText(), QStringLiteral("a: 1\nb: a+1"));
 }
 
-TEST_F(DBEquationMemoTest, TheDataSourceFreedBeforeTheMemo) {
+TEST_P(DBEquationMemoTest, TheDataSourceFreedBeforeTheMemo) {
     auto Doomed = std::make_unique<TDataSource>();
     ASSERT_TRUE(Doomed->SetModel(Model.get()));
     ASSERT_TRUE(Memo->SetDataSource(Doomed.get()));
@@ -229,5 +230,8 @@ TEST_F(DBEquationMemoTest, TheDataSourceFreedBeforeTheMemo) {
     ASSERT_TRUE(WaitForRebuild(*Memo));
     Memo.reset();
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, DBEquationMemoTest,
+                         ::testing::Values(TBackend::SQLite, TBackend::PostgreSQL), BackendName);
 
 } // namespace

@@ -12,9 +12,10 @@ using zoZezo::TDataSource;
 
 namespace {
 
-class DataSourceTest : public ::testing::Test {
+class DataSourceTest : public ::testing::TestWithParam<TBackend> {
 protected:
     void SetUp() override {
+        SKIP_WITHOUT_SERVER(GetParam());
         for (int I = 1; I <= 3; ++I)
             Db.Insert(QStringLiteral("doc %1").arg(I), QStringLiteral("x%1: %1").arg(I));
         Model = std::make_unique<QSqlTableModel>(nullptr, Db.Main());
@@ -26,13 +27,13 @@ protected:
 
     QString CurrentBody() const { return Source.FieldValue(Body).toString(); }
 
-    TTestDatabase Db;
+    TTestDatabase Db{GetParam()};
     std::unique_ptr<QSqlTableModel> Model;
     TDataSource Source;
     int Body = -1;
 };
 
-TEST_F(DataSourceTest, NavigationStopsAtBothEnds) {
+TEST_P(DataSourceTest, NavigationStopsAtBothEnds) {
     QSignalSpy Moves(&Source, &TDataSource::CurrentRowChanged);
     EXPECT_TRUE(Source.Next());
     EXPECT_TRUE(Source.Last());
@@ -47,7 +48,7 @@ TEST_F(DataSourceTest, NavigationStopsAtBothEnds) {
     EXPECT_EQ(Moves.count(), 4);
 }
 
-TEST_F(DataSourceTest, FieldNamesIgnoreLetterCase) {
+TEST_P(DataSourceTest, FieldNamesIgnoreLetterCase) {
     EXPECT_EQ(Source.FieldIndex(QStringLiteral("BODY")), Body);
     EXPECT_EQ(Source.FieldIndex(QStringLiteral("nosuchfield")), -1);
     EXPECT_EQ(Source.FieldIndex(QString()), -1);
@@ -55,7 +56,7 @@ TEST_F(DataSourceTest, FieldNamesIgnoreLetterCase) {
     EXPECT_FALSE(Source.CanModify(99));
 }
 
-TEST_F(DataSourceTest, PostWritesTheChangedFieldOnly) {
+TEST_P(DataSourceTest, PostWritesTheChangedFieldOnly) {
     Db.Exec(QStringLiteral("UPDATE docs SET title = 'renamed elsewhere' WHERE id = 1"));
     ASSERT_TRUE(Source.SetFieldValue(Body, QStringLiteral("y: 2")));
     EXPECT_EQ(Source.State(), TDataSetState::dsEdit);
@@ -67,7 +68,7 @@ TEST_F(DataSourceTest, PostWritesTheChangedFieldOnly) {
               QStringLiteral("renamed elsewhere"));
 }
 
-TEST_F(DataSourceTest, ChangesOutliveTheirRecordLeavingTheModel) {
+TEST_P(DataSourceTest, ChangesOutliveTheirRecordLeavingTheModel) {
     ASSERT_TRUE(Source.Edit());
     Db.Exec(QStringLiteral("DELETE FROM docs"));
     ASSERT_TRUE(Model->select());
@@ -80,7 +81,7 @@ TEST_F(DataSourceTest, ChangesOutliveTheirRecordLeavingTheModel) {
     EXPECT_EQ(Source.State(), TDataSetState::dsInactive);
 }
 
-TEST_F(DataSourceTest, ATableWithoutKeyIsMatchedByAllItsValues) {
+TEST_P(DataSourceTest, ATableWithoutKeyIsMatchedByAllItsValues) {
     Db.Exec(QStringLiteral("CREATE TABLE notes (body TEXT, extra TEXT)"));
     Db.Exec(QStringLiteral("INSERT INTO notes VALUES ('a', NULL), ('b', 'x'), ('b', 'x')"));
     QSqlTableModel Notes(nullptr, Db.Main());
@@ -91,8 +92,10 @@ TEST_F(DataSourceTest, ATableWithoutKeyIsMatchedByAllItsValues) {
     EXPECT_TRUE(Source.Post()); // the NULL of "extra" matches through IS NULL
     EXPECT_EQ(Source.FieldValue(0).toString(), QStringLiteral("changed"));
 
-    // Two identical rows: an update would change both, so nothing is changed.
-    ASSERT_TRUE(Source.Last());
+    // Two identical rows: an update would change both, so nothing is changed. (The server may
+    // return the rows in any order.)
+    ASSERT_TRUE(Source.MoveTo(Source.CurrentRow() == 0 ? 1 : 0));
+    ASSERT_EQ(Source.FieldValue(0).toString(), QStringLiteral("b"));
     ASSERT_TRUE(Source.SetFieldValue(0, QStringLiteral("twice")));
     EXPECT_FALSE(Source.Post());
     EXPECT_TRUE(Source.LastError().contains(QStringLiteral("2 records")));
@@ -100,7 +103,7 @@ TEST_F(DataSourceTest, ATableWithoutKeyIsMatchedByAllItsValues) {
     ASSERT_TRUE(Source.SetModel(nullptr));
 }
 
-TEST_F(DataSourceTest, RemovedAndInsertedRowsKeepTheCurrentRecord) {
+TEST_P(DataSourceTest, RemovedAndInsertedRowsKeepTheCurrentRecord) {
     ASSERT_TRUE(Source.MoveTo(1));
     QStandardItemModel Plain;
     for (const char* Text : {"a", "b", "c"})
@@ -115,7 +118,7 @@ TEST_F(DataSourceTest, RemovedAndInsertedRowsKeepTheCurrentRecord) {
     ASSERT_TRUE(Source.SetModel(nullptr));
 }
 
-TEST_F(DataSourceTest, AnItemModelIsWrittenThroughSetData) {
+TEST_P(DataSourceTest, AnItemModelIsWrittenThroughSetData) {
     QStandardItemModel Plain(1, 1);
     Plain.setHorizontalHeaderLabels({QStringLiteral("Text")});
     Plain.setItem(0, 0, new QStandardItem(QStringLiteral("old")));
@@ -136,7 +139,7 @@ TEST_F(DataSourceTest, AnItemModelIsWrittenThroughSetData) {
     ASSERT_TRUE(Source.SetModel(nullptr));
 }
 
-TEST_F(DataSourceTest, AModelFreedFirstLeavesNoRecord) {
+TEST_P(DataSourceTest, AModelFreedFirstLeavesNoRecord) {
     QSignalSpy Changes(&Source, &TDataSource::DataChanged);
     Model.reset();
     EXPECT_EQ(Source.Model(), nullptr);
@@ -147,5 +150,8 @@ TEST_F(DataSourceTest, AModelFreedFirstLeavesNoRecord) {
     EXPECT_FALSE(Source.Edit());
     EXPECT_FALSE(Source.LastError().isEmpty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, DataSourceTest,
+                         ::testing::Values(TBackend::SQLite, TBackend::PostgreSQL), BackendName);
 
 } // namespace

@@ -14,28 +14,36 @@ QString UniqueName(const char* Role) {
 
 } // namespace
 
-TTestDatabase::TTestDatabase()
-    : FPath(FDir.filePath(QStringLiteral("equations.sqlite"))), FMain(UniqueName("main")) {
-    QSqlDatabase Db = Open(FMain, QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+TTestDatabase::TTestDatabase(TBackend Backend) : FBackend(Backend), FMain(UniqueName("main")) {
+    const bool Postgres = Backend == TBackend::PostgreSQL;
+    if (Postgres) {
+        if (!PostgresUnavailable().isEmpty()) return;
+        FSchema = std::make_unique<TServerSchema>();
+    }
+    QSqlDatabase Db = Open(FMain, {});
     QSqlQuery Query(Db);
     EXPECT_TRUE(Query.exec(
-        QStringLiteral("CREATE TABLE docs (id INTEGER PRIMARY KEY, title TEXT NOT NULL, body TEXT,"
-                       " CHECK (body IS NULL OR body NOT LIKE '%#reject#%'))")))
+        QStringLiteral("CREATE TABLE docs (id %1 PRIMARY KEY, title TEXT NOT NULL, body TEXT,"
+                       " CHECK (body IS NULL OR body NOT LIKE '%#reject#%'))")
+            .arg(Postgres ? QStringLiteral("SERIAL") : QStringLiteral("INTEGER"))))
         << Query.lastError().text().toStdString();
 }
 
 TTestDatabase::~TTestDatabase() {
     for (const QString& Name : {FMain, FOther, FReadOnly}) {
-        if (Name.isEmpty()) continue;
+        if (Name.isEmpty() || !QSqlDatabase::contains(Name)) continue;
         QSqlDatabase::database(Name, false).close();
         QSqlDatabase::removeDatabase(Name);
     }
 }
 
 QSqlDatabase TTestDatabase::Open(const QString& Name, const QString& Options) {
+    // A statement that meets a lock gives up at once, as SQLite's does without a timeout.
+    if (FSchema) return FSchema->Open(Name, QStringLiteral("-clock_timeout=50 ") + Options);
     QSqlDatabase Db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name);
-    Db.setDatabaseName(FPath);
-    Db.setConnectOptions(Options);
+    Db.setDatabaseName(FDir.filePath(QStringLiteral("equations.sqlite")));
+    Db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0") +
+                         (Options.isEmpty() ? QString() : ';' + Options));
     EXPECT_TRUE(Db.open()) << Db.lastError().text().toStdString();
     // Test files need not survive a power cut: no waiting for the disk.
     QSqlQuery(Db).exec(QStringLiteral("PRAGMA synchronous = OFF"));
@@ -45,7 +53,7 @@ QSqlDatabase TTestDatabase::Open(const QString& Name, const QString& Options) {
 QSqlDatabase TTestDatabase::Other() {
     if (FOther.isEmpty()) {
         FOther = UniqueName("other");
-        Open(FOther, QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+        Open(FOther, {});
     }
     return QSqlDatabase::database(FOther);
 }
@@ -53,18 +61,19 @@ QSqlDatabase TTestDatabase::Other() {
 QSqlDatabase TTestDatabase::ReadOnly() {
     if (FReadOnly.isEmpty()) {
         FReadOnly = UniqueName("readonly");
-        Open(FReadOnly, QStringLiteral("QSQLITE_BUSY_TIMEOUT=0;QSQLITE_OPEN_READONLY"));
+        Open(FReadOnly, FSchema ? QStringLiteral("-cdefault_transaction_read_only=on")
+                                : QStringLiteral("QSQLITE_OPEN_READONLY"));
     }
     return QSqlDatabase::database(FReadOnly);
 }
 
 int TTestDatabase::Insert(const QString& Title, const QVariant& Body) {
     QSqlQuery Query(Other());
-    Query.prepare(QStringLiteral("INSERT INTO docs (title, body) VALUES (?, ?)"));
+    Query.prepare(QStringLiteral("INSERT INTO docs (title, body) VALUES (?, ?) RETURNING id"));
     Query.addBindValue(Title);
     Query.addBindValue(Body);
     EXPECT_TRUE(Query.exec()) << Query.lastError().text().toStdString();
-    return Query.lastInsertId().toInt();
+    return Query.next() ? Query.value(0).toInt() : -1;
 }
 
 QVariant TTestDatabase::Body(int Id) {
@@ -79,4 +88,21 @@ void TTestDatabase::Exec(const QString& Sql) {
     QSqlQuery Query(Other());
     EXPECT_TRUE(Query.exec(Sql)) << Sql.toStdString() << ": "
                                  << Query.lastError().text().toStdString();
+}
+
+void TTestDatabase::Lock() {
+    if (FSchema) {
+        Exec(QStringLiteral("BEGIN"));
+        Exec(QStringLiteral("LOCK TABLE docs IN EXCLUSIVE MODE"));
+    } else {
+        Exec(QStringLiteral("BEGIN IMMEDIATE"));
+    }
+}
+
+void TTestDatabase::Unlock() {
+    Exec(QStringLiteral("ROLLBACK"));
+}
+
+QString TTestDatabase::LockedMessage() const {
+    return FSchema ? QStringLiteral("lock timeout") : QStringLiteral("database is locked");
 }

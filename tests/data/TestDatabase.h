@@ -1,25 +1,30 @@
 #pragma once
 
+#include "TestServer.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
+#include <memory>
 
-// A SQLite file in a temporary folder holding the table "docs" (id, title, body), and named
-// connections to it. The connections wait for no lock, so that a locked database fails at once.
+// A database holding the table "docs" (id, title, body), and named connections to it: an SQLite
+// file in a temporary folder, or a schema of its own on the PostgreSQL test server (nothing is
+// made when that server is not there: the fixture skips). The connections wait for no lock,
+// so that a locked table fails at once.
 class TTestDatabase {
 public:
-    TTestDatabase();
+    explicit TTestDatabase(TBackend Backend = TBackend::SQLite);
     ~TTestDatabase();
     TTestDatabase(const TTestDatabase&) = delete;
     TTestDatabase& operator=(const TTestDatabase&) = delete;
 
-    QString Path() const { return FPath; }
+    TBackend Backend() const { return FBackend; }
     // The connection the controls under test use.
     QSqlDatabase Main() const { return QSqlDatabase::database(FMain); }
     // Another connection, as another program would hold it; opened on first use.
     QSqlDatabase Other();
-    // A connection that may only read the file.
+    // A connection that may only read.
     QSqlDatabase ReadOnly();
 
     // Adds a record through the other connection; returns its id.
@@ -28,12 +33,18 @@ public:
     QVariant Body(int Id);
     // Runs a statement on the other connection; fails the test on an error.
     void Exec(const QString& Sql);
+    // Locks the table "docs" against writes through the other connection, until Unlock().
+    void Lock();
+    void Unlock();
+    // What the database says of a write that met the lock.
+    QString LockedMessage() const;
 
 private:
     QSqlDatabase Open(const QString& Name, const QString& Options);
 
+    TBackend FBackend;
     QTemporaryDir FDir;
-    QString FPath;
+    std::unique_ptr<TServerSchema> FSchema;
     QString FMain;
     QString FOther;
     QString FReadOnly;

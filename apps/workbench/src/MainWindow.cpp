@@ -2,7 +2,7 @@
 
 #include "DocumentFiles.h"
 #include "EditorAids.h"
-#include "PlotView.h"
+#include "PlotPanel.h"
 #include "ResultsText.h"
 #include "SettingsDialog.h"
 #include "SyntaxConversion.h"
@@ -32,8 +32,9 @@ namespace workbench {
 namespace {
 
 const char* const LastDocumentKey = "documents/last";
+const char* const LastStoreKey = "store/last";
 
-// The key under which a database's last document is kept: one per file.
+// Where the first workbench kept a file's last document, before stores kept it themselves.
 QString LastDocumentOf(const QString& Path) {
     QString Key = QFileInfo(Path).absoluteFilePath();
     Key.replace('/', '|');
@@ -58,7 +59,15 @@ TMainWindow::TMainWindow(QWidget* Parent)
       FStateLabel(new QLabel(this)) {
     FUi->setupUi(this);
     zoZezo::FormLoaded(this); // the memo finds the form's evaluator by name
+    FDataSource.SetRevisionField("revision");
     FUi->Memo->SetDataSource(&FDataSource);
+    FConflictPanel = new TConflictPanel;
+    FConflictPanel->PlaceBeside(*FUi->Memo);
+    FSync = std::make_unique<TStoreSync>(*FUi->Memo, FDataSource, *FConflictPanel);
+    FInputs = std::make_unique<TDocumentInputs>(
+        FVariables, *FUi->Memo, [this] { return FUi->PlotPanel->Settings(); },
+        [this](const TPlotSettings& Settings) { FUi->PlotPanel->SetSettings(Settings); });
+    FStorePrompts = TStorePrompts::Dialogs(this);
     FVariables.Attach(Evaluator());
     QSettings Settings;
     TSyntaxCharacters::Load(Settings).ApplyTo(Evaluator());
@@ -76,10 +85,7 @@ TMainWindow::TMainWindow(QWidget* Parent)
         Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 6);
     // The plot's controls would keep a small window wider than its screen: the plot gives way
     // first (see ApplyDefaultSizes).
-    FUi->PlotPane->setMinimumWidth(1);
-    FUi->PlotView->SetPlaceholderText(
-        tr("Nothing plotted yet. Choose an equation and the variable it goes over above, "
-           "the range and the step, then Plot."));
+    FUi->PlotPanel->setMinimumWidth(1);
     FUi->MainSplitter->setStretchFactor(0, 0);
     FUi->MainSplitter->setStretchFactor(1, 1);
     FUi->OutputSplitter->setStretchFactor(0, 2);
@@ -117,10 +123,15 @@ TMainWindow::TMainWindow(QWidget* Parent)
                 FAids->GoTo(Row.Line, Row.Kind == TResultRow::rkCompileError ? Row.Offset : 0);
             });
     connect(&FVariables, &TVariablesModel::ValuesChanged, this, &TMainWindow::Recompute);
-    connect(&FVariables, &QAbstractItemModel::rowsInserted, this, &TMainWindow::FillVariableBox);
+    connect(&FVariables, &QAbstractItemModel::rowsInserted, this, &TMainWindow::ShowPlotNames);
     connect(&FDataSource, &zoZezo::TDataSource::CurrentRowChanged, this,
             &TMainWindow::CurrentRowChanged);
     connect(&FDataSource, &zoZezo::TDataSource::StateChanged, this, &TMainWindow::UpdateTitle);
+    // After the memo's own connection: the text of the document is in the editor by then.
+    connect(&FDataSource, &zoZezo::TDataSource::DataChanged, this, &TMainWindow::DocumentShown);
+    connect(FSync.get(), &TStoreSync::Message, this, &TMainWindow::StatusMessage);
+    connect(FInputs.get(), &TDocumentInputs::Failed, this, &TMainWindow::StatusMessage);
+    FUi->Memo->DBEditor()->installEventFilter(this);
     ConnectActions();
     ConnectPlot();
     RestoreLayout();
@@ -128,9 +139,11 @@ TMainWindow::TMainWindow(QWidget* Parent)
 }
 
 TMainWindow::~TMainWindow() {
-    FSweep.Cancel();
     FComputation.Cancel();
     FVariables.Detach();
+    // Nothing of the window's reacts to what the memo's last write brings.
+    disconnect(&FDataSource, nullptr, this, nullptr);
+    FSync.reset();
     delete FUi->Memo; // writes its edits while the data source and the database are there
 }
 
@@ -142,8 +155,12 @@ zoZezo::TzoZezoEvaluator& TMainWindow::Evaluator() const {
     return FUi->Evaluator->Evaluator();
 }
 
-TPlotView* TMainWindow::PlotView() const {
-    return FUi->PlotView;
+TPlotPanel* TMainWindow::PlotPanel() const {
+    return FUi->PlotPanel;
+}
+
+QString TMainWindow::LastDatabase() {
+    return QSettings().value(LastStoreKey).toString();
 }
 
 QString TMainWindow::DefaultDatabasePath() {
@@ -178,6 +195,8 @@ void TMainWindow::ConnectActions() {
     connect(FUi->RenameAction, &QAction::triggered, this, &TMainWindow::AskRename);
     connect(FUi->DeleteAction, &QAction::triggered, this, &TMainWindow::AskDelete);
     connect(FUi->OpenAction, &QAction::triggered, this, &TMainWindow::AskOpen);
+    connect(FUi->ConnectAction, &QAction::triggered, this, &TMainWindow::AskConnect);
+    connect(FUi->NewStoreAction, &QAction::triggered, this, &TMainWindow::AskNewStore);
     connect(FUi->SaveAction, &QAction::triggered, this, &TMainWindow::Save);
     connect(FUi->QuitAction, &QAction::triggered, this, &QWidget::close);
     connect(FUi->SettingsAction, &QAction::triggered, this, &TMainWindow::EditSettings);
@@ -209,20 +228,27 @@ void TMainWindow::ConnectActions() {
 }
 
 void TMainWindow::ConnectPlot() {
-    connect(FUi->PlotButton, &QPushButton::clicked, this, &TMainWindow::Plot);
-    connect(FUi->CancelButton, &QPushButton::clicked, &FSweep, &TSweep::Cancel);
-    connect(&FSweep, &TSweep::Progress, this, &TMainWindow::SweepProgress);
-    connect(&FSweep, &TSweep::Finished, this, &TMainWindow::SweepFinished);
+    FUi->PlotPanel->SetSource([this] {
+        TSweepJob Job;
+        Job.Lines = FUi->Memo->Equations();
+        Job.Syntax = TSyntaxCharacters::Of(Evaluator());
+        Job.Variables = FVariables.Snapshot();
+        return Job;
+    });
+    // What was plotted is kept with the document.
+    connect(&FUi->PlotPanel->Sweep(), &TSweep::Finished, this, [this] { FInputs->SavePlot(); });
 }
 
-bool TMainWindow::OpenDatabase(const QString& Path) {
+bool TMainWindow::OpenDatabase(const QString& Location,
+                               const TDocumentStore::TOpenOptions& Options) {
     if (FStore && !Save()) return false;
-    auto Opened = std::make_unique<TDocumentStore>();
-    if (!Opened->Open(Path)) {
-        Warn(Opened->ErrorText());
+    QString Error;
+    std::unique_ptr<TDocumentStore> Opened = OpenStore(Location, Options, FStorePrompts, Error);
+    if (!Opened) {
+        Warn(Error);
         return false;
     }
-    FSweep.Cancel();
+    FUi->PlotPanel->Cancel();
     if (!FDataSource.SetModel(Opened->Model())) {
         Warn(tr("The document could not be saved, so it stays open: %1")
                  .arg(FDataSource.LastError()));
@@ -234,15 +260,24 @@ bool TMainWindow::OpenDatabase(const QString& Path) {
     FUi->DocumentList->setModelColumn(TDocumentStore::dcName);
     connect(FUi->DocumentList->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &TMainWindow::ListSelectionChanged);
+    connect(Opened->Model(), &QAbstractItemModel::modelReset, this,
+            &TMainWindow::ShowCurrentInList);
+    FInputs->SetStore(Opened.get());
+    FSync->SetStore(Opened.get());
+    FShownId = -1;
     FStore = std::move(Opened); // the model shown before goes only now that nothing shows it
     QSettings Settings;
-    const int Last = FStore->RowOfId(Settings.value(LastDocumentOf(Path), -1).toLongLong());
+    qint64 LastId = FStore->LastDocument();
+    if (LastId < 0 && !FStore->Location().IsServer())
+        LastId = Settings.value(LastDocumentOf(FStore->Location().Path), -1).toLongLong();
+    const int Last = FStore->RowOfId(LastId);
     FDataSource.MoveTo(Last >= 0 ? Last : 0);
     CurrentRowChanged(FDataSource.CurrentRow());
+    DocumentShown();
     if (FStore->ReadOnly())
-        Warn(tr("'%1' is read-only: documents can be read and computed, but edits cannot be "
+        Warn(tr("%1 is read-only: documents can be read and computed, but edits cannot be "
                 "saved there.")
-                 .arg(QDir::toNativeSeparators(Path)));
+                 .arg(FStore->Location().Display()));
     UpdateActions();
     return true;
 }
@@ -250,7 +285,7 @@ bool TMainWindow::OpenDatabase(const QString& Path) {
 bool TMainWindow::SelectDocument(int Row) {
     if (!FStore || Row < 0 || Row >= FStore->Count()) return false;
     if (Row == FDataSource.CurrentRow()) return true;
-    FSweep.Cancel();
+    FUi->PlotPanel->Cancel();
     if (FDataSource.MoveTo(Row)) return true;
     Warn(tr("The document could not be saved, so it stays open: %1").arg(FDataSource.LastError()));
     // After the click that asked for the switch has selected the row it was on.
@@ -293,8 +328,11 @@ bool TMainWindow::DeleteDocument(int Row) {
 
 bool TMainWindow::Save() {
     if (FUi->Memo->SaveEdits()) return true;
-    Warn(tr("The document could not be saved; the text stays in the editor: %1")
-             .arg(FUi->Memo->DataError()));
+    // A conflict shows beside the editor, with the choices, and in the status bar.
+    if (FDataSource.InConflict()) return false;
+    Warn(FSync->Retrying() ? TStoreSync::LostText()
+                           : tr("The document could not be saved; the text stays in the editor: %1")
+                                 .arg(FUi->Memo->DataError()));
     return false;
 }
 
@@ -309,14 +347,28 @@ void TMainWindow::ShowCurrentInList() {
             QItemSelectionModel::ClearAndSelect);
 }
 
-void TMainWindow::CurrentRowChanged(int Row) {
-    if (FStore && Row >= 0)
-        QSettings().setValue(LastDocumentOf(FStore->Path()), FStore->IdOfRow(Row));
+void TMainWindow::CurrentRowChanged(int) {
+    if (CurrentId() >= 0 && !FStore->ReadOnly()) FStore->SetLastDocument(CurrentId());
     ShowCurrentInList();
-    ShowResults({}); // until the document's own come
-    FUi->PlotView->Clear();
     UpdateTitle();
     UpdateActions();
+}
+
+// Another document's text is in the editor: its results, plot and inputs replace the ones before.
+void TMainWindow::DocumentShown() {
+    const qint64 Id = CurrentId();
+    if (Id == FShownId) return;
+    FShownId = Id;
+    FInputs->SavePlot(); // while the controls show the document before
+    ShowResults({});     // until the document's own come
+    FUi->PlotPanel->Clear();
+    FInputs->Show(Id);
+}
+
+// -1 also while the data source already shows the rows of a store that opens.
+qint64 TMainWindow::CurrentId() const {
+    const int Row = FDataSource.CurrentRow();
+    return FStore && FDataSource.Model() == FStore->Model() && Row >= 0 ? FStore->IdOfRow(Row) : -1;
 }
 
 void TMainWindow::ListSelectionChanged() {
@@ -341,12 +393,12 @@ void TMainWindow::UpdateActions() {
     FUi->RenameAction->setEnabled(HasDocument);
     FUi->DeleteAction->setEnabled(HasDocument);
     FUi->SaveAction->setEnabled(HasDocument);
-    FUi->PlotButton->setEnabled(HasDocument);
+    FUi->PlotPanel->setEnabled(HasDocument);
 }
 
 void TMainWindow::Evaluated() {
     Recompute();
-    FillVariableBox();
+    ShowPlotNames();
 }
 
 void TMainWindow::Recompute() {
@@ -374,7 +426,7 @@ void TMainWindow::ShowResults(const TLineResults& Results) {
     FNameWarnings = Results.Warnings;
     FAids->Show(Results);
     FitColumns();
-    FillEquationBox();
+    ShowPlotNames();
     ShowProgress();
     UpdateState();
 }
@@ -437,69 +489,14 @@ void TMainWindow::CopyResults() {
     QApplication::clipboard()->setText(ResultsAsTabText(Rows.empty() ? FResults.Rows() : Rows));
 }
 
-// The value equations of the last rebuild, keeping the choice when it is still there.
-void TMainWindow::FillEquationBox() {
-    QComboBox* Box = FUi->EquationBox;
-    const QString Chosen = Box->currentText();
-    QStringList Names;
+// The value equations of the last results, and the host variables.
+void TMainWindow::ShowPlotNames() {
+    QStringList Equations, Variables;
     for (const TResultRow& Row : FResults.Rows())
-        if (Row.Kind != TResultRow::rkCompileError) Names << Row.Name;
-    Box->clear();
-    Box->addItems(Names);
-    Box->setCurrentIndex(std::max(0, static_cast<int>(Names.indexOf(Chosen))));
-}
-
-// The host variables, and any name the user types: a sweep may also vary an equation's name.
-void TMainWindow::FillVariableBox() {
-    QComboBox* Box = FUi->VariableBox;
-    const QString Typed = Box->currentText();
-    Box->clear();
+        if (Row.Kind != TResultRow::rkCompileError) Equations << Row.Name;
     for (int Row = 0; Row < FVariables.Count(); ++Row)
-        Box->addItem(QString::fromStdString(FVariables.Cell(Row).Name));
-    Box->setCurrentText(Typed);
-}
-
-bool TMainWindow::Plot() {
-    FUi->SweepMessage->clear();
-    TSweepJob Job;
-    Job.Lines = FUi->Memo->Equations();
-    Job.Syntax = TSyntaxCharacters::Of(Evaluator());
-    Job.Variables = FVariables.Snapshot();
-    Job.Equation = FUi->EquationBox->currentText();
-    Job.Variable = FUi->VariableBox->currentText();
-    Job.Range = {FUi->FromBox->value(), FUi->ToBox->value(), FUi->StepBox->value()};
-    if (!FSweep.Start(Job)) {
-        FUi->SweepMessage->setText(FSweep.ErrorText());
-        return false;
-    }
-    FUi->SweepProgress->setRange(0, static_cast<int>(Job.Range.Count()));
-    FUi->SweepProgress->setValue(0);
-    FUi->CancelButton->setEnabled(true);
-    FUi->PlotButton->setEnabled(false);
-    return true;
-}
-
-void TMainWindow::SweepProgress(int Done, int Total) {
-    // A sweep that ends within a few slices shows no progress bar at all.
-    if (Done < Total && Done > 0) FUi->SweepProgress->setVisible(true);
-    FUi->SweepProgress->setValue(Done);
-}
-
-void TMainWindow::SweepFinished(bool Cancelled) {
-    FUi->SweepProgress->setVisible(false);
-    FUi->CancelButton->setEnabled(false);
-    UpdateActions();
-    const TSweepJob& Job = FSweep.Job();
-    FUi->PlotView->ShowSweep(FSweep.Points(), Job.Equation, Job.Variable);
-    const auto Failed = std::count_if(FSweep.Points().begin(), FSweep.Points().end(),
-                                      [](const TSweepPoint& P) { return !P.Y; });
-    QString Message;
-    if (Cancelled) Message = tr("Cancelled after %1 points.").arg(FSweep.Points().size());
-    if (Failed > 0)
-        Message += tr(" %1 of %2 points could not be computed and are gaps.")
-                       .arg(Failed)
-                       .arg(FSweep.Points().size());
-    FUi->SweepMessage->setText(Message.trimmed());
+        Variables << QString::fromStdString(FVariables.Cell(Row).Name);
+    FUi->PlotPanel->SetNames(Equations, Variables);
 }
 
 void TMainWindow::ApplySyntax(const TSyntaxCharacters& Syntax) {
@@ -589,12 +586,41 @@ void TMainWindow::AskDelete() {
 }
 
 void TMainWindow::AskOpen() {
-    const QString Start = FStore ? FStore->Path() : DefaultDatabasePath();
+    const QString Start =
+        FStore && !FStore->Location().IsServer() ? FStore->Path() : DefaultDatabasePath();
     const QString Path =
         QFileDialog::getOpenFileName(this, tr("Open document database"), Start,
                                      tr("Document databases (*.sqlite *.db);;All files (*)"),
                                      nullptr, QFileDialog::DontConfirmOverwrite);
     if (!Path.isEmpty()) OpenDatabase(Path);
+}
+
+void TMainWindow::AskConnect() {
+    const QString Current = FStore && FStore->Location().IsServer() ? FStore->Path() : QString();
+    bool Ok = false;
+    const QString Url = QInputDialog::getText(
+        this, tr("Connect to a document server"),
+        tr("PostgreSQL connection URL, e.g. postgresql://%1@localhost:5432/zezo\n"
+           "(the password comes from PGPASSWORD or ~/.pgpass, or is asked for):")
+            .arg(qEnvironmentVariable("USER", "user")),
+        QLineEdit::Normal, Current, &Ok);
+    if (Ok && !Url.trimmed().isEmpty()) OpenDatabase(Url.trimmed());
+}
+
+void TMainWindow::AskNewStore() {
+    const QString Path = QFileDialog::getSaveFileName(
+        this, tr("New document store"), QFileInfo(DefaultDatabasePath()).absolutePath(),
+        tr("Document databases (*.sqlite *.db);;All files (*)"), nullptr,
+        QFileDialog::DontConfirmOverwrite);
+    if (Path.isEmpty()) return;
+    TDocumentStore::TOpenOptions Options;
+    Options.Examples = false;
+    Options.MustBeNew = true;
+    OpenDatabase(Path, Options);
+}
+
+void TMainWindow::StatusMessage(const QString& Text) {
+    statusBar()->showMessage(Text);
 }
 
 void TMainWindow::Warn(const QString& Text) {
@@ -612,6 +638,10 @@ bool TMainWindow::eventFilter(QObject* Watched, QEvent* Event) {
         Event->ignore();
         return true;
     }
+    // Others may have changed the store meanwhile.
+    if (Watched == this && Event->type() == QEvent::WindowActivate) FSync->CheckStore();
+    if (Watched == FUi->Memo->DBEditor() && Event->type() == QEvent::FocusIn)
+        FSync->CheckDocument();
     return QMainWindow::eventFilter(Watched, Event);
 }
 
@@ -717,7 +747,8 @@ QStringList TMainWindow::ChooseFiles(TFileRole Role) {
 }
 
 void TMainWindow::closeEvent(QCloseEvent* Event) {
-    FSweep.Cancel();
+    FUi->PlotPanel->Cancel();
+    FInputs->SavePlot();
     SaveLayout();
     QMainWindow::closeEvent(Event);
 }
@@ -756,7 +787,7 @@ void TMainWindow::ApplyDefaultSizes() {
     FUi->TablesSplitter->setSizes({Height * 38 / 100, Height * 17 / 100});
     const int Output = FUi->OutputSplitter->width();
     const int Tables = std::max(Output * 45 / 100, fontMetrics().horizontalAdvance('0') * 40);
-    ShowPlot(Output - Tables >= FUi->PlotPane->minimumSizeHint().width());
+    ShowPlot(Output - Tables >= FUi->PlotPanel->minimumSizeHint().width());
 }
 
 // The plot beside the tables, with the width its controls need (or as much as there is), or
@@ -765,7 +796,7 @@ void TMainWindow::ShowPlot(bool Shown) {
     const int Output = FUi->OutputSplitter->width();
     const int Tables = std::max(Output * 45 / 100, fontMetrics().horizontalAdvance('0') * 40);
     const int Plot =
-        Shown ? std::max(Output - Tables, FUi->PlotPane->minimumSizeHint().width()) : 0;
+        Shown ? std::max(Output - Tables, FUi->PlotPanel->minimumSizeHint().width()) : 0;
     FUi->OutputSplitter->setSizes({std::max(Output - Plot, 0), Plot});
     ShowPlotState();
 }
@@ -778,6 +809,7 @@ void TMainWindow::ShowPlotState() {
 
 void TMainWindow::SaveLayout() const {
     QSettings Settings;
+    if (FStore) Settings.setValue(LastStoreKey, FStore->Path());
     Settings.setValue("window/geometry", saveGeometry());
     Settings.setValue("window/state", saveState());
     for (const QSplitter* Splitter : findChildren<QSplitter*>())

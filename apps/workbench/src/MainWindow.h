@@ -1,9 +1,12 @@
 #pragma once
 
+#include "ConflictPanel.h"
+#include "DocumentInputs.h"
 #include "DocumentStore.h"
 #include "ResultsComputation.h"
 #include "ResultsModel.h"
-#include "Sweep.h"
+#include "StoreOpening.h"
+#include "StoreSync.h"
 #include "SyntaxCharacters.h"
 #include "VariablesModel.h"
 
@@ -28,12 +31,13 @@ class QProgressBar;
 namespace workbench {
 
 class TEditorAids;
-class TPlotView;
+class TPlotPanel;
 
-// The workbench window: the documents of one SQLite file beside the data-aware equation memo
-// bound to the current one, the results of every line, the variables that the equations ask
-// for, and a plot of one equation swept over one variable. The form comes from MainWindow.ui,
-// with the package's evaluator and memo on it.
+// The workbench window: the documents of one store (an SQLite file or a PostgreSQL database)
+// beside the data-aware equation memo bound to the current one, the results of every line, the
+// variables that the equations ask for, and the plot panel; each document keeps its variables'
+// values and plot settings in the store. The form comes from MainWindow.ui, with the package's
+// evaluator and memo on it.
 //
 // The window never waits for a computation: after each rebuild of the memo, and after each
 // change of a variable, the results are computed on a thread of their own (see
@@ -42,8 +46,10 @@ class TPlotView;
 //
 // No typed text is lost: the memo writes edits when the document changes, when it loses the
 // focus, on Save and before the window closes; a write that fails (a read-only file, a locked
-// database) keeps the text and asks the user, on closing, whether to export it to a file, drop
-// it, or stay.
+// database, a server gone away) keeps the text and asks the user, on closing, whether to export
+// it to a file, drop it, or stay. A store shared with others is kept in step by TStoreSync: a
+// save over someone else's newer version is a conflict that the user resolves beside the
+// editor.
 class TMainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -63,10 +69,13 @@ public:
     explicit TMainWindow(QWidget* Parent = nullptr);
     ~TMainWindow() override;
 
-    // Opens a document database, writing the current document's edits first. On failure the
-    // user is told why and the database open before stays open. Then the last document used
-    // in it (or the first one) becomes current.
-    bool OpenDatabase(const QString& Path);
+    // Opens a document store (a file or a connection URL), writing the current document's
+    // edits first and asking for a password or consent as the store needs. On failure the
+    // user is told why and the store open before stays open. Then the last document this user
+    // had open in it (or the first one) becomes current.
+    bool OpenDatabase(const QString& Location, const TDocumentStore::TOpenOptions& Options = {});
+    // The store of the window closed last, as remembered in the settings; empty for none.
+    static QString LastDatabase();
     // The per-user database: documents.sqlite in the application's data folder.
     static QString DefaultDatabasePath();
 
@@ -84,9 +93,6 @@ public:
     // Writes the current document's text to Path, ".zez" added when it has no extension.
     bool ExportDocument(const QString& Path);
 
-    // Plots the equation over the variable with the range in the plot controls.
-    bool Plot();
-
     // Puts the syntax characters to use (and keeps them for the next start), as they are.
     void ApplySyntax(const TSyntaxCharacters& Syntax);
     // The same, asking first, when documents are written with characters that change,
@@ -97,6 +103,7 @@ public:
     // Replace the dialogs, for programs that drive the window (tests, the screenshot).
     void SetUnsavedPrompt(TUnsavedPrompt Prompt) { FUnsavedPrompt = std::move(Prompt); }
     void SetWarning(TWarning Warning) { FWarning = std::move(Warning); }
+    void SetStorePrompts(TStorePrompts Prompts) { FStorePrompts = std::move(Prompts); }
     void SetFileChooser(TFileChooser Chooser) { FFileChooser = std::move(Chooser); }
     void SetSyntaxPrompt(TSyntaxPrompt Prompt) { FSyntaxPrompt = std::move(Prompt); }
 
@@ -107,8 +114,9 @@ public:
     TResultsModel& Results() { return FResults; }
     TResultsComputation& Computation() { return FComputation; }
     TVariablesModel& Variables() { return FVariables; }
-    TSweep& Sweep() { return FSweep; }
-    TPlotView* PlotView() const;
+    TPlotPanel* PlotPanel() const;
+    TConflictPanel& ConflictPanel() const { return *FConflictPanel; }
+    TStoreSync& Sync() { return *FSync; }
     Ui::TMainWindow& Form() const { return *FUi; }
 
 signals:
@@ -130,15 +138,14 @@ private:
     void ShowProgress();
     void UpdateState();
     void FitColumns();
-    void FillEquationBox();
-    void FillVariableBox();
+    void ShowPlotNames();
     void CurrentRowChanged(int Row);
     void ShowCurrentInList();
+    void DocumentShown();
+    qint64 CurrentId() const;
     void ListSelectionChanged();
     void UpdateTitle();
     void UpdateActions();
-    void SweepProgress(int Done, int Total);
-    void SweepFinished(bool Cancelled);
     bool MayClose();
     bool ExportEdits();
     QStringList ChooseFiles(TFileRole Role);
@@ -150,6 +157,9 @@ private:
     void AskRename();
     void AskDelete();
     void AskOpen();
+    void AskConnect();
+    void AskNewStore();
+    void StatusMessage(const QString& Text);
     void EditSettings();
     TSyntaxChoice AskSyntaxChoice(const QStringList& Documents);
     void ReplaceText(const QString& Text);
@@ -165,7 +175,11 @@ private:
     zoZezo::TDataSource FDataSource;
     TVariablesModel FVariables;
     TResultsModel FResults;
-    TSweep FSweep;
+    // Made once the form exists: they work on its memo.
+    TConflictPanel* FConflictPanel; // beside the memo, owned by the form
+    std::unique_ptr<TStoreSync> FSync;
+    std::unique_ptr<TDocumentInputs> FInputs;
+    qint64 FShownId = -1; // the document whose text, results and inputs the window shows
     TResultsComputation FComputation;
     QElapsedTimer FComputing; // since the computation that runs began
     QTimer FProgressTimer;    // shows its progress while it runs
@@ -176,6 +190,7 @@ private:
     std::vector<TNameWarning> FNameWarnings; // of the last results
     TUnsavedPrompt FUnsavedPrompt;
     TWarning FWarning;
+    TStorePrompts FStorePrompts;
     TFileChooser FFileChooser;
     TSyntaxPrompt FSyntaxPrompt;
     bool FDefaultSizesPending = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "zoZezo/Evaluator.h"
+
 #include <QObject>
 #include <QSet>
 #include <QStringList>
@@ -41,9 +43,9 @@ private:
     QCompleter* FCompleter;
     QStringListModel* FNames;
     QSet<QString> FFunctions; // lower case
-    QChar FOpenParenthesis = '(';
-    QChar FOpenComment = '{';
-    QChar FCloseComment = '}';
+    QChar FOpenParenthesis = zoZezo::TzoZezoEvaluator::DefaultOpenParentesis;
+    QChar FOpenComment = zoZezo::TzoZezoEvaluator::DefaultOpenComment;
+    QChar FCloseComment = zoZezo::TzoZezoEvaluator::DefaultCloseComment;
 };
 
 } // namespace workbench

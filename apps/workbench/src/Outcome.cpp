@@ -10,8 +10,6 @@
 namespace workbench {
 namespace {
 
-const QString NotANumber = QStringLiteral("NaN");
-
 // Collects the texts shown through ShowMessage while it lives.
 class TMessageCapture {
 public:
@@ -54,12 +52,10 @@ bool IsValueEquation(const zoZezo::TEquation& Equation) {
 }
 
 QString FormatValue(const zoZezo::TComplex& Value, char Imaginary) {
-    if (std::isnan(Value.Re) || std::isnan(Value.Im)) return NotANumber;
     return QString::fromStdString(zezo::FormatComplex(Value, 15, Imaginary));
 }
 
 QString FormatPart(long double Part) {
-    if (std::isnan(Part)) return NotANumber;
     return QString::fromStdString(zezo::FormatReal(Part, 15));
 }
 

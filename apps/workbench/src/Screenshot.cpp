@@ -1,7 +1,7 @@
 #include "Screenshot.h"
 
 #include "MainWindow.h"
-#include "ui_MainWindow.h"
+#include "PlotPanel.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -51,18 +51,24 @@ bool TakeScreenshot(TMainWindow& Window, const QString& Path, QString& Error) {
     Window.show();
     QApplication::processEvents();
     Window.Memo()->Refresh();
-    if (!WaitFor(&Window, &TMainWindow::ResultsUpdated, 10000)) { // they fill the equation box
+    if (!WaitFor(&Window, &TMainWindow::ResultsUpdated, 10000)) {
         Error = "the results did not come";
         return false;
     }
-    Ui::TMainWindow& Form = Window.Form();
-    Form.EquationBox->setCurrentText("current");
-    Form.VariableBox->setCurrentText("f");
-    Form.FromBox->setValue(500);
-    Form.ToBox->setValue(2000);
-    Form.StepBox->setValue(5);
-    if (!Window.Plot() || !WaitFor(&Window.Sweep(), &TSweep::Finished, 10000)) {
-        Error = "the plot did not finish: " + Window.Sweep().ErrorText();
+    // A Bode plot of the circuit: the current's magnitude in decibels and its phase over a
+    // logarithmic frequency axis.
+    TPlotSettings Bode;
+    Bode.Equations = QStringList{"current"};
+    Bode.Variable = "f";
+    Bode.From = "10";
+    Bode.To = "1e5";
+    Bode.Step = "1";
+    Bode.XScale = TAxisScale::Logarithmic;
+    Bode.Parts = ppDecibels | ppPhase;
+    TPlotPanel& Plot = *Window.PlotPanel();
+    Plot.SetSettings(Bode);
+    if (!Plot.Plot() || !WaitFor(&Plot.Sweep(), &TSweep::Finished, 30000)) {
+        Error = "the plot did not finish: " + Plot.Message();
         return false;
     }
     Settle(200); // the chart lays itself out and repaints

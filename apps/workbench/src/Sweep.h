@@ -6,14 +6,16 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <cstddef>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
 #include <zoZezo/zoZezo.h>
 
 namespace workbench {
+
+class TSweepWorkers;
 
 // From, From + Step, ... up to To, To included.
 struct TSweepRange {
@@ -31,50 +33,59 @@ struct TSweepRange {
     long double At(std::size_t K) const { return From + static_cast<long double>(K) * Step; }
 };
 
-// One point of a sweep: the variable's value, and the equation's value there unless
-// computing failed or gave no finite number.
-struct TSweepPoint {
-    long double X = 0;
-    std::optional<zoZezo::TComplex> Y;
-};
-
 // What to sweep: the document's lines, the syntax characters and host variables they were
-// written for, the equation, the variable and its range.
+// written for, the equations, the variable and its range.
 struct TSweepJob {
     QStringList Lines;
     TSyntaxCharacters Syntax;
     std::vector<TVariableCell> Variables;
-    QString Equation;
+    QStringList Equations;
     QString Variable;
     TSweepRange Range;
 };
 
-// Computes an equation over a range of a variable without stopping the event loop: the
-// points are computed in slices of a few milliseconds each, between which the window stays
-// responsive. The sweep has an evaluator of its own, built from the job's lines, so editing
-// the document meanwhile changes nothing in a running sweep. The swept variable hides an
-// equation or constant of the same name, as in `zezo sweep`.
+// The values of a sweep: the variable's values in order, and each equation's value at each of
+// them, unless computing failed there or gave no finite number.
+struct TSweepResult {
+    QString Variable;
+    QStringList Equations;
+    std::vector<long double> X;
+    std::vector<std::vector<std::optional<zoZezo::TComplex>>> Y; // [equation][point]
+
+    std::size_t Count() const { return X.size(); }
+    // Whether some value of the equation has an imaginary part other than 0.
+    bool Complex(std::size_t Equation) const;
+};
+
+// Computes equations over a range of a variable on the machine's cores, each thread with its
+// own copy of the equations built from the job's lines, so editing the document meanwhile
+// changes nothing in a running sweep, and the event loop never waits for it. The swept
+// variable hides an equation or constant of the same name, as in `zezo sweep`.
 class TSweep : public QObject {
     Q_OBJECT
 
 public:
     explicit TSweep(QObject* Parent = nullptr);
+    // Waits for the threads of sweeps still ending, each for at most the point it computes.
     ~TSweep() override;
 
     // Starts a sweep, cancelling one that runs. Returns false, with ErrorText(), when the job
     // cannot run: a bad range, an equation that is not in the lines or does not compile or
     // takes parameters.
     bool Start(const TSweepJob& Job);
+    // Stops the running sweep at once, keeping the points computed in order so far; its
+    // threads end in the background after the point each computes.
     void Cancel();
-    bool Running() const { return FRunning; }
+    bool Running() const { return FWorkers != nullptr; }
     QString ErrorText() const { return FErrorText; }
 
     const TSweepJob& Job() const { return FJob; }
-    // The points computed so far, in order.
-    const std::vector<TSweepPoint>& Points() const { return FPoints; }
+    // The last sweep's values, once it has finished.
+    const TSweepResult& Result() const { return FResult; }
 
-    // How long one slice may compute before it hands control back, in milliseconds.
-    void SetSliceMilliseconds(int Value) { FSliceMs = Value; }
+    // How many threads a sweep uses; 0, the default, means one per core.
+    void SetThreads(unsigned Count) { FThreads = Count; }
+    unsigned Threads() const;
 
 signals:
     void Progress(int Done, int Total);
@@ -82,21 +93,15 @@ signals:
     void Finished(bool Cancelled);
 
 private:
-    bool Prepare();
-    void RunSlice();
-    void Stop(bool Cancelled);
+    void Poll();
 
     TSweepJob FJob;
-    std::unique_ptr<zoZezo::TzoZezoEvaluator> FEvaluator;
-    std::deque<long double> FCells;
-    long double* FSwept = nullptr;
-    zoZezo::TEquation* FTarget = nullptr;
-    std::vector<TSweepPoint> FPoints;
-    std::size_t FTotal = 0;
+    TSweepResult FResult;
     QString FErrorText;
-    bool FRunning = false;
-    int FSliceMs = 20;
-    unsigned FGeneration = 0; // tells a slice queued for an earlier sweep to do nothing
+    unsigned FThreads = 0;
+    std::unique_ptr<TSweepWorkers> FWorkers;
+    std::vector<std::unique_ptr<TSweepWorkers>> FEnding; // cancelled, threads not yet ended
+    QTimer FTimer;
 };
 
 } // namespace workbench

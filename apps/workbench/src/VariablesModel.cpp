@@ -72,6 +72,20 @@ std::vector<TVariableCell> TVariablesModel::Snapshot() const {
     return {FCells.begin(), FCells.end()};
 }
 
+void TVariablesModel::Reset(const std::vector<TVariableCell>& Cells) {
+    beginResetModel();
+    if (FEvaluator)
+        for (const TVariableCell& Cell : FCells)
+            if (const int Index = FEvaluator->Variables().IndexOf(Cell.Name); Index >= 0)
+                FEvaluator->Variables().Delete(Index);
+    FCells.assign(Cells.begin(), Cells.end());
+    FUsed.assign(FCells.size(), false);
+    if (FEvaluator)
+        for (TVariableCell& Cell : FCells)
+            FEvaluator->Variables().Add(Cell.Name, &Cell.Re, &Cell.Im);
+    endResetModel();
+}
+
 void TVariablesModel::MarkUsed(const std::vector<std::string>& Names) {
     std::fill(FUsed.begin(), FUsed.end(), false);
     for (const std::string& Name : Names) {

@@ -47,6 +47,9 @@ public:
     void SetValue(int Row, const zoZezo::TComplex& Value);
     // Copies of every variable, for an evaluator of its own (a sweep).
     std::vector<TVariableCell> Snapshot() const;
+    // Replaces every variable by these (another document's), in the attached evaluator too.
+    // Equations compiled before refer to the old ones: compile them again.
+    void Reset(const std::vector<TVariableCell>& Cells);
 
     // Marks the variables named as the ones the document uses, adding those not listed yet
     // (a line below a faulty one may use a name that the evaluator never compiled).

@@ -38,14 +38,27 @@ enum class TDataSetState {
 // model's own edit strategy and cache are not used: do not mix this with the model's setData.
 // Into any other model the fields go through setData().
 //
+// Revisions. When RevisionField names an integer column of the table, a post writes only where
+// that column still holds the value the edit began with, and counts it up by one in the same
+// UPDATE; no edit saved by another connection in between is overwritten. When the record was
+// saved by someone else meanwhile, the post is a conflict: nothing is written, the changes stay
+// (dsEdit), InConflict() is true, StoredRecord() holds the record as it is stored now, and Error
+// says so. The host then lets the user choose: AdoptStoredRevision() builds the changes on the
+// stored record (the next post writes over it, knowingly), Cancel() drops them and shows the
+// stored record. A table without that column is written as without revisions.
+//
 // Failure. A post that fails leaves the data source in dsEdit with every change kept, emits
 // Error with the database's message, and returns false; posting again later writes the same
 // changes. A record set freed while a record is edited ends the edit: the changes cannot be
 // written anywhere, and Error says so (editors keep the text in sight). Nothing here throws.
+//
+// The current record of a QSqlTableModel stays current when the model is selected again,
+// wherever its row moves (found by its primary key, or by all its values).
 class TDataSource : public QObject {
     Q_OBJECT
     Q_PROPERTY(QAbstractItemModel* Model READ Model WRITE SetModel)
     Q_PROPERTY(int CurrentRow READ CurrentRow WRITE MoveTo NOTIFY CurrentRowChanged)
+    Q_PROPERTY(QString RevisionField READ RevisionField WRITE SetRevisionField)
 
 public:
     explicit TDataSource(QObject* Parent = nullptr);
@@ -87,8 +100,26 @@ public:
     // Asks the editors for their changes (UpdateRecord) and writes them. True when nothing is
     // left unwritten.
     bool Post();
-    // Drops the pending changes; the editors show the stored record again.
+    // Drops the pending changes; the editors show the stored record again (read anew from a
+    // SQL table).
     void Cancel();
+
+    // The column that counts the saves of a record (see Revisions above); empty for none.
+    QString RevisionField() const { return FRevisionField; }
+    void SetRevisionField(const QString& Name) { FRevisionField = Name; }
+    // Reads the current record from its table again. Without pending changes the editors show
+    // what is stored now. With pending changes they keep them; if someone else saved the record
+    // since the changes began, that is reported as the conflict a post would meet (writing
+    // nothing). Returns false on a conflict or a failure to read.
+    bool Refresh();
+    // True from a post (or Refresh) that met a newer revision until the edit ends or the
+    // changes are built on the stored record.
+    bool InConflict() const { return !FStored.isEmpty(); }
+    // The record as it was stored when the conflict was found; empty without a conflict.
+    QSqlRecord StoredRecord() const { return FStored; }
+    // Builds the pending changes on StoredRecord(): the next post writes over that version, and
+    // only over that one. Ends the conflict.
+    void AdoptStoredRevision();
 
     // The message of the last failure, empty after a successful post or move.
     QString LastError() const { return FLastError; }
@@ -103,6 +134,8 @@ signals:
     void UpdateRecord();
     // A post, a move or an edit failed; Message is the database's text where there is one.
     void Error(const QString& Message);
+    // InConflict() changed.
+    void ConflictChanged();
 
 private:
     bool CheckBrowseMode();
@@ -110,12 +143,18 @@ private:
     bool WriteChanges();
     bool WriteToTable(QSqlTableModel& Table);
     bool WriteToModel();
-    void ReadRowAgain(QSqlTableModel& Table, const QSqlRecord& Original);
+    bool FindConflict(QSqlTableModel& Table);
+    int RevisionColumn() const;
+    QSqlRecord ReadStored(QSqlTableModel& Table, const QSqlRecord& Loaded, QString& Message) const;
+    void SetStored(const QSqlRecord& Record);
+    QSqlRecord WrittenRecord() const;
+    void ReadRowAgain(QSqlTableModel& Table, const QSqlRecord& Record);
     void EndEdit();
     void SetRow(int Row);
     void NotifyState();
     void ConnectModel();
     void ModelDestroyed();
+    void ModelAboutToBeReset();
     void ModelReset();
     void RowsInserted(const QModelIndex& Parent, int First, int Last);
     void RowsRemoved(const QModelIndex& Parent, int First, int Last);
@@ -126,8 +165,11 @@ private:
     QPointer<QAbstractItemModel> FModel;
     int FRow = -1;
     bool FEditing = false;
-    QMap<int, QVariant> FChanges;         // pending field values by column
-    QSqlRecord FOriginal;                 // the SQL record as it was when the edit began
+    QMap<int, QVariant> FChanges; // pending field values by column
+    QSqlRecord FOriginal;         // the SQL record as it was when the edit began
+    QSqlRecord FStored;           // the record someone else saved: the conflict
+    QSqlRecord FBookmark;         // the current record's key across a model reset
+    QString FRevisionField;
     QPersistentModelIndex FEditedRecord;  // the edited row of a non-SQL model
     QPersistentModelIndex FLayoutCurrent; // the current row across a layout change
     QString FLastError;
