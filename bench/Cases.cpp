@@ -47,6 +47,27 @@ NATIVE E9(const T& X, const T& Y) {
     return ((X + Y) * (X - Y) + (X * Y) / (1 + X * X)) * ((Y - X) / (1 + Y * Y) + X * Y * Y) -
            ((X / (Y + 1)) + (Y / (X + 1)));
 }
+// The interpreter's formulas of complex arithmetic, as they stand.
+template <class T>
+struct TComplexOf {
+    T Re, Im;
+    friend TComplexOf operator+(TComplexOf A, TComplexOf B) { return {A.Re + B.Re, A.Im + B.Im}; }
+    friend TComplexOf operator-(TComplexOf A, TComplexOf B) { return {A.Re - B.Re, A.Im - B.Im}; }
+    friend TComplexOf operator*(TComplexOf A, TComplexOf B) {
+        return {A.Re * B.Re - A.Im * B.Im, A.Im * B.Re + A.Re * B.Im};
+    }
+    friend TComplexOf operator/(TComplexOf A, TComplexOf B) {
+        const T D = B.Re * B.Re + B.Im * B.Im;
+        return {(A.Im * B.Im + A.Re * B.Re) / D, (B.Re * A.Im - A.Re * B.Im) / D};
+    }
+};
+NATIVE C2(const T& X, const T& Y) {
+    using Z = TComplexOf<T>;
+    const Z ZX{X, 0}, ZY{Y, 0};
+    const Z R = (ZX + Z{0, 1}) * (ZY - Z{0, 2}) / (ZX * ZY + Z{0, 1}) + ZX / (Z{1, 0} - Z{0, 2});
+    ImaginaryPart<T> = R.Im;
+    return R.Re;
+}
 NATIVE C1(const T& X, const T&) {
     const std::complex<T> Z(X, 0);
     return (std::complex<T>(1, 2) * (Z * Z * Z) - std::sqrt(-Z)).real();
@@ -63,26 +84,35 @@ NATIVE F1(const T& X, const T&) {
 
 #define NATIVES(Name) Name<double>, Name<long double>
 
+// Written as muparser and muparserx read them, where they take the expression.
+#define SAME(Expression) Expression, Expression
+
 constexpr TCase AllCases[] = {
-    {"E1", nullptr, "r: 2*x^2+Sin(x)", "2*x^2+sin(x)", NATIVES(E1), TGroup::Functions},
-    {"E2", nullptr, "r: (x+1)*(x-1)/(x*x+1)", "(x+1)*(x-1)/(x*x+1)", NATIVES(E2),
+    {"E1", nullptr, "r: 2*x^2+Sin(x)", SAME("2*x^2+sin(x)"), NATIVES(E1), TGroup::Functions},
+    {"E2", nullptr, "r: (x+1)*(x-1)/(x*x+1)", SAME("(x+1)*(x-1)/(x*x+1)"), NATIVES(E2),
      TGroup::Arithmetic},
-    {"E3", nullptr, "r: Sqrt(x*x+y*y)", "sqrt(x*x+y*y)", NATIVES(E3), TGroup::Arithmetic},
-    {"E4", nullptr, "r: Exp(-x*x/2)*Cos(3*x)", "exp(-x*x/2)*cos(3*x)", NATIVES(E4),
+    {"E3", nullptr, "r: Sqrt(x*x+y*y)", SAME("sqrt(x*x+y*y)"), NATIVES(E3), TGroup::Arithmetic},
+    {"E4", nullptr, "r: Exp(-x*x/2)*Cos(3*x)", SAME("exp(-x*x/2)*cos(3*x)"), NATIVES(E4),
      TGroup::Functions},
     {"E5", nullptr, "r: 1+x+x^2+x^3+x^4+x^5+x^6+x^7+x^8+x^9+x^10",
-     "1+x+x^2+x^3+x^4+x^5+x^6+x^7+x^8+x^9+x^10", NATIVES(E5), TGroup::Arithmetic},
-    {"E6", nullptr, "r: Sin(Cos(Tan(x)))+ATan(y)", "sin(cos(tan(x)))+atan(y)", NATIVES(E6),
-     TGroup::Functions},
-    {"E7", nullptr, "r: x>0.5 and y<2", "x>0.5 && y<2", NATIVES(E7), TGroup::Arithmetic},
-    {"E8", nullptr, "r: pi*x+e*y-2.5", "_pi*x+_e*y-2.5", NATIVES(E8), TGroup::Arithmetic},
-    {"E9", nullptr, "r: ((x+y)*(x-y)+(x*y)/(1+x*x))*((y-x)/(1+y*y)+x*y*y)-((x/(y+1))+(y/(x+1)))",
-     "((x+y)*(x-y)+(x*y)/(1+x*x))*((y-x)/(1+y*y)+x*y*y)-((x/(y+1))+(y/(x+1)))", NATIVES(E9),
+     SAME("1+x+x^2+x^3+x^4+x^5+x^6+x^7+x^8+x^9+x^10"), NATIVES(E5), TGroup::Arithmetic},
+    {"E6", nullptr, "r: Sin(Cos(Tan(x)))+ATan(y)", "sin(cos(tan(x)))+atan(y)", nullptr, NATIVES(E6),
+     TGroup::Functions}, // muparserx has no atan
+    {"E7", nullptr, "r: x>0.5 and y<2", SAME("x>0.5 && y<2"), NATIVES(E7), TGroup::Arithmetic},
+    {"E8", nullptr, "r: pi*x+e*y-2.5", "_pi*x+_e*y-2.5", "pi*x+e*y-2.5", NATIVES(E8),
      TGroup::Arithmetic},
-    {"C1", nullptr, "r: (1+2j)*x^3-Sqrt(-x)", nullptr, NATIVES(C1), TGroup::Complex},
-    {"F1", "f(a;b): a*b+1", "r: 2*f(x;3)-pi", "2*(x*3+1)-_pi", NATIVES(F1), TGroup::Call},
+    {"E9", nullptr, "r: ((x+y)*(x-y)+(x*y)/(1+x*x))*((y-x)/(1+y*y)+x*y*y)-((x/(y+1))+(y/(x+1)))",
+     SAME("((x+y)*(x-y)+(x*y)/(1+x*x))*((y-x)/(1+y*y)+x*y*y)-((x/(y+1))+(y/(x+1)))"), NATIVES(E9),
+     TGroup::Arithmetic},
+    {"C1", nullptr, "r: (1+2j)*x^3-Sqrt(-x)", nullptr, "(1+2i)*x^3-sqrt(-x)", NATIVES(C1),
+     TGroup::Complex},
+    {"C2", nullptr, "r: (x+1j)*(y-2j)/(x*y+1j)+x/(1-2j)", nullptr,
+     "(x+1i)*(y-2i)/(x*y+1i)+x/(1-2i)", NATIVES(C2), TGroup::Complex, true},
+    {"F1", "f(a;b): a*b+1", "r: 2*f(x;3)-pi", "2*(x*3+1)-_pi", "2*(x*3+1)-pi", NATIVES(F1),
+     TGroup::Call},
 };
 
+#undef SAME
 #undef NATIVES
 
 } // namespace

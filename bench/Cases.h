@@ -1,7 +1,7 @@
 #pragma once
 
-// The expressions the benchmarks measure, each as an equation, as a muparser expression and as
-// native C++ code in double and in long double.
+// The expressions the benchmarks measure, each as an equation, as a muparser and a muparserx
+// expression and as native C++ code in double and in long double.
 
 #include <span>
 
@@ -16,13 +16,21 @@ using TNative = T (*)(const T& X, const T& Y);
 
 struct TCase {
     const char* Id;
-    const char* Prelude;  // an equation compiled before Equation, or nullptr
-    const char* Equation; // the equation text
-    const char* MuParser; // the same expression for muparser; nullptr when it has none
+    const char* Prelude;   // an equation compiled before Equation, or nullptr
+    const char* Equation;  // the equation text
+    const char* MuParser;  // the same expression for muparser; nullptr when it has none
+    const char* MuParserX; // for muparserx, which computes complex values; nullptr for none
     TNative<double> NativeDouble;
     TNative<long double> NativeLongDouble;
     TGroup Group;
+    // Whether the imaginary part is computed too: zoZezo computes with ComputeC, the native code
+    // stores it apart.
+    bool BothParts = false;
 };
+
+// Where native code of a complex case leaves the imaginary part, out of the optimiser's sight.
+template <class T>
+inline T ImaginaryPart;
 
 // The values bound to x and y; x moves by a small step every evaluation.
 inline constexpr double X0 = 0.7, Y0 = 1.3;

@@ -10,6 +10,9 @@
 #ifdef ZOZEZO_BENCH_MUPARSER
 #include <muParser.h>
 #endif
+#ifdef ZOZEZO_BENCH_MUPARSERX
+#include <mpParser.h>
+#endif
 
 namespace bench {
 namespace {
@@ -19,7 +22,7 @@ void Zezo(benchmark::State& State, const TCase& Case, zoZezo::TNativeMode Mode) 
     Zezo.Evaluator.SetNativeMode(Mode);
     zoZezo::TEquation* Equation = Zezo.Prepare(Case, State);
     if (!Equation) return;
-    Zezo.ComputeEach(State, *Equation);
+    Zezo.ComputeEach(State, *Equation, Case.BothParts);
 }
 
 template <class T>
@@ -53,6 +56,26 @@ void MuParser(benchmark::State& State, const TCase& Case) {
 }
 #endif
 
+#ifdef ZOZEZO_BENCH_MUPARSERX
+void MuParserX(benchmark::State& State, const TCase& Case) {
+    mup::Value X(static_cast<mup::float_type>(X0)), Y(static_cast<mup::float_type>(Y0));
+    mup::ParserX Parser;
+    try {
+        Parser.DefineVar("x", mup::Variable(&X));
+        Parser.DefineVar("y", mup::Variable(&Y));
+        Parser.SetExpr(Case.MuParserX);
+        Parser.Eval();
+    } catch (const mup::ParserError& Error) {
+        return State.SkipWithError(Error.GetMsg().c_str());
+    }
+    unsigned Step = 0;
+    for (auto _ : State) {
+        X = NextX<mup::float_type>(Step);
+        benchmark::DoNotOptimize(Parser.Eval());
+    }
+}
+#endif
+
 } // namespace
 
 void RegisterEvaluation() {
@@ -62,6 +85,9 @@ void RegisterEvaluation() {
         Register(Row + InterpretedColumn, Zezo, Case, zoZezo::TNativeMode::Off);
 #ifdef ZOZEZO_BENCH_MUPARSER
         if (Case.MuParser) Register(Row + MuParserColumn, MuParser, Case);
+#endif
+#ifdef ZOZEZO_BENCH_MUPARSERX
+        if (Case.MuParserX) Register(Row + MuParserXColumn, MuParserX, Case);
 #endif
         Register(Row + DoubleColumn, Native<double>, Case.NativeDouble);
         Register(Row + LongDoubleColumn, Native<long double>, Case.NativeLongDouble);

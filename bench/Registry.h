@@ -11,6 +11,7 @@ namespace bench {
 inline constexpr const char* ZezoColumn = "zoZezo";
 inline constexpr const char* InterpretedColumn = "interpreted"; // zoZezo without native code
 inline constexpr const char* MuParserColumn = "muparser";
+inline constexpr const char* MuParserXColumn = "muparserx";
 inline constexpr const char* DoubleColumn = "double";
 inline constexpr const char* LongDoubleColumn = "long double";
 
@@ -22,5 +23,6 @@ benchmark::internal::Benchmark* Register(const std::string& Name, Args&&... Argu
 void RegisterEvaluation();
 void RegisterCompilation();
 void RegisterChains();
+void RegisterNativeMemory();
 
 } // namespace bench

@@ -34,13 +34,20 @@ struct TZezo {
         return Equation;
     }
 
-    // The timed loop of an evaluation: x moves a little, then Equation is computed.
-    void ComputeEach(benchmark::State& State, zoZezo::TEquation& Equation) {
+    // The timed loop of an evaluation: x moves a little, then Equation is computed, its real
+    // part or both.
+    void ComputeEach(benchmark::State& State, zoZezo::TEquation& Equation, bool BothParts = false) {
         unsigned Step = 0;
-        for (auto _ : State) {
-            X = NextX<long double>(Step);
-            benchmark::DoNotOptimize(Equation.Compute());
-        }
+        if (BothParts)
+            for (auto _ : State) {
+                X = NextX<long double>(Step);
+                benchmark::DoNotOptimize(Equation.ComputeC());
+            }
+        else
+            for (auto _ : State) {
+                X = NextX<long double>(Step);
+                benchmark::DoNotOptimize(Equation.Compute());
+            }
     }
 
     zoZezo::TEquation* Add(const std::string& Text, std::string& Error) {

@@ -16,6 +16,7 @@ ZZ_PACKAGES=(
     libgtest-dev        # GoogleTest: the unit tests
     libbenchmark-dev    # Google Benchmark: bench/
     libmuparser-dev     # muparser: bench/ only, the figures it is compared with
+    libmuparserx-dev    # muparserx: bench/ only, the complex figures it is compared with
     libfmt-dev          # {fmt}: formatting in tools/
     nlohmann-json3-dev  # nlohmann/json: the form-file library package/form
     libcli11-dev        # CLI11: command-line parsing in tools/

@@ -661,6 +661,59 @@ TEST(NativeCodeGuard, RecheckedCalleeGivesItsNewResult) {
     }));
 }
 
+// Changes the evaluator learns of are looked at before the next run: code that went on reading
+// the entries and equations it was translated against would read freed ones, or old code.
+TEST(NativeCodeGuard, ChangesToTheListsAndEquationsAreSeen) {
+    const auto Callee = [](TBench& B) -> TEquation& {
+        return *B.Evaluator.Equations().GetEquation(0);
+    };
+    const std::vector<std::pair<std::string, std::function<void(TBench&)>>> Cases = {
+        // the equation's own parameters, and its callee's
+        {"f(a;b): a*b+1", [&](TBench& B) { Callee(B).LocalConstants().Delete(0); }},
+        {Benchmarks[4], [&](TBench& B) { Callee(B).LocalConstants().Delete(1); }},
+        {Benchmarks[4], [&](TBench& B) { Callee(B).LocalConstants().Add("c", 2); }},
+        {Benchmarks[4], [&](TBench& B) { Callee(B).ClearInstructions(); }},
+        {"g: x*3+1\nr: 2*g-pi", [&](TBench& B) { Callee(B).ClearInstructions(); }},
+        // the callee gone, and another equation in its place
+        {"f(a;b): a*b+1\ng(a;b): a-b\nr: 2*f(x;3)-pi",
+         [](TBench& B) { B.Evaluator.Equations().Delete(0); }},
+        // a constant given another value: read where it is, never folded in
+        {Benchmarks[3],
+         [](TBench& B) {
+             TConstants& Constants = B.Evaluator.Constants();
+             Constants.SetConstant(Constants.IndexOf("pi"), *Constants.GetConstant(0));
+         }},
+    };
+    for (const auto& [Text, Change] : Cases)
+        ExpectSameInBothModes(ChangeAfterTranslation(Text, Change));
+}
+
+// A list the host makes on the evaluator counts its changes with the evaluator's own lists:
+// else the code would go on computing the callee it inlined after the callee is gone.
+TEST(NativeCodeGuard, ChangesToAHostsEquationListAreSeen) {
+    ExpectSameInBothModes([](TBench& B, std::vector<TOutcome>& Out) {
+        TEquations List(&B.Evaluator);
+        for (const char* Text : {"f(a;b): a*b+1", "g(a;b): a-b", "r: 2*f(x;3)-pi"})
+            EXPECT_TRUE(List.Add(Text)->Check());
+        TEquation& Equation = *List.GetEquation(2);
+        Out.push_back(B.Run(Equation));
+        List.Delete(0);
+        Out.push_back(B.Run(Equation));
+    });
+}
+
+// A change elsewhere in the lists leaves the code running.
+TEST(NativeCodeGuard, ChangesElsewhereKeepTheCode) {
+    TBench B(TNativeMode::Always);
+    TEquation& Equation = B.Add(Benchmarks[4]);
+    const TOutcome Before = B.Run(Equation);
+    long double Cell = 1;
+    B.Evaluator.Variables().Add("v", &Cell);
+    (void)B.Evaluator.Equations().Add("q: v+1")->Check();
+    EXPECT_EQ(B.Run(Equation), Before);
+    ExpectTranslated(Equation, true);
+}
+
 TEST(NativeCodeGuard, HostExceptionsPassThroughUnchanged) {
     ExpectSameInBothModes(ChangeAfterTranslation(
         Benchmarks[0], [](TBench& B) { OperatorNamed(B, "+").Callback = ThrowingOperator; }));

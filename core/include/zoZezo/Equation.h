@@ -173,7 +173,7 @@ private:
     std::string FEquationStr;
     std::string FFunctionName;
     std::vector<TInstruction> FCode;
-    TConstants FLocalConstants{nullptr};
+    TConstants FLocalConstants; // its changes count with those of the owner's list
     std::string FCharClasses;
     std::string FErrorMsg;
     int FErrorCode = 0;

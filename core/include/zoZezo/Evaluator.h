@@ -117,8 +117,14 @@ public:
     void LoadReferencedConstants(TStrings& List) const;
 
 private:
-    friend class TEquation; // computes on FEngine
+    friend class TEquation;   // computes on FEngine
+    friend class TNativeCode; // runs while FChanges stays what it was when it looked last
+    friend std::uint64_t* ChangesOf(TzoZezoEvaluator& Evaluator);
 
+    // Counts every entry and equation that joins or leaves a list of the evaluator or an
+    // equation's parameter table, and every change of an equation's text or code. Declared
+    // before the lists, which count in it.
+    std::uint64_t FChanges = 0;
     TConstants FConstants{this};
     TVariables FVariables{this};
     TFunctions FFunctions{this};

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace zoZezo {
 
 class TzoZezoEvaluator;
+
+// The count of changes of Evaluator's lists and equations (defined with the evaluator).
+std::uint64_t* ChangesOf(TzoZezoEvaluator& Evaluator);
 
 // An ordered list that owns its items. Items are created with the list as their owner (they
 // append themselves) and unlink themselves when destroyed, so deleting an item and freeing it
@@ -13,7 +17,15 @@ class TzoZezoEvaluator;
 template <class Item>
 class TOwnedList {
 public:
-    explicit TOwnedList(TzoZezoEvaluator* AEvaluator) : FEvaluator(AEvaluator) {}
+    // A list of AEvaluator's, or of nobody's when it is null. Every item that joins or leaves a
+    // list of an evaluator's counts as a change of that evaluator (see ChangesOf), the lists the
+    // host makes on it included, so that native code knows when to look at them again.
+    explicit TOwnedList(TzoZezoEvaluator* AEvaluator)
+        : TOwnedList(AEvaluator, AEvaluator ? ChangesOf(*AEvaluator) : nullptr) {}
+    // A list whose changes count in Changes: an equation's parameter table, which belongs to no
+    // evaluator, counts with its equation's list.
+    TOwnedList(TzoZezoEvaluator* AEvaluator, std::uint64_t* Changes)
+        : FEvaluator(AEvaluator), FChanges(Changes) {}
     ~TOwnedList() { Clear(); }
     TOwnedList(const TOwnedList&) = delete;
     TOwnedList& operator=(const TOwnedList&) = delete;
@@ -44,14 +56,25 @@ public:
 protected:
     // Called by the items themselves as they are created and destroyed.
     friend Item;
-    void Append(Item* I) { FItems.push_back(I); }
+    void Append(Item* I) {
+        FItems.push_back(I);
+        Changed();
+    }
     void Remove(Item* I) {
         auto Found = std::find(FItems.rbegin(), FItems.rend(), I);
-        if (Found != FItems.rend()) FItems.erase(std::next(Found).base());
+        if (Found == FItems.rend()) return;
+        FItems.erase(std::next(Found).base());
+        Changed();
+    }
+    // Counts a change of the list, or of an item's part that the count covers (an equation's
+    // code).
+    void Changed() const {
+        if (FChanges) ++*FChanges;
     }
 
 private:
     TzoZezoEvaluator* FEvaluator;
+    std::uint64_t* FChanges;
     std::vector<Item*> FItems;
 };
 

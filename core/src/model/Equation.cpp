@@ -20,7 +20,8 @@ std::atomic<std::uint64_t> CodeVersions{0};
 } // namespace
 
 TEquation::TEquation(TEquations* Owner, std::string Text)
-    : FOwner(Owner), FEquationStr(std::move(Text)) {
+    : FOwner(Owner), FEquationStr(std::move(Text)),
+      FLocalConstants(nullptr, Owner ? Owner->FChanges : nullptr) {
     if (FOwner) FOwner->Append(this);
 }
 
@@ -55,6 +56,7 @@ void TEquation::SetEquationStr(std::string Text) {
     RequireIdle();
     FEquationStr = std::move(Text);
     FChecked = false;
+    if (FOwner) FOwner->Changed();
 }
 
 void TEquation::SetFunctionName(const std::string& Name) {
@@ -76,6 +78,7 @@ void TEquation::ClearInstructions() {
 void TEquation::ClearCode() {
     FNative.reset();
     FCodeVersion = ++CodeVersions;
+    if (FOwner) FOwner->Changed();
     FComputations = 0;
     FDeclines = 0;
     FNativeRefusal = TNativeAbort::None;

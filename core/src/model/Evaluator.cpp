@@ -48,6 +48,10 @@ void TzoZezoEvaluator::Start() {
     RegisterBuiltins(*this);
 }
 
+std::uint64_t* ChangesOf(TzoZezoEvaluator& Evaluator) {
+    return &Evaluator.FChanges;
+}
+
 bool TzoZezoEvaluator::NativeCodeAvailable() {
     return TNativeCode::Available();
 }

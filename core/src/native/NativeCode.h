@@ -2,17 +2,21 @@
 
 // Native machine code for one equation (x86-64 with the x87 unit): its computation with every
 // pending value in the x87 registers and the built-in operators and functions in place, giving
-// the very bits the interpreter gives. The code checks, at every run, that each table entry it
-// reads still is what it was translated against (a position in range, a callback still the
-// built-in, a variable's cells present or absent as they were, a called equation unchanged);
-// when one is not, and when a value leaves what it computes (a comparison of complex values,
-// a built-in's callback that throws), it declines, having changed nothing the host can see but
-// parameter values that the interpreter then sets again, and the interpreter runs the
-// computation. Native code calls no host code, so it cannot throw, and nothing can change
-// while it runs.
+// the very bits the interpreter gives.
 //
-// The code reads the tables where the evaluator and the equations keep them, through the
-// begin and end pointers of their std::vector, whose layout TranslateToNative checks first.
+// The code reads the entries and the equations it was translated against at the addresses they
+// had, and relies on them in two ways. What the evaluator learns of (an entry or an equation
+// joining or leaving its list, an equation given a new text or new code) is looked at again
+// only when the evaluator's count of such changes moved: the code then runs while each entry
+// and equation it reads still stands where it stood, each equation with the code it had. What
+// the host may change in an entry without the evaluator knowing, the code checks at every run:
+// an operator's or function's callback still the built-in (and the function's parameter count),
+// a variable's cells present or absent as they were and none of them a parameter of an
+// equation it calls, the x87 control word the one it was translated under. When one is not, and
+// when a value leaves what it computes (a comparison of complex values, a built-in's callback
+// that throws), it declines, having changed nothing the host can see but parameter values that
+// the interpreter then sets again, and the interpreter runs the computation. Native code calls no host code, so it
+// cannot throw, and nothing can change while it runs.
 
 #include "native/ExecutableMemory.h"
 #include "zoZezo/Complex.h"
@@ -22,6 +26,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 namespace zoZezo {
 
@@ -34,9 +39,23 @@ struct TNativeResult {
 
 class TNativeCode {
 public:
-    TNativeCode(std::unique_ptr<TExecutableMemory> Memory, std::uint64_t Runs)
+    // An entry or an equation the code reads, where it stood when the code was translated.
+    struct TDependency {
+        enum TKind : std::uint8_t { Callee, Operator, Function, Constant, Variable, Parameter };
+        TKind Kind;
+        int Table;        // for parameters: 0 the equation's own, K those of the K-th callee
+        int Index;        // its position in its list
+        const void* Item; // the entry or the equation there
+        std::uint64_t Version = 0; // a callee's code, as its version
+        int ParamCount = 0;        // a callee's parameters
+    };
+
+    // Dependencies lists the callees first, in the order the parameters' Table counts them.
+    TNativeCode(std::unique_ptr<TExecutableMemory> Memory, std::uint64_t Runs,
+                std::vector<TDependency> Dependencies)
         : FMemory(std::move(Memory)),
-          FEntry(reinterpret_cast<TEntry>(const_cast<void*>(FMemory->Start()))), FRuns(Runs) {}
+          FEntry(reinterpret_cast<TEntry>(const_cast<void*>(FMemory->Start()))), FRuns(Runs),
+          FDependencies(std::move(Dependencies)) {}
 
     // Computes the equation translated on Args, as the interpreter would; false when the code
     // declined and the interpreter must compute it.
@@ -64,8 +83,11 @@ public:
     static bool Compute(const TzoZezoEvaluator& Evaluator, TEquation& Equation,
                         std::span<const TComplex> Args, long double* Im, long double& Re) {
         if (!Available() || Evaluator.NativeMode() == TNativeMode::Off) return false;
-        if (!Equation.FNative) return Translate(Evaluator, Equation, Args, Im, Re);
-        if (Equation.FNative->Run(Evaluator, Equation, Args, Im, Re)) {
+        const TNativeCode* Code = Equation.FNative.get();
+        if (!Code) return Translate(Evaluator, Equation, Args, Im, Re);
+        if (Code->FReadyAt != Evaluator.FChanges && !Ready(Evaluator, Equation)) [[unlikely]]
+            return false;
+        if (Code->Run(Evaluator, Equation, Args, Im, Re)) {
             Equation.FDeclines = 0;
             return true;
         }
@@ -78,11 +100,6 @@ public:
 
     // The version of Equation's code, which changes whenever its code does.
     static std::uint64_t VersionOf(const TEquation& Equation) { return Equation.FCodeVersion; }
-    // Where native code finds the fields of an equation it calls.
-    struct TEquationLayout {
-        std::int32_t Version, Checked, ErrorCode;
-    };
-    static TEquationLayout LayoutOf(const TEquation& Equation);
 
     // Whether native code can run in this build.
     static constexpr bool Available() {
@@ -103,11 +120,20 @@ private:
 
     static bool Translate(const TzoZezoEvaluator& Evaluator, TEquation& Equation,
                           std::span<const TComplex> Args, long double* Im, long double& Re);
+    static bool Ready(const TzoZezoEvaluator& Evaluator, TEquation& Equation);
     static void Declined(TEquation& Equation);
+    bool DependenciesHold(const TzoZezoEvaluator& Evaluator, const TEquation& Equation) const;
+
+    // FReadyAt before the code's memory is sealed: no count of changes is ever this high.
+    static constexpr std::uint64_t NotSealed = ~std::uint64_t{0};
 
     std::unique_ptr<TExecutableMemory> FMemory;
     TEntry FEntry;
     std::uint64_t FRuns; // equation runs per computation: its own and every call
+    std::vector<TDependency> FDependencies;
+    // The evaluator's count of changes when the dependencies last held, once the code's memory
+    // is sealed.
+    std::uint64_t FReadyAt = NotSealed;
 };
 
 } // namespace zoZezo

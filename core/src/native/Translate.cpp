@@ -1,5 +1,5 @@
 // The last step of translating an equation into native code (see NativeCode.h): the prologue
-// that checks the tree's guards, the code, and its memory.
+// that checks the tree's guards, the code, and its memory; and what the code depends on.
 
 #include "native/Translate.h"
 
@@ -8,9 +8,9 @@
 #include "native/X87Generator.h"
 #include "zoZezo/Equations.h"
 
-#include <algorithm>
 #include <cstddef>
-#include <cstring>
+#include <optional>
+#include <span>
 #include <vector>
 
 namespace zoZezo {
@@ -22,60 +22,52 @@ namespace {
 using namespace native;
 using namespace x87;
 
-// Whether std::vector keeps its begin and end pointers first, as the code reads them.
-bool VectorsAsNativeCodeReadsThem() {
-    static const bool Holds = [] {
-        const std::vector<int*> Probe(2);
-        const void* Raw[2];
-        std::memcpy(Raw, &Probe, sizeof Raw);
-        return sizeof(Probe) == 3 * sizeof(void*) && Raw[0] == Probe.data() &&
-               Raw[1] == Probe.data() + 2;
-    }();
-    return Holds;
-}
+using TDependency = TNativeCode::TDependency;
 
-// Leaves the table kept in the vector at Vector in rsi (its first entry) and rdx (its size in
-// bytes).
-void LoadTable(TAssembler& Asm, const void* Vector) {
-    Asm.MovImm(rcx, reinterpret_cast<std::uintptr_t>(Vector));
-    Asm.Load(rsi, rcx, 0);
-    Asm.Load(rdx, rcx, 8);
-    Asm.SubRegReg(rdx, rsi);
-}
-
-// Declines unless each equation the code calls is still the one at its position, with the code
-// it was translated against.
-void EmitCalleeGuards(TAssembler& Asm, const TTreeBuilder& Tree, const TEquation& Equation,
-                      TAssembler::TLabel Decline) {
-    if (Tree.Callees.empty()) return;
-    int Last = 0;
-    for (const TCallee& Callee : Tree.Callees)
-        Last = std::max(Last, Callee.Index);
-    LoadTable(Asm, &Equation.Owner()->Items());
-    Asm.CmpImm(rdx, 8 * Last);
-    Asm.Jump(ccBelowEqual, Decline);
-    for (const TCallee& Callee : Tree.Callees) {
-        const TNativeCode::TEquationLayout Layout = TNativeCode::LayoutOf(*Callee.Equation);
-        Asm.Load(rax, rsi, 8 * Callee.Index);
-        Asm.MovImm(rcx, reinterpret_cast<std::uintptr_t>(Callee.Equation));
-        Asm.CmpRegReg(rax, rcx);
-        Asm.Jump(ccNotEqual, Decline);
-        Asm.MovImm(rcx, Callee.Version);
-        Asm.CmpMem(rax, Layout.Version, rcx);
-        Asm.Jump(ccNotEqual, Decline);
-        Asm.CmpMem8Imm(rax, Layout.Checked, 1);
-        Asm.Jump(ccNotEqual, Decline);
-        Asm.CmpMem32Imm(rax, Layout.ErrorCode, 0);
-        Asm.Jump(ccNotEqual, Decline);
+// The entry that guard G reads, where the code finds it now; null when there is none.
+const void* EntryOf(const TGuard& G, const TTreeBuilder& Tree, const TEquation& Equation,
+                    const TzoZezoEvaluator& Evaluator) {
+    switch (G.Kind) {
+    case TGuard::Operator: return Evaluator.Operators().Get(G.Index);
+    case TGuard::Function: return Evaluator.Functions().Get(G.Index);
+    case TGuard::Constant: return Evaluator.Constants().Get(G.Index);
+    case TGuard::Variable: return Evaluator.Variables().Get(G.Index);
+    default: {
+        const TEquation& Owner =
+            G.Table == 0 ? Equation : *Tree.Callees[static_cast<std::size_t>(G.Table - 1)].Equation;
+        return Owner.LocalConstants().Get(G.Index);
+    }
     }
 }
 
-// Checks the entry in rax that guard G names, and leaves the pointers G's slots want.
-void EmitEntryGuard(TAssembler& Asm, const TGuard& G, TAssembler::TLabel Decline,
+// The callees, then one dependency for each guard, in the order of Tree.Guards; none when an
+// entry a guard reads is missing.
+std::optional<std::vector<TDependency>> DependenciesOf(const TTreeBuilder& Tree,
+                                                       const TEquation& Equation,
+                                                       const TzoZezoEvaluator& Evaluator) {
+    std::vector<TDependency> Dependencies;
+    for (const TCallee& Callee : Tree.Callees)
+        Dependencies.push_back({TDependency::Callee, 0, Callee.Index, Callee.Equation,
+                                Callee.Version, Callee.ParamCount});
+    for (const TGuard& G : Tree.Guards) {
+        const void* Entry = EntryOf(G, Tree, Equation, Evaluator);
+        if (!Entry) return std::nullopt;
+        constexpr TDependency::TKind Kinds[] = {TDependency::Operator, TDependency::Function,
+                                                TDependency::Constant, TDependency::Variable,
+                                                TDependency::Parameter};
+        Dependencies.push_back({Kinds[G.Kind], G.Table, G.Index, Entry});
+    }
+    return Dependencies;
+}
+
+// Checks at the entry at Entry what the host may change there without the evaluator knowing,
+// and leaves the pointers that G's slots want.
+void EmitEntryGuard(TAssembler& Asm, const TGuard& G, const void* Entry, TAssembler::TLabel Decline,
                     const TGenerator& Generator) {
     static const TOperator OperatorProbe(nullptr, "", {});
     static const TFunction FunctionProbe(nullptr, "", {});
     static const TVariable VariableProbe(nullptr, "", {});
+    Asm.MovImm(rax, reinterpret_cast<std::uintptr_t>(Entry));
     switch (G.Kind) {
     case TGuard::Operator:
     case TGuard::Function: {
@@ -104,33 +96,6 @@ void EmitEntryGuard(TAssembler& Asm, const TGuard& G, TAssembler::TLabel Decline
         }
         break;
     default: Asm.Store(rsp, Generator.PointerDisp(G.Slot), rax);
-    }
-}
-
-// Checks the entries of one table that the code reads. A called equation's parameter table
-// must hold exactly its parameters; any other must reach the last position read.
-void EmitTableGuards(TAssembler& Asm, const TTreeBuilder& Tree, TGuard::TKind Kind, int Table,
-                     const void* Vector, TAssembler::TLabel Decline, const TGenerator& Generator) {
-    std::vector<const TGuard*> Guards;
-    int Last = 0;
-    for (const TGuard& G : Tree.Guards)
-        if (G.Kind == Kind && G.Table == Table) {
-            Guards.push_back(&G);
-            Last = std::max(Last, G.Index);
-        }
-    const bool CalleeParameters = Kind == TGuard::Parameter && Table > 0;
-    if (Guards.empty() && !CalleeParameters) return;
-    LoadTable(Asm, Vector);
-    if (CalleeParameters) {
-        Asm.CmpImm(rdx, 8 * Tree.Callees[static_cast<std::size_t>(Table - 1)].ParamCount);
-        Asm.Jump(ccNotEqual, Decline);
-    } else {
-        Asm.CmpImm(rdx, 8 * Last);
-        Asm.Jump(ccBelowEqual, Decline);
-    }
-    for (const TGuard* G : Guards) {
-        Asm.Load(rax, rsi, 8 * G->Index);
-        EmitEntryGuard(Asm, *G, Decline, Generator);
     }
 }
 
@@ -211,36 +176,25 @@ void EmitAliasGuards(TAssembler& Asm, const TTreeBuilder& Tree, TAssembler::TLab
     });
 }
 
-void EmitGuards(TAssembler& Asm, const TTreeBuilder& Tree, const TEquation& Equation,
-                const TzoZezoEvaluator& Evaluator, TAssembler::TLabel Decline,
+void EmitGuards(TAssembler& Asm, const TTreeBuilder& Tree,
+                std::span<const TDependency> Dependencies, TAssembler::TLabel Decline,
                 const TGenerator& Generator) {
-    EmitCalleeGuards(Asm, Tree, Equation, Decline);
-    auto Table = [&](TGuard::TKind Kind, int Index, const void* Vector) {
-        EmitTableGuards(Asm, Tree, Kind, Index, Vector, Decline, Generator);
-    };
-    Table(TGuard::Operator, 0, &Evaluator.Operators().Items());
-    Table(TGuard::Function, 0, &Evaluator.Functions().Items());
-    Table(TGuard::Constant, 0, &Evaluator.Constants().Items());
-    Table(TGuard::Variable, 0, &Evaluator.Variables().Items());
-    Table(TGuard::Parameter, 0, &Equation.LocalConstants().Items());
-    for (std::size_t K = 0; K < Tree.Callees.size(); ++K)
-        Table(TGuard::Parameter, static_cast<int>(K + 1),
-              &Tree.Callees[K].Equation->LocalConstants().Items());
+    const std::span<const TDependency> Entries = Dependencies.subspan(Tree.Callees.size());
+    for (std::size_t K = 0; K < Tree.Guards.size(); ++K)
+        EmitEntryGuard(Asm, Tree.Guards[K], Entries[K].Item, Decline, Generator);
     EmitAliasGuards(Asm, Tree, Decline, Generator);
 }
 
-// The machine code of Equation, and the equation runs each computation of it makes; throws
-// TGenerationFailed when the equation cannot be translated.
-struct TMachineCode {
-    std::vector<std::uint8_t> Bytes;
-    std::uint64_t Runs;
-};
-
-TMachineCode Emit(const TEquation& Equation, const TzoZezoEvaluator& Evaluator) {
-    if (!VectorsAsNativeCodeReadsThem()) Abort(TNativeAbort::VectorLayout);
+// The code of Equation in executable memory, or the reason it cannot be had; throws
+// TGenerationFailed when the equation cannot be translated. With Keep false, the code is only
+// made, to learn whether it can be.
+TTranslation Emit(const TEquation& Equation, const TzoZezoEvaluator& Evaluator, bool Keep) {
     TTreeBuilder Tree(Evaluator);
     const int Root = Tree.Build(Equation, 0, 0);
     if (AliasesParameters(Tree, Evaluator)) Abort(TNativeAbort::AliasedParameter);
+    std::optional<std::vector<TDependency>> Dependencies =
+        DependenciesOf(Tree, Equation, Evaluator);
+    if (!Dependencies) Abort(TNativeAbort::EntryGone);
     const int Scratch = Tree.PointerSlots++; // where the control word is read to
     const std::uint16_t Word = ControlWord();
     TAssembler Asm;
@@ -249,7 +203,7 @@ TMachineCode Emit(const TEquation& Equation, const TzoZezoEvaluator& Evaluator) 
     Asm.MovRegReg(rbx, rdi);
     const std::size_t Frame = Asm.SubRsp();
     EmitControlWordGuard(Asm, Word, Generator.PointerDisp(Scratch), Generator.DeclineAt(0));
-    EmitGuards(Asm, Tree, Equation, Evaluator, Generator.DeclineAt(0), Generator);
+    EmitGuards(Asm, Tree, *Dependencies, Generator.DeclineAt(0), Generator);
     Generator.Return(Generator.Generate(Root), offsetof(TNativeResult, Im),
                      offsetof(TNativeResult, WantIm));
     const std::int32_t Bytes = Generator.FrameBytes();
@@ -260,17 +214,19 @@ TMachineCode Emit(const TEquation& Equation, const TzoZezoEvaluator& Evaluator) 
     Generator.EmitDeclines(offsetof(TNativeResult, Declined), Bytes);
     Asm.EmitLiterals();
     Asm.Finish();
-    return {Asm.Code(), Tree.Runs};
+    if (!Keep) return {nullptr, TNativeAbort::None};
+    TCodePool::TPiece Piece = TCodePool::Process().Add(Asm.Code());
+    if (!Piece.Memory) return {nullptr, TNativeAbort::NoExecutableMemory};
+    return {std::make_unique<TNativeCode>(std::move(Piece.Memory), Tree.Runs,
+                                          std::move(*Dependencies)),
+            TNativeAbort::None};
 }
 
 } // namespace
 
 TTranslation TranslateToNative(const TEquation& Equation, const TzoZezoEvaluator& Evaluator) {
     try {
-        const TMachineCode Code = Emit(Equation, Evaluator);
-        auto Memory = TExecutableMemory::Create(Code.Bytes);
-        if (!Memory) return {nullptr, TNativeAbort::NoExecutableMemory};
-        return {std::make_unique<TNativeCode>(std::move(Memory), Code.Runs), TNativeAbort::None};
+        return Emit(Equation, Evaluator, true);
     } catch (const TGenerationFailed& Failed) {
         return {nullptr, Failed.Reason};
     }
@@ -278,8 +234,7 @@ TTranslation TranslateToNative(const TEquation& Equation, const TzoZezoEvaluator
 
 TNativeAbort TranslationVerdict(const TEquation& Equation, const TzoZezoEvaluator& Evaluator) {
     try {
-        (void)Emit(Equation, Evaluator);
-        return TNativeAbort::None;
+        return Emit(Equation, Evaluator, false).Reason;
     } catch (const TGenerationFailed& Failed) {
         return Failed.Reason;
     }
