@@ -38,8 +38,8 @@ long double Extended(std::uint16_t SignExponent, std::uint64_t Significand) {
 }
 
 // The values cells, constants and arguments take: signed zeros, infinities, NaNs with
-// payloads, denormals, the ends of the range, and plain numbers that whole powers and the
-// comparisons meet.
+// payloads, denormals, the ends of the range, encodings that arithmetic turns into others
+// (which copying keeps), and plain numbers that whole powers and the comparisons meet.
 const std::vector<long double>& Values() {
     static const std::vector<long double> Table = {
         0.0L,
@@ -59,6 +59,10 @@ const std::vector<long double>& Values() {
         Extended(0x7FFF, 0xC000'0000'0000'0123), // quiet, with a payload
         Extended(0xFFFF, 0xC000'0000'DEAD'BEEF), // negative quiet, another payload
         Extended(0x7FFF, 0x8000'0000'0000'0001), // signalling
+        Extended(0x0000, 0x8000'0000'0000'0001), // pseudo-denormal
+        Extended(0x3FFF, 0x4000'0000'0000'0000), // unnormal
+        Extended(0x7FFF, 0),                     // pseudo-infinity
+        Extended(0xFFFF, 0x4000'0000'0000'0001), // pseudo-NaN
         std::numeric_limits<long double>::denorm_min(),
         -1e-4940L, // denormal
         std::numeric_limits<long double>::min(),
@@ -126,7 +130,7 @@ constexpr std::array<const char*, 9> Symbols = {"+", "-", "*", "/", "^", "#", "m
 // Equations of every kind of step: the arithmetic benchmarks, whole, fractional and negative
 // powers, comparisons and the logical words, the functions that run in place and the others,
 // literals, equation calls with enough, too few and too many arguments, and recursion.
-constexpr std::array<const char*, 29> Texts = {
+constexpr std::array<const char*, 32> Texts = {
     "r: (x+1)*(x-1)/(x*x+1)",
     "r: 1+x+x^2+x^3+x^4+x^5+x^6+x^7+x^8+x^9+x^10",
     "r: x>0.5 and y<2",
@@ -158,6 +162,11 @@ constexpr std::array<const char*, 29> Texts = {
     "r: 2j*x+3*1j*y+(1+0j)*w-0j*w+z*1j",
     "r: v*v+z/x+x^1+x^-1+(-x)^2+x^0*w+z^2",
     "r: Sqrt(z)+Sqrt(v)+Sqrt(-x)+Exp(z)*Sin(z)-Cos(v)",
+    "r: Abs(w*2j-z)+Re(v/w)-Im(x-2j)*Abs(-0)+Re(z)-0+Im(y)*1",
+    // a part known to be zero taken from another, and x*y-0, which rounding down makes -0
+    "r: w-2+(y-3j)*(v-Sin(0.5))-(x*y-0)",
+    // parameters written between reads of variables, which may alias them
+    "r: x+f(2;y)+x*w-f(5;x)/v",
 };
 
 // The 80-bit representation, sign and exponent first, for the messages.
@@ -242,6 +251,39 @@ const TzoZezoEvaluator& Builtins() {
     return Fresh;
 }
 
+// The x87 control word, whose rounding and precision the computations follow; restored when the
+// scope ends.
+class TControlWord {
+public:
+    TControlWord() : FSaved(Read()) {}
+    ~TControlWord() { Write(FSaved); }
+    TControlWord(const TControlWord&) = delete;
+    TControlWord& operator=(const TControlWord&) = delete;
+
+    // Rounding: 0 nearest, 1 down, 2 up, 3 toward zero; precision: 0 24 bits, 2 53, 3 64.
+    void Set(int Rounding, int Precision) {
+        Write(static_cast<std::uint16_t>((FSaved & ~0x0F00) | Rounding << 10 | Precision << 8));
+    }
+
+private:
+#if defined(__x86_64__) || defined(__i386__)
+    static std::uint16_t Read() {
+        std::uint16_t Word;
+        asm volatile("fnstcw %0" : "=m"(Word));
+        return Word;
+    }
+    static void Write(std::uint16_t Word) {
+        asm volatile("fldcw %0" : : "m"(Word));
+    }
+#else
+    static std::uint16_t Read() {
+        return 0;
+    }
+    static void Write(std::uint16_t) {}
+#endif
+    std::uint16_t FSaved;
+};
+
 enum TTable { tbConstants, tbVariables, tbFunctions, tbOperators, tbEquations, tbTableCount };
 
 // Runs the same steps on an interpreting evaluator and on one that translates every equation
@@ -273,6 +315,8 @@ private:
 
     void Step();
     void ComputeStep();
+    void ComputeAliased();
+    void SetControlWord();
     void Compute(int K, std::uint8_t Form, const std::vector<TComplex>& Args);
     TComplex ComputeOn(TSide& Side, int K, std::uint8_t Form, const std::vector<TComplex>& Args);
     void Compare(const TOutcome& Off, const TOutcome& Always, int K) const;
@@ -289,6 +333,7 @@ private:
     void SetConstant();
 
     TFuzzInput& FIn;
+    TControlWord FControlWord;
     TSide FOff{TNativeMode::Off};
     TSide FAlways{TNativeMode::Always};
     int FComputations = 0;
@@ -316,7 +361,7 @@ void TSession::Run() {
 }
 
 void TSession::Step() {
-    switch (FIn.Byte() % 14) {
+    switch (FIn.Byte() % 16) {
     case 0:
     case 1: ComputeStep(); break;
     case 2: {
@@ -335,6 +380,8 @@ void TSession::Step() {
     case 10: BindCell(); break;
     case 11: SetText(); break;
     case 12: SetConstant(); break;
+    case 14: SetControlWord(); break;
+    case 15: ComputeAliased(); break;
     default: {
         const int K = Position(FOff.Evaluator.Equations().Count());
         Both([&](TSide& S) {
@@ -360,6 +407,47 @@ void TSession::ComputeStep() {
     }
     for (int Times = 1 + ((Form >> 5) & 3); Times > 0 && !Done(); --Times)
         Compute(K, Form, Args);
+}
+
+// Computes an equation once while a variable has a parameter of an equation for its real or
+// imaginary cell. Only while every equation is compiled: nothing then compiles during the
+// computation, which would free the parameter.
+void TSession::ComputeAliased() {
+    const auto& Equations = FOff.Evaluator.Equations();
+    const int Count = Equations.Count();
+    const int Variable = FIn.Byte() % (FOff.Evaluator.Variables().Count() + 1);
+    const int Owner = Count ? FIn.Byte() % Count : 0;
+    const std::uint8_t Which = FIn.Byte();
+    const int K = Count ? FIn.Byte() % Count : 0;
+    const std::uint8_t Form = FIn.Byte() & 0x03;
+    for (const TEquation* E : Equations.Items())
+        if (!E->Checked()) return;
+    const TVariable* Target = FOff.Evaluator.Variables().GetVariable(Variable);
+    if (!Target || Count == 0) return;
+    const int Parameters = Equations.GetEquation(Owner)->LocalConstants().Count();
+    if (Parameters == 0) return;
+    const bool Imaginary = Which & 0x80;
+    struct TBound {
+        long double** Cell;
+        long double* Was;
+    };
+    std::vector<TBound> Bound;
+    Both([&](TSide& S) {
+        TVariable& V = *S.Evaluator.Variables().GetVariable(Variable);
+        TConstant& P = *S.Evaluator.Equations().GetEquation(Owner)->LocalConstants().GetConstant(
+            (Which & 0x7F) % Parameters);
+        long double*& Cell = Imaginary ? V.ImPtr : V.RePtr;
+        Bound.push_back({&Cell, Cell});
+        Cell = Which & 0x40 ? &P.Im : &P.Re;
+    });
+    Compute(K, Form, {});
+    for (const TBound& B : Bound)
+        *B.Cell = B.Was;
+}
+
+void TSession::SetControlWord() {
+    const std::uint8_t B = FIn.Byte();
+    FControlWord.Set(B & 3, std::array{0, 2, 3}[(B >> 2) % 3]);
 }
 
 void TSession::Compute(int K, std::uint8_t Form, const std::vector<TComplex>& Args) {

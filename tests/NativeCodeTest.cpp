@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <optional>
+#include <pthread.h>
 #include <stdexcept>
 #include <string>
 #include <typeinfo>
@@ -30,6 +31,16 @@ long double PayloadNaN() {
     long double Value = NaN;
     const std::uint64_t Significand = 0xC000'0000'0000'0123;
     std::memcpy(&Value, &Significand, sizeof Significand);
+    return Value;
+}
+
+// An extended real from its sign and exponent and its significand, the integer bit included:
+// also the encodings no arithmetic makes.
+long double Extended(std::uint16_t SignExponent, std::uint64_t Significand) {
+    long double Value = 0;
+    std::memcpy(&Value, &Significand, sizeof Significand);
+    std::memcpy(reinterpret_cast<char*>(&Value) + sizeof Significand, &SignExponent,
+                sizeof SignExponent);
     return Value;
 }
 
@@ -158,8 +169,15 @@ struct TInputs {
     TComplex X, Y, W;
 };
 
+// Values that arithmetic turns into others, where copying them keeps them: a signalling NaN,
+// a pseudo-denormal, an unnormal, a pseudo-infinity.
+const long double Signalling = Extended(0x7FFF, 0x8000'0000'0000'0001),
+                  PseudoDenormal = Extended(0x0000, 0x8000'0000'0000'0001),
+                  Unnormal = Extended(0x3FFF, 0x4000'0000'0000'0000),
+                  PseudoInfinity = Extended(0x7FFF, 0);
+
 // Cells that reach the edges: signed zeros, infinities, NaNs, denormals, the ends of the
-// range, complex values where comparisons refuse them.
+// range, complex values where comparisons refuse them, encodings arithmetic does not keep.
 const std::vector<TInputs> Inputs = {
     {{0.75L, 0}, {-1.5L, 0}, {2, 0}},
     {{0.75L, 0}, {-1.5L, 0.25L}, {2, -0.5L}},
@@ -169,6 +187,10 @@ const std::vector<TInputs> Inputs = {
     {{1e-4940L, 0}, {std::numeric_limits<long double>::min(), 0}, {1e-4000L, 1e-4940L}},
     {{1e4000L, 0}, {-std::numeric_limits<long double>::max(), 0}, {1e300L, -1e300L}},
     {{-2, 0}, {0.5L, 0}, {-1.5L, 3}},
+    {{Signalling, 0}, {1, Signalling}, {Signalling, Signalling}},
+    {{PseudoDenormal, 0}, {2, PseudoDenormal}, {PseudoDenormal, PseudoDenormal}},
+    {{Unnormal, 0}, {-1, Unnormal}, {Unnormal, Unnormal}},
+    {{PseudoInfinity, 0}, {0, PseudoInfinity}, {PseudoInfinity, PseudoInfinity}},
 };
 
 } // namespace
@@ -198,6 +220,22 @@ TEST(NativeCode, GivesTheInterpretersBits) {
                          "r: 2j*x+(1+0j)*w-0j*w+z*1j",
                          "r: z/x+x^1+x^-1+(-x)^2+x^0*w+z^2",
                          "r: Sqrt(z)+Sqrt(-x)+Exp(z)*Sin(z)",
+                         // a part known to be zero taken from another: the interpreter too
+                         // computes what native code computes
+                         "r: w-2",
+                         "r: w-3j",
+                         "r: w-Sin(0.5)",
+                         "r: w-x^2",
+                         "r: y-Sqrt(2)",
+                         // complex bases and roots of negative or complex values, through the
+                         // interpreter's helpers out of line, with many values pending
+                         "r: w^3+y^2*w^0-Sqrt(y)*Sqrt(w)+(1+2j)*x^3-Sqrt(-x)",
+                         "r: x+(y+(w+(x+(y+(w+(x+Sqrt(w-y)*(y+1j)^2))))))",
+                         "r: x^y+w^0.5-(-2)^x+x^-1+Sqrt(x+Sqrt(y-Sqrt(w)))",
+                         // parts passed on as they stand, and the modulus from the squares
+                         "r: Re(w)-Im(w)*Abs(w)+Abs(x-z)+Im(3)",
+                         "r: Re(x)-0",
+                         "r: Im(w)*1",
                          // and each alone, where no other term hides a sign or a payload
                          "r: x+0",
                          "r: 0+x",
@@ -253,7 +291,10 @@ TEST(NativeCode, BindsArgumentsLikeTheInterpreter) {
 
 // Host code may read the parameters, which hold the latest arguments of their equation.
 TEST(NativeCode, LeavesTheInterpretersParameterValues) {
-    for (const char* Caller : {"r: 2*f(x;3)-pi", "r: f(f(x;-0);f(w;y))", "r: f(1;2)+f(w;x)*0"})
+    // The interpreter goes left to right, also past operands that call Sin, and stops at the
+    // comparison of a complex w before f(5;6) runs.
+    for (const char* Caller : {"r: 2*f(x;3)-pi", "r: f(f(x;-0);f(w;y))", "r: f(1;2)+f(w;x)*0",
+                               "r: f(1;2)+Sin(f(3;4))", "r: (y>w)+Sin(f(5;6))"})
         ExpectSameInBothModes([&](TBench& B, std::vector<TOutcome>& Out) {
             B.Add("f(a;b): a*b+1");
             TEquation& R = B.Add(Caller);
@@ -261,6 +302,131 @@ TEST(NativeCode, LeavesTheInterpretersParameterValues) {
             for (const TConstant* P :
                  B.Evaluator.Equations().GetEquation(0)->LocalConstants().Items())
                 Out.push_back({{P->Re, P->Im}, {}, {}});
+        });
+}
+
+// Runs Work on a thread whose stack is Bytes large, as hosts give their worker threads.
+void OnSmallStack(std::size_t Bytes, const std::function<void()>& Work) {
+    pthread_attr_t Attributes;
+    pthread_attr_init(&Attributes);
+    ASSERT_EQ(pthread_attr_setstacksize(&Attributes, Bytes), 0);
+    pthread_t Thread;
+    auto Run = [](void* Argument) -> void* {
+        (*static_cast<const std::function<void()>*>(Argument))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&Thread, &Attributes, Run, const_cast<std::function<void()>*>(&Work)),
+              0);
+    pthread_join(Thread, nullptr);
+    pthread_attr_destroy(&Attributes);
+}
+
+// However long the equation, translating it must fit the stack of such a thread, 64 KiB (more
+// under AddressSanitizer, whose red zones make the engine's frame alone some 230 KiB).
+TEST(NativeCode, TranslatesOnASmallThreadStack) {
+#ifdef __SANITIZE_ADDRESS__
+    constexpr std::size_t Stack = 16 * 64 * 1024;
+#else
+    constexpr std::size_t Stack = 64 * 1024;
+#endif
+    std::string Sum = "r: x", Product = "r: x";
+    for (int K = 0; K < 2000; ++K) {
+        Sum += "+x*" + std::to_string(K % 7);
+        Product += "*w";
+    }
+    for (const std::string& Text : {Sum, Product})
+        OnSmallStack(Stack, [&] {
+            ExpectSameInBothModes([&](TBench& B, std::vector<TOutcome>& Out) {
+                TEquation& R = B.Add(Text);
+                Out.push_back(B.Run(R));
+                Out.push_back(B.Run(R));
+            });
+        });
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+
+// The x87 control word: rounding in bits 10-11, precision in bits 8-9.
+std::uint16_t ControlWord() {
+    std::uint16_t Word;
+    asm volatile("fnstcw %0" : "=m"(Word));
+    return Word;
+}
+
+void SetControlWord(std::uint16_t Word) {
+    asm volatile("fldcw %0" : : "m"(Word));
+}
+
+// Sets the control word's rounding or precision while it lives.
+class TControlWordScope {
+public:
+    TControlWordScope(std::uint16_t Mask, std::uint16_t Bits) : FSaved(ControlWord()) {
+        SetControlWord(static_cast<std::uint16_t>((FSaved & ~Mask) | Bits));
+    }
+    ~TControlWordScope() { SetControlWord(FSaved); }
+    TControlWordScope(const TControlWordScope&) = delete;
+    TControlWordScope& operator=(const TControlWordScope&) = delete;
+
+private:
+    std::uint16_t FSaved;
+};
+
+// Native code computes as the interpreter does under the control word in force at each
+// computation: translated under one rounding or precision and run under another, and
+// translated under the other.
+TEST(NativeCode, FollowsTheControlWordInForce) {
+    struct TMode {
+        const char* Name;
+        std::uint16_t Mask, Bits;
+    };
+    const std::vector<TMode> Modes = {
+        {"round down", 0x0C00, 0x0400},        {"round up", 0x0C00, 0x0800},
+        {"round toward zero", 0x0C00, 0x0C00}, {"53-bit precision", 0x0300, 0x0200},
+        {"24-bit precision", 0x0300, 0x0000},
+    };
+    const std::vector<std::string> Equations = {
+        "r: x+0.1*3", "r: 0.1*3", "r: x*y-0", "r: w-2", "r: 1/3+x/3-(0-0)", "r: (x-x)*2-0",
+    };
+    for (const TMode& Mode : Modes)
+        for (const std::string& Text : Equations)
+            for (const bool TranslatedUnderIt : {false, true}) {
+                SCOPED_TRACE(std::string(Mode.Name) + ", " + Text);
+                ExpectSameInBothModes([&](TBench& B, std::vector<TOutcome>& Out) {
+                    B.X = {0, 0};
+                    B.Y = {1, 0};
+                    B.W = {2, 0};
+                    TEquation& R = B.Add(Text);
+                    if (!TranslatedUnderIt) Out.push_back(B.Run(R));
+                    const TControlWordScope Scope(Mode.Mask, Mode.Bits);
+                    Out.push_back(B.Run(R));
+                    Out.push_back(B.Run(R));
+                });
+            }
+}
+
+#endif
+
+// A variable whose cell is a parameter of an equation the code calls reads the argument the
+// latest call stored, as interpreted: bound so before the translation, and after it.
+TEST(NativeCode, ReadsParametersThroughAliasingCells) {
+    for (const bool BoundBefore : {true, false})
+        ExpectSameInBothModes([&](TBench& B, std::vector<TOutcome>& Out) {
+            TEquation& F = B.Add("f(a): a*2");
+            long double Own = 3;
+            TVariable& P = *B.Evaluator.Variables().Add("p", &Own);
+            long double* Parameter = &F.LocalConstants().GetConstant(0)->Re;
+            if (BoundBefore) P.RePtr = Parameter;
+            TEquation& R = B.Add("r: p+f(2)+p*p+f(5)-p");
+            Out.push_back(B.Run(R));
+            P.RePtr = Parameter;
+            Out.push_back(B.Run(R));
+            P.ImPtr = &F.LocalConstants().GetConstant(0)->Im;
+            P.RePtr = &Own;
+            Out.push_back(B.Run(R));
+            if (BoundBefore && B.Evaluator.NativeMode() == TNativeMode::Always &&
+                TzoZezoEvaluator::NativeCodeAvailable()) {
+                EXPECT_EQ(R.NativeStatus().Reason, TNativeAbort::AliasedParameter);
+            }
         });
 }
 
@@ -588,4 +754,81 @@ TEST(NativeCodeGuard, DeepRecursionRefusesAlike) {
         Out.push_back(B.Run(Q, {{1, 0}}));
         Out.push_back(B.Run(Q, {{1, 0}}));
     });
+}
+
+// --- Why an equation runs interpreted ----------------------------------------------------
+
+namespace {
+
+TComplex HostTwice(std::span<const TComplex> Args) {
+    return {2 * Args[0].Re, 2 * Args[0].Im};
+}
+
+} // namespace
+
+TEST(NativeCodeStatus, NamesTheReasonOfEveryDecline) {
+    if (!TzoZezoEvaluator::NativeCodeAvailable()) {
+        TBench B(TNativeMode::Always);
+        EXPECT_EQ(B.Add("r: x").NativeStatus().State, TNativeState::Unavailable);
+        GTEST_SKIP() << "no native code here";
+    }
+    struct TCase {
+        std::string Lines;
+        TNativeAbort Reason;
+    };
+    const std::string Chain = "f1(a): a+1\nf2(a): f1(a)\nf3(a): f2(a)\nf4(a): f3(a)\nf5(a): f4(a)";
+    const std::vector<TCase> Cases = {
+        {"r: x*2+y", TNativeAbort::None},
+        {"r: Twice(x)", TNativeAbort::HostCallback},
+        {"r: If(x;1;2)+x", TNativeAbort::UntranslatedBuiltin},
+        {"r: Ln(x)", TNativeAbort::UntranslatedBuiltin},
+        {"r: x^0.5+w^2+Sqrt(w)-x^y+Re(w)*Abs(w)-Im(w)", TNativeAbort::None},
+        {"r: w>1", TNativeAbort::KeptDeclining}, // declines at every run, the interpreter throws
+        {Chain + "\nr: f4(x)", TNativeAbort::None},
+        {Chain + "\nr: f5(x)", TNativeAbort::InlineDepth},
+        {"f1(a): a\nf2(a): a\nf3(a): a\nf4(a): a\nf5(a): a\nf6(a): a\nf7(a): a\nf8(a): a\n"
+         "f9(a): a\nr: f1(1)+f2(2)+f3(3)+f4(4)+f5(5)+f6(6)+f7(7)+f8(8)+f9(9)",
+         TNativeAbort::TooManyCallees},
+    };
+    for (const TCase& Case : Cases) {
+        TBench B(TNativeMode::Always);
+        B.Evaluator.Functions().Add("Twice", 1, HostTwice);
+        TEquation& R = B.Add(Case.Lines);
+        const TNativeStatus Before = R.NativeStatus();
+        EXPECT_EQ(Before.State, TNativeState::NotYetHot) << Case.Lines;
+        EXPECT_EQ(Before.Reason,
+                  Case.Reason == TNativeAbort::KeptDeclining ? TNativeAbort::None : Case.Reason)
+            << Case.Lines;
+        for (int K = 0; K < 20; ++K)
+            (void)B.Run(R);
+        const TNativeStatus After = R.NativeStatus();
+        EXPECT_EQ(After.State, Case.Reason == TNativeAbort::None ? TNativeState::Translated
+                                                                 : TNativeState::Declined)
+            << Case.Lines;
+        EXPECT_EQ(After.Reason, Case.Reason) << Case.Lines;
+    }
+}
+
+TEST(NativeCodeStatus, FollowsTheModeAndTheComputations) {
+    TBench B(TNativeMode::Often);
+    TEquation& R = B.Add("r: x+1");
+    TEquation* Unchecked = B.Evaluator.Equations().Add("s: x");
+    if (!TzoZezoEvaluator::NativeCodeAvailable()) GTEST_SKIP() << "no native code here";
+    EXPECT_EQ(Unchecked->NativeStatus().State, TNativeState::NotCompiled);
+    for (int K = 0; K < 3; ++K)
+        (void)B.Run(R);
+    EXPECT_EQ(R.NativeStatus().Text(),
+              "interpreted until computed 64 times (3 so far), then native code");
+    B.Evaluator.SetNativeMode(TNativeMode::Off);
+    EXPECT_EQ(R.NativeStatus().State, TNativeState::Off);
+    B.Evaluator.SetNativeMode(TNativeMode::Often);
+    for (int K = 0; K < 100; ++K)
+        (void)B.Run(R);
+    EXPECT_EQ(R.NativeStatus().State, TNativeState::Translated);
+    B.Evaluator.Functions().Add("Twice", 1, HostTwice);
+    R.SetEquationStr("r: Twice(x)");
+    (void)R.Check();
+    EXPECT_EQ(R.NativeStatus().Text(),
+              "interpreted: translating it would decline: it calls an operator or function of "
+              "the host's");
 }

@@ -143,6 +143,28 @@ TEST(ZezoCheck, ReportsFaultyLinesWithCharacterColumnAndCaret) {
     }
 }
 
+// A line per named equation that compiled, or a "native" field in each JSON object, with the
+// mode the environment names.
+TEST(ZezoCheck, VerboseTellsWhetherEquationsRunNativeCode) {
+    const std::string Input = "f(a): a*2\n{ a comment }\nq: If(1;2;3)\nr: 1+\n";
+    setenv("ZOZEZO_NATIVE", "often", 1);
+    const auto Run = Zezo({"check", "--verbose", "--all"}, Input);
+    const auto Json = JsonLines(Zezo({"check", "--verbose", "--all", "--json"}, Input).Out);
+    setenv("ZOZEZO_NATIVE", "off", 1);
+    const auto Off = Zezo({"check", "--verbose"}, "f(a): a*2\n");
+    unsetenv("ZOZEZO_NATIVE");
+    if (Run.Out.find("no native code") != std::string::npos) GTEST_SKIP() << "no native code here";
+    EXPECT_EQ(Run.Out, "1: f: interpreted until computed 64 times (0 so far), then native code\n"
+                       "3: q: interpreted: translating it would decline: it calls a built-in "
+                       "operator or function that native code leaves to the interpreter\n");
+    EXPECT_EQ(Run.Status, 1);
+    ASSERT_EQ(Json.size(), 4u);
+    EXPECT_EQ(Json[1]["native"], "interpreted: translating it would decline: its code does not "
+                                 "leave exactly one value");
+    EXPECT_EQ(Json[3]["native"], "interpreted: not compiled without error");
+    EXPECT_EQ(Off.Out, "1: f: interpreted: native code is off\n");
+}
+
 TEST(ZezoEval, PrintsTheValueOfEachEquationWithoutParameters) {
     const std::string ImaginaryI = WriteTemp(
         "i.json", Zezo({"form", "--syntax", "Imaginary=i", "--syntax", "Separator=,"}).Out);

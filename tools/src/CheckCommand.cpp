@@ -3,6 +3,8 @@
 #include "Failure.h"
 #include "Report.h"
 
+#include <fmt/format.h>
+
 namespace zezo {
 
 std::vector<zoZezo::TEquation*> CompileInput(TSession& Session, const TOptions& Options) {
@@ -17,9 +19,19 @@ std::vector<zoZezo::TEquation*> CompileInput(TSession& Session, const TOptions& 
 int RunCheck(const TOptions& Options) {
     TSession Session(Options);
     const auto Equations = CompileInput(Session, Options);
-    if (Options.Json)
-        for (std::size_t K = 0; K < Equations.size(); ++K)
-            PrintJsonLine(LineObject(*Equations[K], static_cast<int>(K) + 1));
+    for (std::size_t K = 0; K < Equations.size(); ++K) {
+        const zoZezo::TEquation& Equation = *Equations[K];
+        const int Line = static_cast<int>(K) + 1;
+        if (Options.Json) {
+            TJson Object = LineObject(Equation, Line);
+            if (Options.Verbose) Object["native"] = Equation.NativeStatus().Text();
+            PrintJsonLine(Object);
+        } else if (Options.Verbose && Equation.ErrorCode() == 0 &&
+                   !Equation.FunctionName().empty()) {
+            fmt::print("{}: {}: {}\n", Line, Equation.FunctionName(),
+                       Equation.NativeStatus().Text());
+        }
+    }
     return AnyFaulty(Equations) ? ExitCompileError : ExitOk;
 }
 

@@ -75,6 +75,9 @@ std::optional<TOptions> ParseCommandLine(int Argc, char** Argv) {
     auto* Check = App.add_subcommand(
         "check", "Compile the equations; report the first faulty line (every one with --all)");
     AddInputOptions(*Check, Options, Raw);
+    Check->add_flag("--verbose", Options.Verbose,
+                    "Also tell of every equation whether its computations would run as native "
+                    "code, and why not");
 
     auto* Eval = App.add_subcommand(
         "eval", "Compile, then print the value of every equation without parameters");

@@ -23,6 +23,7 @@ struct TOptions {
     std::optional<std::uint64_t> MaxRuns; // the evaluator's run budget per computation
     bool All = false;
     bool Json = false;
+    bool Verbose = false; // check only: each equation's native code status
     int Digits = 15;
     TSweepRange Sweep;            // sweep only
     zoZezo::TPropertyList Syntax; // form only

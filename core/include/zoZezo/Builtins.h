@@ -23,6 +23,10 @@ inline constexpr long double ImpThreshold = 0xABCC77118461CEFDp-90L;
 // order, into tables that Start has just emptied.
 void RegisterBuiltins(TzoZezoEvaluator& Evaluator);
 
+// Whether Callback is one of the built-ins that RegisterBuiltins registers.
+[[nodiscard]] bool IsBuiltin(TOperatorCallback Callback);
+[[nodiscard]] bool IsBuiltin(TFunctionCallback Callback);
+
 // Operators. The real-only ones (\ > < >= <= and or xor) raise EzoZezoEvaluatorError
 // "Number must be real" when an operand has an imaginary part.
 TComplex OpPower(const TComplex& A, const TComplex& B);

@@ -2,6 +2,7 @@
 
 #include "zoZezo/Complex.h"
 #include "zoZezo/Instruction.h"
+#include "zoZezo/NativeStatus.h"
 #include "zoZezo/SymbolTable.h"
 
 #include <cstdint>
@@ -102,6 +103,11 @@ public:
     // Whether the code has been translated into native machine code (see TNativeMode), which
     // computations then run while the tables still hold what it was translated against.
     [[nodiscard]] bool HasNativeCode() const;
+    // Whether computations run native code and, when they do not, why: the mode, the build, the
+    // computations still to come before the translation, or the reason the translation declined
+    // or its code was dropped. An equation not translated yet is tried now (a translation that
+    // keeps nothing, a matter of microseconds), so that the status tells whether it would be.
+    [[nodiscard]] TNativeStatus NativeStatus() const;
 
     // Computes the equation, compiling it first when unchecked. An equation with a compile error
     // yields 0 and shows its ErrorMsg() through ShowMessage. Arguments bind to the parameters
@@ -177,8 +183,8 @@ private:
     std::uint64_t FCodeVersion = 0;       // new whenever the code changes
     std::uint32_t FComputations = 0;      // since the code changed, for native translation
     std::uint32_t FDeclines = 0;          // native runs declined in a row
-    bool FNativeRefused = false;          // the code cannot be translated
-    int FLocks = 0;                       // compilations and runs under way
+    TNativeAbort FNativeRefusal = TNativeAbort::None; // why the code is not translated
+    int FLocks = 0;                                   // compilations and runs under way
     int FPins = 0;       // other operations under way that need the equation to stay alive
     bool FFreed = false; // freed while in use: goes when FLocks and FPins are back to 0
     bool FChecked = false;

@@ -8,5 +8,6 @@
 #include "zoZezo/Evaluator.h"
 #include "zoZezo/Exception.h"
 #include "zoZezo/MathMsg.h"
+#include "zoZezo/NativeStatus.h"
 #include "zoZezo/Platform.h"
 #include "zoZezo/SymbolTable.h"

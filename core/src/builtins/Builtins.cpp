@@ -39,7 +39,22 @@ constexpr TBuiltinOperator BuiltinOperators[] = {
     {"and", 4, OpAnd},      {"or", 4, OpOr},       {"xor", 4, OpXor},
 };
 
+template <class Table, class Callback>
+bool Holds(const Table& Entries, Callback Wanted) {
+    for (const auto& Entry : Entries)
+        if (Entry.Callback == Wanted) return true;
+    return false;
+}
+
 } // namespace
+
+bool IsBuiltin(TOperatorCallback Callback) {
+    return Holds(BuiltinOperators, Callback);
+}
+
+bool IsBuiltin(TFunctionCallback Callback) {
+    return Holds(BuiltinFunctions, Callback);
+}
 
 void RegisterBuiltins(TzoZezoEvaluator& Evaluator) {
     for (const TBuiltinFunction& F : BuiltinFunctions)

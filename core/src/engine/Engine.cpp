@@ -160,10 +160,10 @@ void TEngine::CallChecking(TEquation& Callee, std::size_t Sp, int Count) {
 // through memory.
 template <TOperation Kind>
 [[gnu::always_inline]] inline TComplex TEngine::Operand(const TInstruction& Instruction) const {
-    if constexpr (Kind == opRealNum) {
-        return {Instruction.Value, 0};
+    if constexpr (Kind == opRealNum) { // the zero part hidden: see fast::Opaque
+        return {Instruction.Value, fast::Opaque(0)};
     } else if constexpr (Kind == opImaginaryNum) {
-        return {0, Instruction.Value};
+        return {fast::Opaque(0), Instruction.Value};
     } else if constexpr (Kind == opConstant) {
         const TConstant* C = FTables.Constants.At(Instruction.Index);
         if (!C) Stale("a constant it uses is gone");

@@ -63,8 +63,25 @@ TBuiltin BuiltinOf(const TzoZezoEvaluator& Evaluator, TOperation Kind, int Index
 
 namespace fast {
 
-using builtins::Real;
 using builtins::Truth;
+
+// X, as a value the C++ compiler may not assume it knows: arithmetic on it is made when the
+// program runs, under the x87 control word in force, as native code makes it, instead of being
+// worked out or dropped while compiling (x - 0 is not x for a signalling NaN, an invalid
+// encoding, or +0 when rounding down).
+[[gnu::always_inline]] inline long double Opaque(long double X) {
+#if defined(__x86_64__) || defined(__i386__)
+    asm("" : "+t"(X));
+#else
+    asm("" : "+m"(X));
+#endif
+    return X;
+}
+
+// A real result, its imaginary part a zero that arithmetic after it does not drop.
+[[gnu::always_inline]] inline TComplex Real(long double Value) {
+    return {Value, Opaque(0)};
+}
 
 // Copies a value part by part. The compiler keeps a struct of extended reals in registers only
 // while it is never copied whole: a whole copy sends it through memory, part by part it stays.
@@ -102,7 +119,7 @@ inline void SinCos(long double X, long double& Sin, long double& Cos) {
 // Where that sign is known (cos x > 0 for |x| <= 1.5, sin x has the sign of x for |x| <= 3)
 // the other function is not computed at all.
 inline TComplex RealSin(long double X) {
-    if (std::fabs(X) <= 1.5L) return {std::sin(X), 0.0L};
+    if (std::fabs(X) <= 1.5L) return Real(std::sin(X));
     long double Sin, Cos;
     SinCos(X, Sin, Cos);
     return {Sin, Cos * 0.0L};
@@ -153,9 +170,12 @@ inline TComplex RealTan(long double X) {
 // What the built-in one-argument function gives for Z. Returns false when its callback must
 // run: a complex argument, mostly.
 [[gnu::always_inline]] inline bool Function(TBuiltin Builtin, const TComplex& Z, TComplex& Result) {
-    if (Builtin == biNeg) {
-        Assign(Result, {-Z.Re, -Z.Im});
-        return true;
+    switch (Builtin) { // these for a complex argument too
+    case biNeg: Assign(Result, {-Z.Re, -Z.Im}); return true;
+    case biRe: Assign(Result, Real(Z.Re)); return true;
+    case biIm: Assign(Result, Real(Z.Im)); return true;
+    case biAbs: Assign(Result, Real(std::sqrt(Z.Re * Z.Re + Z.Im * Z.Im))); return true;
+    default: break;
     }
     if (!IsReal(Z)) return false; // the others run in place for a real argument only
     const long double X = Z.Re;

@@ -36,7 +36,10 @@
     X(Arg, Cos)                                                                                    \
     X(Arg, Tan)                                                                                    \
     X(Arg, Sqrt)                                                                                   \
-    X(Arg, ATan)
+    X(Arg, ATan)                                                                                   \
+    X(Arg, Re)                                                                                     \
+    X(Arg, Im)                                                                                     \
+    X(Arg, Abs)
 
 // What an operator step or a function step may name: None (any other callback) or a built-in.
 #define ZOZEZO_STEP_OPERATORS(X, Arg) X(Arg, None) ZOZEZO_FAST_OPERATORS(X, Arg)

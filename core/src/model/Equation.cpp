@@ -81,7 +81,7 @@ void TEquation::ClearCode() {
     if (FOwner) FOwner->Changed();
     FComputations = 0;
     FDeclines = 0;
-    FNativeRefused = false;
+    FNativeRefusal = TNativeAbort::None;
     FCode.clear();
     FStackDepth = 0;
     FLocalConstants.Clear();
@@ -89,6 +89,10 @@ void TEquation::ClearCode() {
 
 bool TEquation::HasNativeCode() const {
     return FNative != nullptr;
+}
+
+TNativeStatus TEquation::NativeStatus() const {
+    return TNativeCode::StatusOf(*this);
 }
 
 bool TEquation::Check() {

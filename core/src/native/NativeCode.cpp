@@ -1,6 +1,7 @@
 #include "native/NativeCode.h"
 
 #include "native/Translate.h"
+#include "zoZezo/Equations.h"
 
 namespace zoZezo {
 
@@ -9,11 +10,12 @@ namespace zoZezo {
 // TNativeMode::Always it runs at once.
 bool TNativeCode::Translate(const TzoZezoEvaluator& Evaluator, TEquation& Equation,
                             std::span<const TComplex> Args, long double* Im, long double& Re) {
-    if (Equation.FNativeRefused) return false;
+    if (Equation.FNativeRefusal != TNativeAbort::None) return false;
     const bool Often = Evaluator.NativeMode() == TNativeMode::Often;
     if (Often && ++Equation.FComputations < OftenComputed) return false;
-    Equation.FNative = TranslateToNative(Equation, Evaluator);
-    Equation.FNativeRefused = !Equation.FNative;
+    TTranslation Translation = TranslateToNative(Equation, Evaluator);
+    Equation.FNative = std::move(Translation.Code);
+    Equation.FNativeRefusal = Translation.Reason;
     return Equation.FNative && !Often && Compute(Evaluator, Equation, Args, Im, Re);
 }
 
@@ -26,7 +28,7 @@ bool TNativeCode::Ready(const TzoZezoEvaluator& Evaluator, TEquation& Equation) 
     TNativeCode& Code = *Equation.FNative;
     if (!Code.FMemory->Seal()) {
         Equation.FNative.reset();
-        Equation.FNativeRefused = true;
+        Equation.FNativeRefusal = TNativeAbort::NoExecutableMemory;
         return false;
     }
     if (!Code.DependenciesHold(Evaluator, Equation)) {
@@ -73,7 +75,21 @@ bool TNativeCode::DependenciesHold(const TzoZezoEvaluator& Evaluator,
 void TNativeCode::Declined(TEquation& Equation) {
     if (++Equation.FDeclines < MaxDeclines) return;
     Equation.FNative.reset();
-    Equation.FNativeRefused = true;
+    Equation.FNativeRefusal = TNativeAbort::KeptDeclining;
+}
+
+TNativeStatus TNativeCode::StatusOf(const TEquation& Equation) {
+    const TzoZezoEvaluator* Evaluator = Equation.Owner() ? Equation.Owner()->Evaluator() : nullptr;
+    if (!Available()) return {TNativeState::Unavailable};
+    if (!Evaluator || !Equation.Checked() || Equation.ErrorCode() != 0)
+        return {TNativeState::NotCompiled};
+    if (Evaluator->NativeMode() == TNativeMode::Off) return {TNativeState::Off};
+    if (Equation.FNative) return {TNativeState::Translated};
+    if (Equation.FNativeRefusal != TNativeAbort::None)
+        return {TNativeState::Declined, Equation.FNativeRefusal};
+    const bool Often = Evaluator->NativeMode() == TNativeMode::Often;
+    return {TNativeState::NotYetHot, TranslationVerdict(Equation, *Evaluator),
+            Often ? Equation.FComputations : 0, Often ? OftenComputed : 1};
 }
 
 } // namespace zoZezo

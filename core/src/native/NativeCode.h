@@ -11,10 +11,11 @@
 // and equation it reads still stands where it stood, each equation with the code it had. What
 // the host may change in an entry without the evaluator knowing, the code checks at every run:
 // an operator's or function's callback still the built-in (and the function's parameter count),
-// a variable's cells present or absent as they were. When one is not, and when a value leaves
-// what it computes in place (a complex base of "^", a negative square root, ...), it declines,
-// having changed nothing the host can see but parameter values that the interpreter then sets
-// again, and the interpreter runs the computation. Native code calls no host code, so it
+// a variable's cells present or absent as they were and none of them a parameter of an
+// equation it calls, the x87 control word the one it was translated under. When one is not, and
+// when a value leaves what it computes (a comparison of complex values, a built-in's callback
+// that throws), it declines, having changed nothing the host can see but parameter values that
+// the interpreter then sets again, and the interpreter runs the computation. Native code calls no host code, so it
 // cannot throw, and nothing can change while it runs.
 
 #include "native/ExecutableMemory.h"
@@ -93,6 +94,9 @@ public:
         Declined(Equation);
         return false;
     }
+
+    // Where Equation stands with native code; see TEquation::NativeStatus.
+    static TNativeStatus StatusOf(const TEquation& Equation);
 
     // The version of Equation's code, which changes whenever its code does.
     static std::uint64_t VersionOf(const TEquation& Equation) { return Equation.FCodeVersion; }

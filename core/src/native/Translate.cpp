@@ -99,54 +99,156 @@ void EmitEntryGuard(TAssembler& Asm, const TGuard& G, const void* Entry, TAssemb
     }
 }
 
+// The x87 control word in force: its rounding and precision decide what arithmetic gives.
+std::uint16_t ControlWord() {
+    std::uint16_t Word;
+    asm volatile("fnstcw %0" : "=m"(Word));
+    return Word;
+}
+
+// Declines unless the control word in force is Word, the one the code was translated under:
+// what it worked out while translating holds under that word alone.
+void EmitControlWordGuard(TAssembler& Asm, std::uint16_t Word, std::int32_t Scratch,
+                          TAssembler::TLabel Decline) {
+    Asm.Fnstcw(rsp, Scratch);
+    Asm.Load16(rcx, rsp, Scratch);
+    Asm.CmpImm(rcx, Word);
+    Asm.Jump(ccNotEqual, Decline);
+}
+
+// The cell addresses from which a variable's ten bytes overlap a parameter entry's Re or Im,
+// relative to the entry: [Low, Low + Span).
+struct TParameterBytes {
+    std::int32_t Low, Span;
+};
+
+TParameterBytes ParameterBytes() {
+    static const TConstant Probe(nullptr, "", {});
+    const std::int32_t Re = OffsetIn(Probe, Probe.Re), Im = OffsetIn(Probe, Probe.Im);
+    const std::int32_t Low = std::min(Re, Im) - 9;
+    return {Low, std::max(Re, Im) + 10 - Low};
+}
+
+// Every cell of a variable the code reads, as guards name them, with the parameter entries of
+// the equations it calls: Visit(variable guard, whether the real cell, parameter guard).
+template <class Visitor>
+void ForEachCellAndParameter(const TTreeBuilder& Tree, Visitor Visit) {
+    for (const TGuard& Cell : Tree.Guards)
+        if (Cell.Kind == TGuard::Variable)
+            for (const int Slot : {Cell.ReSlot, Cell.ImSlot})
+                if (Slot >= 0)
+                    for (const TGuard& Parameter : Tree.Guards)
+                        if (Parameter.Kind == TGuard::Parameter && Parameter.Table > 0)
+                            Visit(Cell, Slot == Cell.ReSlot, Parameter);
+}
+
+// Whether a variable's cell is a parameter of an equation the code calls now. Native code
+// writes those parameters where the interpreter does, but may hold a value read from the cell
+// before in a register.
+bool AliasesParameters(const TTreeBuilder& Tree, const TzoZezoEvaluator& Evaluator) {
+    const TParameterBytes Bytes = ParameterBytes();
+    bool Aliases = false;
+    ForEachCellAndParameter(Tree, [&](const TGuard& Cell, bool Real, const TGuard& Parameter) {
+        const TVariable* V = Evaluator.Variables().GetVariable(Cell.Index);
+        const TConstant* P = Tree.Callees[static_cast<std::size_t>(Parameter.Table - 1)]
+                                 .Equation->LocalConstants()
+                                 .GetConstant(Parameter.Index);
+        if (!V || !P) return;
+        const auto At = reinterpret_cast<std::uintptr_t>(Real ? V->RePtr : V->ImPtr) -
+                        reinterpret_cast<std::uintptr_t>(P) - Bytes.Low;
+        Aliases = Aliases || At < static_cast<std::uintptr_t>(Bytes.Span);
+    });
+    return Aliases;
+}
+
+// The same at every run, since the host may point a variable at other cells: declines when a
+// cell overlaps a parameter of an equation the code calls.
+void EmitAliasGuards(TAssembler& Asm, const TTreeBuilder& Tree, TAssembler::TLabel Decline,
+                     const TGenerator& Generator) {
+    const TParameterBytes Bytes = ParameterBytes();
+    ForEachCellAndParameter(Tree, [&](const TGuard& Cell, bool Real, const TGuard& Parameter) {
+        Asm.Load(rax, rsp, Generator.PointerDisp(Real ? Cell.ReSlot : Cell.ImSlot));
+        Asm.Load(rcx, rsp, Generator.PointerDisp(Parameter.Slot));
+        Asm.SubRegReg(rax, rcx);
+        Asm.Lea(rax, rax, -Bytes.Low);
+        Asm.CmpImm(rax, Bytes.Span);
+        Asm.Jump(ccBelow, Decline);
+    });
+}
+
 void EmitGuards(TAssembler& Asm, const TTreeBuilder& Tree,
                 std::span<const TDependency> Dependencies, TAssembler::TLabel Decline,
                 const TGenerator& Generator) {
     const std::span<const TDependency> Entries = Dependencies.subspan(Tree.Callees.size());
     for (std::size_t K = 0; K < Tree.Guards.size(); ++K)
         EmitEntryGuard(Asm, Tree.Guards[K], Entries[K].Item, Decline, Generator);
+    EmitAliasGuards(Asm, Tree, Decline, Generator);
+}
+
+// The code of Equation in executable memory, or the reason it cannot be had; throws
+// TGenerationFailed when the equation cannot be translated. With Keep false, the code is only
+// made, to learn whether it can be.
+TTranslation Emit(const TEquation& Equation, const TzoZezoEvaluator& Evaluator, bool Keep) {
+    TTreeBuilder Tree(Evaluator);
+    const int Root = Tree.Build(Equation, 0, 0);
+    if (AliasesParameters(Tree, Evaluator)) Abort(TNativeAbort::AliasedParameter);
+    std::optional<std::vector<TDependency>> Dependencies =
+        DependenciesOf(Tree, Equation, Evaluator);
+    if (!Dependencies) Abort(TNativeAbort::EntryGone);
+    const int Scratch = Tree.PointerSlots++; // where the control word is read to
+    const std::uint16_t Word = ControlWord();
+    TAssembler Asm;
+    TGenerator Generator(Asm, Tree, Tree.PointerSlots, Word);
+    Asm.Push(rbx);
+    Asm.MovRegReg(rbx, rdi);
+    const std::size_t Frame = Asm.SubRsp();
+    EmitControlWordGuard(Asm, Word, Generator.PointerDisp(Scratch), Generator.DeclineAt(0));
+    EmitGuards(Asm, Tree, *Dependencies, Generator.DeclineAt(0), Generator);
+    Generator.Return(Generator.Generate(Root), offsetof(TNativeResult, Im),
+                     offsetof(TNativeResult, WantIm));
+    const std::int32_t Bytes = Generator.FrameBytes();
+    Asm.PatchSubRsp(Frame, Bytes);
+    Asm.AddRsp(Bytes);
+    Asm.Pop(rbx);
+    Asm.Ret();
+    Generator.EmitDeclines(offsetof(TNativeResult, Declined), Bytes);
+    Asm.EmitLiterals();
+    Asm.Finish();
+    if (!Keep) return {nullptr, TNativeAbort::None};
+    TCodePool::TPiece Piece = TCodePool::Process().Add(Asm.Code());
+    if (!Piece.Memory) return {nullptr, TNativeAbort::NoExecutableMemory};
+    return {std::make_unique<TNativeCode>(std::move(Piece.Memory), Tree.Runs,
+                                          std::move(*Dependencies)),
+            TNativeAbort::None};
 }
 
 } // namespace
 
-std::unique_ptr<TNativeCode> TranslateToNative(const TEquation& Equation,
-                                               const TzoZezoEvaluator& Evaluator) {
-    TTreeBuilder Tree(Evaluator);
-    const std::optional<int> Root = Tree.Build(Equation, 0, 0);
-    if (!Root) return nullptr;
-    std::optional<std::vector<TDependency>> Dependencies =
-        DependenciesOf(Tree, Equation, Evaluator);
-    if (!Dependencies) return nullptr;
-    TAssembler Asm;
-    TGenerator Generator(Asm, Tree, Tree.PointerSlots);
+TTranslation TranslateToNative(const TEquation& Equation, const TzoZezoEvaluator& Evaluator) {
     try {
-        Asm.Push(rbx);
-        Asm.MovRegReg(rbx, rdi);
-        const std::size_t Frame = Asm.SubRsp();
-        EmitGuards(Asm, Tree, *Dependencies, Generator.DeclineAt(0), Generator);
-        Generator.Return(Generator.Generate(*Root), offsetof(TNativeResult, Im),
-                         offsetof(TNativeResult, WantIm));
-        const std::int32_t Bytes = Generator.FrameBytes();
-        Asm.PatchSubRsp(Frame, Bytes);
-        Asm.AddRsp(Bytes);
-        Asm.Pop(rbx);
-        Asm.Ret();
-        Generator.EmitDeclines(offsetof(TNativeResult, Declined), Bytes);
-        Asm.EmitLiterals();
-        Asm.Finish();
-    } catch (const TGenerationFailed&) {
-        return nullptr;
+        return Emit(Equation, Evaluator, true);
+    } catch (const TGenerationFailed& Failed) {
+        return {nullptr, Failed.Reason};
     }
-    TCodePool::TPiece Piece = TCodePool::Process().Add(Asm.Code());
-    if (!Piece.Memory) return nullptr;
-    return std::make_unique<TNativeCode>(std::move(Piece.Memory), Tree.Runs,
-                                         std::move(*Dependencies));
+}
+
+TNativeAbort TranslationVerdict(const TEquation& Equation, const TzoZezoEvaluator& Evaluator) {
+    try {
+        return Emit(Equation, Evaluator, false).Reason;
+    } catch (const TGenerationFailed& Failed) {
+        return Failed.Reason;
+    }
 }
 
 #else
 
-std::unique_ptr<TNativeCode> TranslateToNative(const TEquation&, const TzoZezoEvaluator&) {
-    return nullptr;
+// Never called: TNativeCode::Available() is false.
+TTranslation TranslateToNative(const TEquation&, const TzoZezoEvaluator&) {
+    return {nullptr, TNativeAbort::GeneratorFault};
+}
+
+TNativeAbort TranslationVerdict(const TEquation&, const TzoZezoEvaluator&) {
+    return TNativeAbort::GeneratorFault;
 }
 
 #endif

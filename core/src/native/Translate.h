@@ -1,15 +1,24 @@
 #pragma once
 
 #include "native/NativeCode.h"
+#include "zoZezo/NativeStatus.h"
 
 #include <memory>
 
 namespace zoZezo {
 
-// Translates Equation's code (compiled without error) into native code; null when the code
-// uses something native code does not do (host callbacks, calls whose count changed, deep or
-// recursive calls, ...) or when this build has no native code.
-std::unique_ptr<TNativeCode> TranslateToNative(const TEquation& Equation,
-                                               const TzoZezoEvaluator& Evaluator);
+struct TTranslation {
+    std::unique_ptr<TNativeCode> Code; // null when the translation declined
+    TNativeAbort Reason;               // why it declined
+};
+
+// Translates Equation's code (compiled without error) into native code, or says why it does not:
+// the code uses something native code does not do (host callbacks, calls whose count changed,
+// deep or recursive calls, ...).
+TTranslation TranslateToNative(const TEquation& Equation, const TzoZezoEvaluator& Evaluator);
+
+// What TranslateToNative would give now: None, or why it would decline. Makes no executable
+// memory.
+TNativeAbort TranslationVerdict(const TEquation& Equation, const TzoZezoEvaluator& Evaluator);
 
 } // namespace zoZezo

@@ -6,10 +6,10 @@
 
 #include "engine/FastBuiltins.h"
 #include "zoZezo/Equation.h"
+#include "zoZezo/NativeStatus.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace zoZezo {
@@ -18,13 +18,23 @@ class TzoZezoEvaluator;
 
 namespace native {
 
-// What translation takes on at most: nodes of a tree, equations inlined into each other,
-// distinct equations called, and a table position (whose byte offset must fit the code's
-// 32-bit displacements).
+// What translation takes on at most: nodes of a tree, the height of the tree (the generator
+// recurses on it, and must fit a thread's stack of 64 KiB besides what the host uses), equations
+// inlined into each other, distinct equations called, and a table position (whose byte offset
+// must fit the code's 32-bit displacements).
 constexpr int MaxNodes = 4096;
+constexpr int MaxHeight = 256;
 constexpr int MaxTablePosition = 1 << 24;
 constexpr int MaxInlineDepth = 4;
 constexpr std::size_t MaxCallees = 8;
+
+// What a step of the translation throws when the equation cannot be translated.
+struct TGenerationFailed {
+    TNativeAbort Reason;
+};
+
+// Ends the translation for Reason.
+[[noreturn]] void Abort(TNativeAbort Reason);
 
 // The byte offset of Field in an entry of the table that holds Entry.
 template <class Entry, class Field>
@@ -39,10 +49,10 @@ enum TNodeKind : std::uint8_t {
     nkConstant,  // Slot: the entry's pointer
     nkVariable,  // ReSlot, ImSlot: the cells' pointers, -1 for none
     nkParameter, // Slot: the entry's pointer
-    nkBinary,    // Builtin of A and B
-    nkPower,     // A ^ Exponent
+    nkBinary,    // Builtin of A and B ("^" through a helper)
+    nkPower,     // A ^ Exponent, a small whole literal
     nkNegate,    // -A
-    nkFunction,  // Builtin of A, through a helper
+    nkFunction,  // Builtin of A: Sqrt, Re, Im and Abs inline, the others through a helper
     nkCall,      // Args bound to Callee's parameters, then Body
 };
 
@@ -57,7 +67,20 @@ struct TNode {
     int Callee = -1; // position in the callee list
     int Body = -1;
     std::vector<int> Args;
+    std::vector<int> Reads; // nkCall: how often Body reads each parameter
+    int Height = 1;         // the nodes on the longest path down from here, itself included
+    bool Calls = false;     // an equation call lies in the subtree: it writes parameters
 };
+
+// Calls Visit on each child of Node: A, B, and a call's arguments and body. Children stand
+// before their parent in the tree's nodes.
+template <class Visitor>
+void ForEachChild(const TNode& Node, Visitor Visit) {
+    for (const int Child : {Node.A, Node.B, Node.Body})
+        if (Child >= 0) Visit(Child);
+    for (const int Arg : Node.Args)
+        Visit(Arg);
+}
 
 inline TNode NodeOf(TNodeKind Kind) {
     TNode Node;
@@ -88,7 +111,8 @@ class TTreeBuilder {
 public:
     explicit TTreeBuilder(const TzoZezoEvaluator& Evaluator) : FEvaluator(Evaluator) {}
 
-    std::optional<int> Build(const TEquation& Equation, int Table, int Depth);
+    // The root of Equation's tree; throws TGenerationFailed when it cannot be translated.
+    int Build(const TEquation& Equation, int Table, int Depth);
 
     std::vector<TNode> Nodes;
     std::vector<TGuard> Guards;
@@ -97,16 +121,14 @@ public:
     std::uint64_t Runs = 1;
 
 private:
-    int Add(TNode Node) {
-        Nodes.push_back(std::move(Node));
-        return static_cast<int>(Nodes.size() - 1);
-    }
+    int Add(TNode Node);
     int NewSlot() { return PointerSlots++; }
     TGuard& Guard(TGuard::TKind Kind, int Table, int Index);
-    std::optional<int> Operand(const TInstruction& Instruction, int Table);
-    bool Callback(TGuard::TKind Kind, int Index, TBuiltin& Builtin);
-    std::optional<int> Call(const TEquation& Caller, const TInstruction& Instruction,
-                            std::vector<int>& Stack, int Depth);
+    int Operand(const TInstruction& Instruction, int Table);
+    TBuiltin Callback(TGuard::TKind Kind, int Index);
+    TNativeAbort WhyNotBuiltin(TGuard::TKind Kind, int Index) const;
+    int Call(const TEquation& Caller, const TInstruction& Instruction, std::vector<int>& Stack,
+             int Depth);
 
     const TzoZezoEvaluator& FEvaluator;
     std::vector<const TEquation*> FChain; // the equations being inlined, outermost first

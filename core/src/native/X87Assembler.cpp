@@ -190,6 +190,11 @@ void TAssembler::Fstp(TGpr Base, std::int32_t Disp) {
     Memory(7, Base, Disp);
 }
 
+void TAssembler::Fnstcw(TGpr Base, std::int32_t Disp) {
+    Byte(0xD9);
+    Memory(7, Base, Disp);
+}
+
 void TAssembler::FldLiteral(long double Value) {
     Pair(0xDB, 0x2D); // fld tbyte [rip + disp32]
     FLiterals.push_back({FCode.size(), Value});

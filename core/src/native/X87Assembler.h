@@ -72,8 +72,9 @@ public:
     void TestByte(TGpr R); // test R8, R8
 
     // --- x87 part ------------------------------------------------------------------------
-    void Fld(TGpr Base, std::int32_t Disp);  // fld tbyte [Base + Disp]
-    void Fstp(TGpr Base, std::int32_t Disp); // fstp tbyte [Base + Disp]
+    void Fld(TGpr Base, std::int32_t Disp);    // fld tbyte [Base + Disp]
+    void Fstp(TGpr Base, std::int32_t Disp);   // fstp tbyte [Base + Disp]
+    void Fnstcw(TGpr Base, std::int32_t Disp); // fnstcw word [Base + Disp]
     // fld tbyte [rip + ...] of a literal kept after the code.
     void FldLiteral(long double Value);
     void FldSt(int I) { Pair(0xD9, 0xC0 + I); }

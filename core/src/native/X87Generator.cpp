@@ -24,8 +24,13 @@ int TGenerator::SpillSlot() {
         FFreeSlots.pop_back();
         return Slot;
     }
-    if (FSpillSlots == 1024) throw TGenerationFailed();
     return FSpillSlots++;
+}
+
+std::int32_t TGenerator::FrameBytes() const {
+    const std::int64_t Bytes = FPointerBytes + std::int64_t{16} * FSpillSlots;
+    if (Bytes > MaxFrameBytes) Abort(TNativeAbort::SpillOverflow);
+    return static_cast<std::int32_t>(Bytes);
 }
 
 void TGenerator::Exchange(int I) {
@@ -71,7 +76,7 @@ void TGenerator::MakeRoom() {
             return Evict(Symbol);
     for (const int Symbol : FStack)
         if (Free(Symbol)) return Evict(Symbol);
-    throw TGenerationFailed();
+    Abort(TNativeAbort::RegisterOverflow);
 }
 
 // Counts, for every cell, the leaves of the tree that read it.
@@ -148,9 +153,10 @@ void TGenerator::Forget(int Symbol) {
 void TGenerator::Materialize(int Symbol) {
     const TSymbol::TWhere Home = FSymbols[static_cast<std::size_t>(Symbol)].Where;
     if (Home == TSymbol::Register || Home == TSymbol::Zero || Home == TSymbol::One) return;
-    FPins.push_back(Symbol);
-    MakeRoom();
-    FPins.pop_back();
+    {
+        const TPin Pin(*this, {Symbol});
+        MakeRoom();
+    }
     EmitLoad(Symbol); // may add symbols: no reference into FSymbols across it
     Pushed(Symbol);
     FSymbols[static_cast<std::size_t>(Symbol)].Home = Home;
@@ -158,9 +164,10 @@ void TGenerator::Materialize(int Symbol) {
 
 // Pushes a copy of the symbol onto the register stack; returns the copy.
 int TGenerator::LoadCopy(int Symbol) {
-    FPins.push_back(Symbol);
-    MakeRoom();
-    FPins.pop_back();
+    {
+        const TPin Pin(*this, {Symbol});
+        MakeRoom();
+    }
     EmitLoad(Symbol);
     const int Copy = Source(TSymbol::Register);
     Pushed(Copy);
@@ -235,17 +242,64 @@ std::optional<long double> KnownValue(const TSymbol& S) {
 
 } // namespace
 
+namespace {
+
+// The built-ins, called from native code with their operands in memory (an operator's two in a
+// row): in place where the engine runs them in place, through the callback otherwise. False
+// when the callback threw: native code cannot pass an exception on, so the interpreter
+// computes again and throws it.
+template <TBuiltin Builtin>
+bool InPlace(TComplex* Z) {
+    constexpr bool IsOperator = Builtin <= biLastOperator;
+    TComplex Result;
+    bool Done;
+    if constexpr (IsOperator)
+        Done = fast::Operator(Builtin, Z[0], Z[1], Result);
+    else
+        Done = fast::Function(Builtin, Z[0], Result);
+    if (!Done) try {
+            if constexpr (IsOperator)
+                Result = BuiltinCallbacks[Builtin].Operator(Z[0], Z[1]);
+            else
+                Result = BuiltinCallbacks[Builtin].Function(std::span<const TComplex>(Z, 1));
+        } catch (...) {
+            return false;
+        }
+    fast::Assign(Z[0], Result);
+    return true;
+}
+
+// Whether native code computes the function through its helper, emptying the registers.
+bool HelperCalled(TBuiltin Function) {
+    return Function != biSqrt && Function != biRe && Function != biIm && Function != biAbs;
+}
+
+THelper HelperOf(TBuiltin Builtin) {
+    switch (Builtin) {
+    case biExp: return InPlace<biExp>;
+    case biSin: return InPlace<biSin>;
+    case biCos: return InPlace<biCos>;
+    case biTan: return InPlace<biTan>;
+    case biATan: return InPlace<biATan>;
+    default: Abort(TNativeAbort::GeneratorFault);
+    }
+}
+
+} // namespace
+
 // A Op B worked out while translating, where that gives the bits the operation would give:
-// both operands known (the arithmetic is the x87's either way), or an identity that holds for
-// every value but a signalling NaN, applied to a result of arithmetic, which is never one:
-// Q - (+0) and Q * 1, Q / 1, 1 * Q are Q. (Q + (+0) is not: it makes -0 into +0.) -1 when
-// nothing folds.
+// both operands known (the arithmetic is the x87's either way, under the control word the code
+// runs under), or an identity that holds for every value but a signalling NaN or an invalid
+// encoding, applied to a result of arithmetic, which is never one: Q * 1, Q / 1, 1 * Q are Q,
+// and so is Q - (+0) but when rounding down (+0 - +0 is -0 then). (Q + (+0) is not: it makes
+// -0 into +0.) -1 when nothing folds.
 int TGenerator::Folded(TArith Op, int A, int B, bool KillA, bool KillB) {
     const TSymbol &SA = FSymbols[static_cast<std::size_t>(A)],
                   &SB = FSymbols[static_cast<std::size_t>(B)];
     const std::optional<long double> VA = KnownValue(SA), VB = KnownValue(SB);
     if (VA && VB && Op != faDiv) {
-        const long double V = Op == faAdd ? *VA + *VB : Op == faSub ? *VA - *VB : *VA * *VB;
+        const long double X = fast::Opaque(*VA), Y = fast::Opaque(*VB);
+        const long double V = Op == faAdd ? X + Y : Op == faSub ? X - Y : X * Y;
         if (KillA) Release(A);
         if (KillB) Release(B);
         if (V == 0 && !std::signbit(V)) return Source(TSymbol::Zero);
@@ -256,7 +310,8 @@ int TGenerator::Folded(TArith Op, int A, int B, bool KillA, bool KillB) {
         if (KillOther) Release(Other);
         return Kept;
     };
-    if ((Op == faSub && SB.Where == TSymbol::Zero) ||
+    const bool RoundsDown = (FControlWord >> 10 & 3) == 1;
+    if ((Op == faSub && SB.Where == TSymbol::Zero && !RoundsDown) ||
         ((Op == faMul || Op == faDiv) && SB.Where == TSymbol::One))
         return Keeps(SA, A, KillA, B, KillB);
     if (Op == faMul && SA.Where == TSymbol::One) return Keeps(SB, B, KillB, A, KillA);
@@ -271,14 +326,14 @@ int TGenerator::Arith(TArith Op, int A, int B, bool KillA, bool KillB) {
     return Result;
 }
 
+// Both operands stay pinned throughout, and so does every copy that stands in for one.
 int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
-    FPins = {A, B};
+    TPin Pin(*this, {A, B});
     if (A == B) {
         const int T = ToTop(A, KillA && KillB);
         FAsm.ArithToTop(Op, 0, false);
         Changed(T);
-        if (KillA != KillB) throw TGenerationFailed();
-        FPins.clear();
+        if (KillA != KillB) Abort(TNativeAbort::GeneratorFault);
         return T;
     }
     if (!KillA) Materialize(A);
@@ -287,7 +342,7 @@ int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
         if (KillA) Release(A);
         A = Copy;
         KillA = true;
-        FPins = {A, B};
+        Pin.Add(A);
     }
     if (!KillB) Materialize(B);
     if (FSymbols[static_cast<std::size_t>(B)].Where != TSymbol::Register) {
@@ -295,8 +350,8 @@ int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
         if (KillB) Release(B);
         B = Copy;
         KillB = true;
+        Pin.Add(B);
     }
-    FPins.clear();
     int IA = Position(A), IB = Position(B);
     if (IA != 0 && IB != 0) {
         if (KillA) {
@@ -304,10 +359,9 @@ int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
         } else if (KillB) {
             Exchange(IB);
         } else {
-            FPins = {A, B};
             A = LoadCopy(A);
             KillA = true;
-            FPins.clear();
+            Pin.Add(A);
         }
         IA = Position(A);
         IB = Position(B);
@@ -319,9 +373,7 @@ int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
     };
     if (IA == 0) {
         if (!KillA && !KillB) {
-            FPins = {A, B};
             A = LoadCopy(A);
-            FPins.clear();
             KillA = true;
             IB = Position(B);
         }
@@ -339,9 +391,7 @@ int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
         }
     } else {
         if (!KillA && !KillB) {
-            FPins = {A, B};
             B = LoadCopy(B);
-            FPins.clear();
             KillB = true;
             IA = Position(A);
         }
@@ -364,11 +414,14 @@ int TGenerator::Computed(TArith Op, int A, int B, bool KillA, bool KillB) {
 // Sets the flags as fucomip does for Top compared with Below (st0 with st(i)), both gone from
 // the stack afterwards unless they are kept (not killed) where they were.
 void TGenerator::Compare(int Below, bool KillBelow, int Top, bool KillTop) {
-    FPins = {Below, Top};
-    const int B = ToTop(Below, KillBelow);
-    FPins = {B, Top};
-    const int T = ToTop(Top, KillTop);
-    FPins.clear();
+    const int B = [&] {
+        const TPin Pin(*this, {Below, Top});
+        return ToTop(Below, KillBelow);
+    }();
+    const int T = [&] {
+        const TPin Pin(*this, {B, Top});
+        return ToTop(Top, KillTop);
+    }();
     FAsm.Fucomip(Position(B));
     Popped();
     Forget(T);
@@ -496,26 +549,32 @@ TValue TGenerator::Comparison(TBuiltin Builtin, TValue A, TValue B) {
     return {Truth(ccNotEqual), Source(TSymbol::Zero)};
 }
 
-// Whether the tree under Node calls a helper, which empties the register stack.
-bool TGenerator::CallsHelper(int Node) {
-    std::int8_t& Known = FCallsHelper[static_cast<std::size_t>(Node)];
-    if (Known < 0) {
-        const TNode& N = FTree.Nodes[static_cast<std::size_t>(Node)];
-        bool Calls = N.Kind == nkFunction && N.Builtin != biSqrt;
-        for (const int Child : {N.A, N.B, N.Body})
-            Calls = Calls || (Child >= 0 && CallsHelper(Child));
-        for (const int Arg : N.Args)
-            Calls = Calls || CallsHelper(Arg);
-        Known = Calls;
+// Marks, for every node, whether the tree under it calls a helper, which empties the register
+// stack. Children stand before their parents.
+void TGenerator::FindHelperCalls() {
+    for (std::size_t K = 0; K < FTree.Nodes.size(); ++K) {
+        const TNode& Node = FTree.Nodes[K];
+        bool Calls = (Node.Kind == nkFunction && HelperCalled(Node.Builtin)) ||
+                     (Node.Kind == nkBinary && Node.Builtin == biPower);
+        ForEachChild(Node, [&](int Child) {
+            Calls = Calls || FCallsHelper[static_cast<std::size_t>(Child)];
+        });
+        FCallsHelper[K] = Calls;
     }
-    return Known != 0;
 }
 
 // The operand that calls a helper goes first, so that the other one is not pending in the
 // registers meanwhile, to be stored and loaded again; the values are the same in either order.
+// Not where an operand calls an equation: the parameters it writes, and where the code may
+// decline, stay in the interpreter's order, so that the parameters hold what the interpreter
+// leaves, also when it throws.
 TValue TGenerator::Binary(const TNode& Node) {
+    const auto& Nodes = FTree.Nodes;
+    const bool Calls = Nodes[static_cast<std::size_t>(Node.A)].Calls ||
+                       Nodes[static_cast<std::size_t>(Node.B)].Calls;
     TValue A, B;
-    if (CallsHelper(Node.B) && !CallsHelper(Node.A)) {
+    if (!Calls && FCallsHelper[static_cast<std::size_t>(Node.B)] &&
+        !FCallsHelper[static_cast<std::size_t>(Node.A)]) {
         B = Generate(Node.B);
         A = Generate(Node.A);
     } else {
@@ -527,15 +586,25 @@ TValue TGenerator::Binary(const TNode& Node) {
     case biSubtract:
     case biMultiply:
     case biDivide: return Arithmetic(Node.Builtin, A, B);
+    case biPower: return CallHelper(InPlace<biPower>, {A, B});
     default: return Comparison(Node.Builtin, A, B);
     }
 }
 
 // A real base to a whole literal exponent: IntPower's square-and-multiply, starting at the
-// lowest power it takes.
+// lowest power it takes. A base not known to be real is tested: straight code for a real one,
+// and out of line the interpreter's power of a complex base, Exp(Exponent * Ln(Base)).
 TValue TGenerator::Power(const TNode& Node) {
     const TValue Base = Generate(Node.A);
-    RequireReal(Base.Im, true);
+    if (FSymbols[static_cast<std::size_t>(Base.Im)].Where != TSymbol::Zero)
+        return TwoWay(
+            Base, InPlace<biPower>, static_cast<long double>(Node.Exponent),
+            [&](TAssembler::TLabel Complex) { JumpUnlessZero(2, Complex); },
+            [&] {
+                WholePowerOnTop(Node.Exponent);
+                FAsm.Fldz(); // the imaginary part +0, also for a base of -0j
+                FAsm.FstpSt(2);
+            });
     if (Node.Exponent == 0) {
         Release(Base.Re);
         return {Source(TSymbol::One), Source(TSymbol::Zero)};
@@ -559,82 +628,171 @@ TValue TGenerator::Negate(const TNode& Node) {
     const int Re = ToTop(Z.Re, true);
     FAsm.Fchs();
     Changed(Re);
-    FPins = {Re};
-    const int Im = ToTop(Z.Im, true);
-    FPins.clear();
+    const int Im = [&] {
+        const TPin Pin(*this, {Re});
+        return ToTop(Z.Im, true);
+    }();
     FAsm.Fchs();
     Changed(Im);
     return {Re, Im};
 }
 
-namespace {
-
-// The built-in functions, called from native code with the argument in memory: in place where
-// the engine runs them in place, through the callback otherwise. False when the callback
-// threw: native code cannot pass an exception on, so the interpreter computes again and
-// throws it.
-template <TBuiltin Builtin>
-bool InPlace(TComplex* Z) {
-    TComplex Result;
-    if (!fast::Function(Builtin, *Z, Result)) try {
-            Result = BuiltinCallbacks[Builtin].Function(std::span<const TComplex>(Z, 1));
-        } catch (...) {
-            return false;
+// Z ^ Exponent, Z real and on top, by IntPower's square-and-multiply in the registers: the
+// square stays on top, the product below it.
+void TGenerator::WholePowerOnTop(int Exponent) {
+    if (Exponent == 0) {
+        FAsm.Fld1();
+        FAsm.FstpSt(1);
+        return;
+    }
+    bool Started = false;
+    for (int N = Exponent; N != 0; N >>= 1) {
+        const bool More = (N >> 1) != 0;
+        if (N & 1) {
+            if (!Started && More) FAsm.FldSt(0);
+            if (Started) FAsm.ArithToOther(faMul, 1, false, !More); // product * square
+            Started = true;
         }
-    fast::Assign(*Z, Result);
-    return true;
-}
-
-using THelper = bool (*)(TComplex*);
-
-THelper HelperOf(TBuiltin Builtin) {
-    switch (Builtin) {
-    case biExp: return InPlace<biExp>;
-    case biSin: return InPlace<biSin>;
-    case biCos: return InPlace<biCos>;
-    case biTan: return InPlace<biTan>;
-    case biSqrt: return InPlace<biSqrt>;
-    case biATan: return InPlace<biATan>;
-    default: throw TGenerationFailed();
+        if (More) FAsm.ArithToTop(faMul, 0, false); // square * square
     }
 }
 
-} // namespace
-
-// The square root of a positive real in place (fsqrt rounds as sqrtl does); anything else
-// declines.
-TValue TGenerator::SquareRoot(const TNode& Node) {
-    const TValue Z = Generate(Node.A);
-    RequireReal(Z.Im, true);
-    const int Zero = Source(TSymbol::Zero);
-    FPins = {Z.Re};
-    Compare(Zero, true, Z.Re, false); // Z.Re > 0
-    FPins.clear();
-    FAsm.Jump(ccBelowEqual, Decline());
-    const int Re = ToTop(Z.Re, true);
-    FAsm.Fsqrt();
-    Changed(Re);
-    FSymbols[static_cast<std::size_t>(Re)].Quiet = true;
-    return {Re, Source(TSymbol::Zero)};
+// Jumps to Label unless st(Depth - 1) is zero (of either sign); uses one free register.
+void TGenerator::JumpUnlessZero(int Depth, TAssembler::TLabel Label) {
+    FAsm.Fldz();
+    FAsm.Fucomip(Depth);
+    FAsm.Jump(ccNotEqual, Label);
+    FAsm.Jump(ccParity, Label);
 }
 
-// A call follows the ABI: the register stack is empty, every value in memory.
-TValue TGenerator::Function(const TNode& Node) {
-    if (Node.Builtin == biSqrt) return SquareRoot(Node);
-    const THelper Helper = HelperOf(Node.Builtin);
-    const TValue Z = Generate(Node.A);
-    int Slot = FSpillSlots; // two slots in a row: the TComplex the helper reads and writes
-    FSpillSlots += 2;
-    ToTop(Z.Re, true);
-    PopTo(rsp, SpillDisp(Slot));
-    ToTop(Z.Im, true);
-    PopTo(rsp, SpillDisp(Slot + 1));
-    EvictAll();
+// Z's parts brought to st0 (Re) and st1 (Im) with a register free above them, F(Z) computed
+// there and left in their place: by straight code Fast for the values that pass Tests, and out
+// of line, for those that Tests sends to the label it is given, by Helper on Z (and on Second,
+// when given, as the right operand), every other register saved around the call.
+TValue TGenerator::TwoWay(TValue Z, THelper Helper, std::optional<long double> Second,
+                          const std::function<void(TAssembler::TLabel)>& Tests,
+                          const std::function<void()>& Fast) {
+    const int Im = ToTop(Z.Im, true);
+    TPin Pin(*this, {Im});
+    const int Re = ToTop(Z.Re, true);
+    Pin.Add(Re);
+    MakeRoom();
+    Exchange(Position(Im));
+    Exchange(1);
+    Exchange(Position(Re));
+    const int Depth = static_cast<int>(FStack.size());
+    const TSlowPath Path{FAsm.NewLabel(), FAsm.NewLabel(), Helper, Second, Depth, FSpillSlots};
+    FSpillSlots += 4 + Depth - 2; // two operands, then the registers below Z
+    Tests(Path.Entry);
+    Fast();
+    FAsm.Bind(Path.Resume);
+    FSlowPaths.push_back(Path);
+    const TValue Result{Source(TSymbol::Register), Source(TSymbol::Register)};
+    FStack.back() = Result.Re;
+    FStack[FStack.size() - 2] = Result.Im;
+    Forget(Re);
+    Forget(Im);
+    return Result;
+}
+
+// The slow paths of TwoWay: the operands stored where the helper takes them, the other
+// registers saved, the helper called, the registers and the result loaded where straight code
+// leaves them.
+void TGenerator::EmitSlowPaths() {
+    for (const TSlowPath& Path : FSlowPaths) {
+        FAsm.Bind(Path.Entry);
+        FAsm.Fstp(rsp, SpillDisp(Path.Slot));
+        FAsm.Fstp(rsp, SpillDisp(Path.Slot + 1));
+        if (Path.Second) {
+            StoreLiteral(*Path.Second, rsp, SpillDisp(Path.Slot + 2));
+            StoreLiteral(0, rsp, SpillDisp(Path.Slot + 3));
+        }
+        const int Saved = Path.Depth - 2;
+        for (int K = 0; K < Saved; ++K)
+            FAsm.Fstp(rsp, SpillDisp(Path.Slot + 4 + K));
+        EmitCall(Path.Helper, Path.Slot);
+        for (int K = Saved; K-- > 0;)
+            FAsm.Fld(rsp, SpillDisp(Path.Slot + 4 + K));
+        FAsm.Fld(rsp, SpillDisp(Path.Slot + 1));
+        FAsm.Fld(rsp, SpillDisp(Path.Slot));
+        FAsm.Jump(Path.Resume);
+    }
+}
+
+// Calls Helper on the operands from spill slot Slot on, the register stack empty; declines when
+// it fails.
+void TGenerator::EmitCall(THelper Helper, int Slot) {
     FAsm.Lea(rdi, rsp, SpillDisp(Slot));
     FAsm.MovImm(rax, reinterpret_cast<std::uint64_t>(Helper));
     FAsm.CallReg(rax);
     FAsm.TestByte(rax);
-    FAsm.Jump(ccEqual, Decline());
+    FAsm.Jump(ccEqual, DeclineAt(0));
+}
+
+// The square root of a positive real in place (fsqrt rounds as sqrtl does), with +0 for its
+// imaginary part; out of line, the interpreter's root of anything else (the power Z^0.5 of a
+// complex or negative Z).
+TValue TGenerator::SquareRoot(const TNode& Node) {
+    const TValue Z = Generate(Node.A);
+    const bool Real = FSymbols[static_cast<std::size_t>(Z.Im)].Where == TSymbol::Zero;
+    return TwoWay(
+        Z, InPlace<biSqrt>, std::nullopt,
+        [&](TAssembler::TLabel Other) {
+            if (!Real) JumpUnlessZero(2, Other);
+            FAsm.Fldz(); // 0 < Re, and not unordered
+            FAsm.Fucomip(1);
+            FAsm.Jump(ccAboveEqual, Other);
+            FAsm.Jump(ccEqual, Other);
+        },
+        [&] {
+            FAsm.Fsqrt();
+            if (Real) return; // the imaginary part is +0 already
+            FAsm.Fldz();
+            FAsm.FstpSt(2);
+        });
+}
+
+// Re and Im pass a part on as it stands, as the interpreter copies it; Abs is the modulus from
+// the squares, Sqrt(Re * Re + Im * Im).
+TValue TGenerator::Function(const TNode& Node) {
+    switch (Node.Builtin) {
+    case biSqrt: return SquareRoot(Node);
+    case biRe:
+    case biIm: {
+        const TValue Z = Generate(Node.A);
+        const bool Re = Node.Builtin == biRe;
+        Release(Re ? Z.Im : Z.Re);
+        return {Re ? Z.Re : Z.Im, Source(TSymbol::Zero)};
+    }
+    case biAbs: {
+        const TValue Z = Generate(Node.A);
+        const int Squares = Arith(faAdd, Arith(faMul, Z.Re, Z.Re, true, true),
+                                  Arith(faMul, Z.Im, Z.Im, true, true), true, true);
+        const int Modulus = ToTop(Squares, true);
+        FAsm.Fsqrt();
+        Changed(Modulus);
+        FSymbols[static_cast<std::size_t>(Modulus)].Quiet = true;
+        return {Modulus, Source(TSymbol::Zero)};
+    }
+    default: break;
+    }
+    const THelper Helper = HelperOf(Node.Builtin);
+    const TValue Z = Generate(Node.A);
+    return CallHelper(Helper, {Z});
+}
+
+// Calls Helper on the operands, which go to spill slots in a row (the TComplex values it reads,
+// the first of which it overwrites with the result). A call follows the ABI: the register stack
+// is empty, every value in memory.
+TValue TGenerator::CallHelper(THelper Helper, std::initializer_list<TValue> Operands) {
+    const int Slot = FSpillSlots;
+    FSpillSlots += 2 * static_cast<int>(Operands.size());
+    int Part = Slot;
+    for (const TValue& Operand : Operands)
+        for (const int Symbol : {Operand.Re, Operand.Im})
+            StoreInto(Symbol, rsp, SpillDisp(Part++), true);
+    EvictAll();
+    EmitCall(Helper, Slot);
     TSymbol Re{TSymbol::Spilled}, Im{TSymbol::Spilled};
     Re.Slot = Slot;
     Im.Slot = Slot + 1;
@@ -654,19 +812,7 @@ void TGenerator::StoreInto(int Part, TGpr Base, std::int32_t Disp, bool Kill) {
     switch (S.Where) {
     case TSymbol::Zero:
     case TSymbol::One:
-    case TSymbol::Literal: {
-        const long double Value = S.Where == TSymbol::Literal ? S.Value
-                                  : S.Where == TSymbol::One   ? 1.0L
-                                                              : 0.0L;
-        std::uint64_t Low;
-        std::uint16_t High;
-        std::memcpy(&Low, &Value, 8);
-        std::memcpy(&High, reinterpret_cast<const char*>(&Value) + 8, 2);
-        FAsm.MovImm(rcx, Low);
-        FAsm.Store(Base, Disp, rcx);
-        FAsm.StoreImm16(Base, Disp + 8, High);
-        break;
-    }
+    case TSymbol::Literal: StoreLiteral(*KnownValue(S), Base, Disp); break;
     case TSymbol::Cell:
         CountRead(Part);
         FAsm.Load(rdi, rsp, PointerDisp(S.Slot));
@@ -681,6 +827,17 @@ void TGenerator::StoreInto(int Part, TGpr Base, std::int32_t Disp, bool Kill) {
     if (Kill) Release(Part);
 }
 
+// Stores the ten bytes of Value at [Base + Disp] by integer moves.
+void TGenerator::StoreLiteral(long double Value, TGpr Base, std::int32_t Disp) {
+    std::uint64_t Low;
+    std::uint16_t High;
+    std::memcpy(&Low, &Value, 8);
+    std::memcpy(&High, reinterpret_cast<const char*>(&Value) + 8, 2);
+    FAsm.MovImm(rcx, Low);
+    FAsm.Store(Base, Disp, rcx);
+    FAsm.StoreImm16(Base, Disp + 8, High);
+}
+
 // A read of a called equation's parameter: the argument's value itself, rather than the copy
 // stored in the parameter's entry, which would be read back at once.
 TValue TGenerator::Parameter(const TNode& Node) {
@@ -688,21 +845,8 @@ TValue TGenerator::Parameter(const TNode& Node) {
         FBindings[static_cast<std::size_t>(Node.Table)][static_cast<std::size_t>(Node.Index)];
     if (--Binding.Uses == 0) return Binding.Value;
     const int Re = LoadCopy(Binding.Value.Re);
-    FPins = {Re};
-    const int Im = LoadCopy(Binding.Value.Im);
-    FPins.clear();
-    return {Re, Im};
-}
-
-// How often the tree under Node reads parameter Index of table Table.
-int TGenerator::Uses(int Node, int Table, int Index) const {
-    const TNode& N = FTree.Nodes[static_cast<std::size_t>(Node)];
-    int Count = N.Kind == nkParameter && N.Table == Table && N.Index == Index;
-    for (const int Child : {N.A, N.B, N.Body})
-        if (Child >= 0) Count += Uses(Child, Table, Index);
-    for (const int Arg : N.Args)
-        Count += Uses(Arg, Table, Index);
-    return Count;
+    const TPin Pin(*this, {Re});
+    return {Re, LoadCopy(Binding.Value.Im)};
 }
 
 // Every argument is computed before any is bound: an argument may call the same equation.
@@ -723,7 +867,7 @@ TValue TGenerator::Call(const TNode& Node) {
             if (Each.Kind == TGuard::Parameter && Each.Table == Table &&
                 Each.Index == static_cast<int>(K))
                 G = &Each;
-        const int Uses = this->Uses(Node.Body, Table, static_cast<int>(K));
+        const int Uses = Node.Reads[K];
         for (const bool Real : {true, false}) {
             FAsm.Load(rax, rsp, PointerDisp(G->Slot));
             StoreInto(Real ? Args[K].Re : Args[K].Im, rax,
@@ -764,7 +908,7 @@ void TGenerator::Return(TValue Value, std::int32_t ImOffset, std::int32_t WantIm
         StoreInto(Value.Im, rbx, ImOffset, true);
     }
     ToTop(Value.Re, true);
-    if (FStack.size() != 1) throw TGenerationFailed(); // a value left behind: a fault here
+    if (FStack.size() != 1) Abort(TNativeAbort::GeneratorFault); // a value left behind
 }
 
 TAssembler::TLabel TGenerator::DeclineAt(int Depth) {
@@ -775,6 +919,7 @@ TAssembler::TLabel TGenerator::DeclineAt(int Depth) {
 }
 
 void TGenerator::EmitDeclines(std::int32_t DeclinedOffset, std::int32_t FrameBytes) {
+    EmitSlowPaths(); // which may decline
     for (const auto& [Depth, Label] : FDeclines) {
         FAsm.Bind(Label);
         for (int K = 0; K < Depth; ++K)

@@ -13,7 +13,10 @@
 #include "native/X87Assembler.h"
 
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -24,8 +27,10 @@ using x87::TAssembler;
 using x87::TCondition;
 using x87::TGpr;
 
-// The x87 register stack's depth.
+// The x87 register stack's depth, and the most stack the code's frame takes (pointers to the
+// entries it reads, and 16-byte spill slots), so that it runs on small thread stacks too.
 constexpr int Registers = 8;
+constexpr std::int32_t MaxFrameBytes = 16 * 1024;
 
 // Where a symbol's value is: in a register, or somewhere an instruction can load it from.
 struct TSymbol {
@@ -45,15 +50,20 @@ struct TValue {
     int Re, Im;
 };
 
-class TGenerationFailed {};
+// A function that native code calls on TComplex operands in memory, leaving the result in the
+// first; false when it failed, and the code must decline.
+using THelper = bool (*)(TComplex*);
 
 // Emits the tree's code onto the x87 register stack, spilling what does not fit.
 class TGenerator {
 public:
-    TGenerator(TAssembler& Asm, const TTreeBuilder& Tree, int PointerSlots)
-        : FAsm(Asm), FTree(Tree), FPointerBytes((8 * PointerSlots + 15) / 16 * 16),
-          FCallsHelper(Tree.Nodes.size(), -1) {
+    // The code computes under the x87 control word ControlWord, which its prologue checks.
+    TGenerator(TAssembler& Asm, const TTreeBuilder& Tree, int PointerSlots,
+               std::uint16_t ControlWord)
+        : FAsm(Asm), FTree(Tree), FControlWord(ControlWord),
+          FPointerBytes((8 * PointerSlots + 15) / 16 * 16), FCallsHelper(Tree.Nodes.size()) {
         CountCellReads();
+        FindHelperCalls();
     }
 
     TValue Generate(int Node);
@@ -64,10 +74,29 @@ public:
     TAssembler::TLabel Decline() { return DeclineAt(static_cast<int>(FStack.size())); }
     TAssembler::TLabel DeclineAt(int Depth);
     void EmitDeclines(std::int32_t DeclinedOffset, std::int32_t FrameBytes);
-    std::int32_t FrameBytes() const { return (FPointerBytes + 16 * FSpillSlots + 15) / 16 * 16; }
+    std::int32_t FrameBytes() const;
     std::int32_t PointerDisp(int Slot) const { return 8 * Slot; }
 
 private:
+    // Keeps symbols in their registers while it lives: MakeRoom evicts none of them. Pins nest,
+    // and a scope gives back only the pins it took, never an outer one's.
+    class TPin {
+    public:
+        TPin(TGenerator& Generator, std::initializer_list<int> Symbols)
+            : FPins(Generator.FPins), FOuter(FPins.size()) {
+            FPins.insert(FPins.end(), Symbols);
+        }
+        ~TPin() { FPins.resize(FOuter); }
+        TPin(const TPin&) = delete;
+        TPin& operator=(const TPin&) = delete;
+        // Pins one more symbol until the scope ends.
+        void Add(int Symbol) { FPins.push_back(Symbol); }
+
+    private:
+        std::vector<int>& FPins;
+        std::size_t FOuter;
+    };
+
     int NewSymbol(TSymbol Symbol) {
         FSymbols.push_back(Symbol);
         return static_cast<int>(FSymbols.size() - 1);
@@ -86,7 +115,7 @@ private:
     }
     int Position(int Symbol) const;
     void Pushed(int Symbol) {
-        if (FStack.size() == Registers) throw TGenerationFailed();
+        if (FStack.size() == Registers) Abort(TNativeAbort::RegisterOverflow);
         FStack.push_back(Symbol);
         FSymbols[static_cast<std::size_t>(Symbol)].Where = TSymbol::Register;
     }
@@ -120,27 +149,46 @@ private:
     TValue Leaf(const TNode& Node);
     TValue Parameter(const TNode& Node);
     void StoreInto(int Part, TGpr Base, std::int32_t Disp, bool Kill);
-    int Uses(int Node, int Table, int Index) const;
     TValue Binary(const TNode& Node);
-    bool CallsHelper(int Node);
+    void FindHelperCalls();
     TValue Arithmetic(TBuiltin Builtin, TValue A, TValue B);
     TValue Comparison(TBuiltin Builtin, TValue A, TValue B);
     TValue Power(const TNode& Node);
     TValue Negate(const TNode& Node);
     TValue Function(const TNode& Node);
     TValue SquareRoot(const TNode& Node);
+    TValue CallHelper(THelper Helper, std::initializer_list<TValue> Operands);
+    void EmitCall(THelper Helper, int Slot);
+    TValue TwoWay(TValue Z, THelper Helper, std::optional<long double> Second,
+                  const std::function<void(TAssembler::TLabel)>& Tests,
+                  const std::function<void()>& Fast);
+    void JumpUnlessZero(int Depth, TAssembler::TLabel Label);
+    void WholePowerOnTop(int Exponent);
+    void EmitSlowPaths();
+    void StoreLiteral(long double Value, TGpr Base, std::int32_t Disp);
     TValue Call(const TNode& Node);
     void NonZero(int Part, TGpr Into);
 
     TAssembler& FAsm;
     const TTreeBuilder& FTree;
+    const std::uint16_t FControlWord;
     const std::int32_t FPointerBytes; // the pointer slots, spill slots after them 16-aligned
     std::vector<TSymbol> FSymbols;
     std::vector<int> FStack; // FStack.back() is st0
-    std::vector<int> FPins;  // symbols MakeRoom must not evict
+    std::vector<int> FPins;  // symbols MakeRoom must not evict; see TPin
     std::vector<int> FFreeSlots;
     int FSpillSlots = 0;
     std::vector<std::pair<int, TAssembler::TLabel>> FDeclines;
+    // A helper called out of line by TwoWay: where the code jumps to it and goes on after it,
+    // the second operand when it is a literal, the registers in use at the jump, and the spill
+    // slots of the operands and of the registers saved.
+    struct TSlowPath {
+        TAssembler::TLabel Entry, Resume;
+        THelper Helper;
+        std::optional<long double> Second;
+        int Depth, Slot;
+    };
+    std::vector<TSlowPath> FSlowPaths;
     // The argument values of the calls being generated, by callee and parameter, and how many
     // of the body's reads of each are still to come.
     struct TBinding {
@@ -148,7 +196,7 @@ private:
         int Uses;
     };
     std::vector<std::vector<TBinding>> FBindings;
-    std::vector<std::int8_t> FCallsHelper; // by node: -1 not known yet, else CallsHelper
+    std::vector<bool> FCallsHelper; // by node: whether the tree under it calls a helper
     // By cell (pointer slot, offset): how many of the tree's reads of it are still to come. A
     // cell read again later stays in a register while there is room.
     std::map<std::pair<int, std::int32_t>, int> FCellReads;
