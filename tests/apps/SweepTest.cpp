@@ -146,6 +146,12 @@ TEST(SweepTest, ACancelledSweepKeepsThePointsComputedInOrderAndStopsAtOnce) {
     QTest::qWait(100);
     EXPECT_EQ(Sweep.Result().Count(), Kept.Count());
     EXPECT_EQ(Finished.count(), 1);
+
+    // Cancelled while its threads still make room for the values: one empty row, nothing torn.
+    ASSERT_TRUE(Sweep.Start(Job(Lines, {"f12"}, "x", {0, 99999, 1})));
+    Sweep.Cancel();
+    ASSERT_EQ(Sweep.Result().Y.size(), 1u);
+    EXPECT_EQ(Sweep.Result().Y[0].size(), Sweep.Result().Count());
 }
 
 TEST(SweepCsvTest, OneColumnForARealEquationTwoForAComplexOneGapsEmpty) {

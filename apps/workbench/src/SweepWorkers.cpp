@@ -1,6 +1,7 @@
 #include "SweepWorkers.h"
 
 #include <algorithm>
+#include <new>
 
 namespace workbench {
 namespace {
@@ -21,8 +22,7 @@ TSweepWorkers::TSweepWorkers(const TSweepJob& Job, std::unique_ptr<TSweepEvaluat
     FResult.X.resize(Count);
     for (std::size_t K = 0; K < Count; ++K)
         FResult.X[K] = Job.Range.At(K);
-    FResult.Y.assign(static_cast<std::size_t>(Job.Equations.size()),
-                     std::vector<std::optional<zoZezo::TComplex>>(Count));
+    FResult.Y.resize(static_cast<std::size_t>(Job.Equations.size()));
     Threads = std::max(1u, Threads);
     FChunkSize = std::clamp<std::size_t>(Count / (Threads * ChunksPerThread), 1, MaxChunkSize);
     FChunks = (Count + FChunkSize - 1) / FChunkSize;
@@ -46,11 +46,29 @@ void TSweepWorkers::Wait() {
         if (Thread.joinable()) Thread.join();
 }
 
+// Sizes the rows the other threads leave, then waits until every row has its size, so that no
+// thread writes a value before its row is there. A row that finds no memory cancels the sweep.
+void TSweepWorkers::PlaceRows() {
+    const std::size_t Rows = FResult.Y.size();
+    for (std::size_t Row; (Row = FNextRow.fetch_add(1, std::memory_order_relaxed)) < Rows;) {
+        try {
+            FResult.Y[Row].resize(Total());
+        } catch (const std::bad_alloc&) {
+            Cancel();
+        }
+        FRowsPlaced.fetch_add(1, std::memory_order_release);
+        FRowsPlaced.notify_all();
+    }
+    for (std::size_t Placed; (Placed = FRowsPlaced.load(std::memory_order_acquire)) < Rows;)
+        FRowsPlaced.wait(Placed, std::memory_order_acquire);
+}
+
 void TSweepWorkers::Work(std::unique_ptr<TSweepEvaluator> Copy) {
     try {
         QString Error;
         if (!Copy && !(Copy = std::make_unique<TSweepEvaluator>())->Build(FJob, Error))
             Copy.reset(); // cannot happen once the first copy was built; the others go on
+        PlaceRows();
         const std::size_t Equations = FResult.Y.size();
         while (Copy && !FCancel.load(std::memory_order_relaxed)) {
             const std::size_t Chunk = FNextChunk.fetch_add(1, std::memory_order_relaxed);
@@ -83,8 +101,10 @@ TSweepResult TSweepWorkers::Result() const {
     Result.Variable = FResult.Variable;
     Result.Equations = FResult.Equations;
     Result.X.assign(FResult.X.begin(), FResult.X.begin() + Count);
-    for (const auto& Values : FResult.Y)
-        Result.Y.emplace_back(Values.begin(), Values.begin() + Count);
+    Result.Y.resize(FResult.Y.size());
+    if (Count == 0) return Result; // the threads may still be sizing the rows
+    for (std::size_t E = 0; E < FResult.Y.size(); ++E)
+        Result.Y[E].assign(FResult.Y[E].begin(), FResult.Y[E].begin() + Count);
     return Result;
 }
 

@@ -14,7 +14,9 @@ namespace workbench {
 // Computes a sweep's points on several threads, each with its own copy of the equations. The
 // threads take the points in chunks, in order, from a common counter, so a slow stretch of the
 // range (near a pole, say) does not hold up the others. Points are independent of each other,
-// so the values are the same, bit for bit, whatever the number of threads.
+// so the values are the same, bit for bit, whatever the number of threads. The threads also make
+// the room for the values, each equation's row by one of them, so that neither the thread that
+// starts them nor a single worker spends its time filling memory.
 class TSweepWorkers {
 public:
     // Starts Threads threads (at least one) on Job; First, built from Job and checked, serves
@@ -43,16 +45,19 @@ public:
 
 private:
     void Work(std::unique_ptr<TSweepEvaluator> Copy);
+    void PlaceRows();
     std::size_t ComputedInOrder() const;
     bool ChunkDone(std::size_t Chunk) const {
         return FChunkDone[Chunk].load(std::memory_order_acquire);
     }
 
     const TSweepJob FJob;
-    TSweepResult FResult; // every point's place made before the threads start
+    TSweepResult FResult; // the points' values; the rows are empty until the threads size them
     std::size_t FChunkSize = 1;
     std::size_t FChunks = 0;
     std::unique_ptr<std::atomic<bool>[]> FChunkDone;
+    std::atomic<std::size_t> FNextRow{0};
+    std::atomic<std::size_t> FRowsPlaced{0};
     std::atomic<std::size_t> FNextChunk{0};
     std::atomic<std::size_t> FDone{0};
     std::atomic<unsigned> FRunning{0};
