@@ -25,6 +25,8 @@
 #include <QSvgGenerator>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 namespace workbench {
 namespace {
@@ -54,8 +56,13 @@ QLineEdit* NumberBox(const QString& ToolTip, QWidget* Parent) {
     return Box;
 }
 
-QString RangeText(long double Value) {
-    return QString::number(static_cast<double>(Value), 'g', 15);
+// An end of Range, with four significant digits more than it takes to tell the ends apart
+// (-3.278 rather than -3.27841234123412).
+QString RangeText(double Value, const TValueRange& Range) {
+    const double Span = Range.Span();
+    const double Largest = std::max(std::abs(Range.Low), std::abs(Range.High));
+    const double Needed = Span > 0 ? std::ceil(std::log10(Largest / Span)) : 15;
+    return QString::number(Value, 'g', static_cast<int>(std::clamp(Needed + 4, 4.0, 15.0)));
 }
 
 // Asks for a y range, starting from Shown; nothing when the user cancels. On a logarithmic
@@ -63,8 +70,8 @@ QString RangeText(long double Value) {
 std::optional<TValueRange> AskForYRange(QWidget* Parent, const TValueRange& Shown, bool Log) {
     QDialog Dialog(Parent);
     Dialog.setWindowTitle(QObject::tr("Y range"));
-    auto* Low = new QLineEdit(RangeText(Shown.Low), &Dialog);
-    auto* High = new QLineEdit(RangeText(Shown.High), &Dialog);
+    auto* Low = new QLineEdit(RangeText(Shown.Low, Shown), &Dialog);
+    auto* High = new QLineEdit(RangeText(Shown.High, Shown), &Dialog);
     auto* Problem = new QLabel(&Dialog);
     Problem->setStyleSheet("color: #800000");
     auto* Form = new QFormLayout;
