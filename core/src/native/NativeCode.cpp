@@ -13,10 +13,17 @@ bool TNativeCode::Translate(const TzoZezoEvaluator& Evaluator, TEquation& Equati
     if (Equation.FNativeRefusal != TNativeAbort::None) return false;
     const bool Often = Evaluator.NativeMode() == TNativeMode::Often;
     if (Often && ++Equation.FComputations < OftenComputed) return false;
-    TTranslation Translation = TranslateToNative(Equation, Evaluator);
+    return Install(Evaluator, Equation, Args, Im, Re);
+}
+
+// Translates Equation for the parts this computation wants, in place of any code it had.
+bool TNativeCode::Install(const TzoZezoEvaluator& Evaluator, TEquation& Equation,
+                          std::span<const TComplex> Args, long double* Im, long double& Re) {
+    TTranslation Translation = TranslateToNative(Equation, Evaluator, Im != nullptr);
     Equation.FNative = std::move(Translation.Code);
     Equation.FNativeRefusal = Translation.Reason;
-    return Equation.FNative && !Often && Compute(Evaluator, Equation, Args, Im, Re);
+    return Equation.FNative && Evaluator.NativeMode() != TNativeMode::Often &&
+           Compute(Evaluator, Equation, Args, Im, Re);
 }
 
 // Readies the code for its first run, and for the first run after the evaluator's lists or

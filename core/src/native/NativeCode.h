@@ -15,8 +15,8 @@
 // equation it calls, the x87 control word the one it was translated under. When one is not, and
 // when a value leaves what it computes (a comparison of complex values, a built-in's callback
 // that throws), it declines, having changed nothing the host can see but parameter values that
-// the interpreter then sets again, and the interpreter runs the computation. Native code calls no host code, so it
-// cannot throw, and nothing can change while it runs.
+// the interpreter then sets again, and the interpreter runs the computation. Native code calls no
+// host code, so it cannot throw, and nothing can change while it runs.
 
 #include "native/ExecutableMemory.h"
 #include "zoZezo/Complex.h"
@@ -51,11 +51,12 @@ public:
     };
 
     // Dependencies lists the callees first, in the order the parameters' Table counts them.
+    // Code without WithIm computes the real part alone.
     TNativeCode(std::unique_ptr<TExecutableMemory> Memory, std::uint64_t Runs,
-                std::vector<TDependency> Dependencies)
+                std::vector<TDependency> Dependencies, bool WithIm)
         : FMemory(std::move(Memory)),
           FEntry(reinterpret_cast<TEntry>(const_cast<void*>(FMemory->Start()))), FRuns(Runs),
-          FDependencies(std::move(Dependencies)) {}
+          FDependencies(std::move(Dependencies)), FWithIm(WithIm) {}
 
     // Computes the equation translated on Args, as the interpreter would; false when the code
     // declined and the interpreter must compute it.
@@ -78,13 +79,16 @@ public:
 
     // Computes Equation, compiled without error, natively when its evaluator's mode and its
     // history say so: translates it once it has been computed often enough (at once in
-    // TNativeMode::Always), and drops code that keeps declining. False when the interpreter
-    // must compute it.
+    // TNativeMode::Always), and drops code that keeps declining. Code is first made for the part
+    // or parts the computation that translates it wants, and made again with both parts the
+    // first time the real part alone does not do. False when the interpreter must compute it.
     static bool Compute(const TzoZezoEvaluator& Evaluator, TEquation& Equation,
                         std::span<const TComplex> Args, long double* Im, long double& Re) {
         if (!Available() || Evaluator.NativeMode() == TNativeMode::Off) return false;
         const TNativeCode* Code = Equation.FNative.get();
         if (!Code) return Translate(Evaluator, Equation, Args, Im, Re);
+        if (Im && !Code->FWithIm) [[unlikely]]
+            return Install(Evaluator, Equation, Args, Im, Re);
         if (Code->FReadyAt != Evaluator.FChanges && !Ready(Evaluator, Equation)) [[unlikely]]
             return false;
         if (Code->Run(Evaluator, Equation, Args, Im, Re)) {
@@ -120,6 +124,8 @@ private:
 
     static bool Translate(const TzoZezoEvaluator& Evaluator, TEquation& Equation,
                           std::span<const TComplex> Args, long double* Im, long double& Re);
+    static bool Install(const TzoZezoEvaluator& Evaluator, TEquation& Equation,
+                        std::span<const TComplex> Args, long double* Im, long double& Re);
     static bool Ready(const TzoZezoEvaluator& Evaluator, TEquation& Equation);
     static void Declined(TEquation& Equation);
     bool DependenciesHold(const TzoZezoEvaluator& Evaluator, const TEquation& Equation) const;
@@ -131,6 +137,7 @@ private:
     TEntry FEntry;
     std::uint64_t FRuns; // equation runs per computation: its own and every call
     std::vector<TDependency> FDependencies;
+    bool FWithIm; // whether the code computes the imaginary part too
     // The evaluator's count of changes when the dependencies last held, once the code's memory
     // is sealed.
     std::uint64_t FReadyAt = NotSealed;

@@ -188,7 +188,8 @@ void EmitGuards(TAssembler& Asm, const TTreeBuilder& Tree,
 // The code of Equation in executable memory, or the reason it cannot be had; throws
 // TGenerationFailed when the equation cannot be translated. With Keep false, the code is only
 // made, to learn whether it can be.
-TTranslation Emit(const TEquation& Equation, const TzoZezoEvaluator& Evaluator, bool Keep) {
+TTranslation Emit(const TEquation& Equation, const TzoZezoEvaluator& Evaluator, bool WithIm,
+                  bool Keep) {
     TTreeBuilder Tree(Evaluator);
     const int Root = Tree.Build(Equation, 0, 0);
     if (AliasesParameters(Tree, Evaluator)) Abort(TNativeAbort::AliasedParameter);
@@ -198,7 +199,7 @@ TTranslation Emit(const TEquation& Equation, const TzoZezoEvaluator& Evaluator, 
     const int Scratch = Tree.PointerSlots++; // where the control word is read to
     const std::uint16_t Word = ControlWord();
     TAssembler Asm;
-    TGenerator Generator(Asm, Tree, Tree.PointerSlots, Word);
+    TGenerator Generator(Asm, Tree, Tree.PointerSlots, Word, Root, WithIm);
     Asm.Push(rbx);
     Asm.MovRegReg(rbx, rdi);
     const std::size_t Frame = Asm.SubRsp();
@@ -218,15 +219,16 @@ TTranslation Emit(const TEquation& Equation, const TzoZezoEvaluator& Evaluator, 
     TCodePool::TPiece Piece = TCodePool::Process().Add(Asm.Code());
     if (!Piece.Memory) return {nullptr, TNativeAbort::NoExecutableMemory};
     return {std::make_unique<TNativeCode>(std::move(Piece.Memory), Tree.Runs,
-                                          std::move(*Dependencies)),
+                                          std::move(*Dependencies), WithIm),
             TNativeAbort::None};
 }
 
 } // namespace
 
-TTranslation TranslateToNative(const TEquation& Equation, const TzoZezoEvaluator& Evaluator) {
+TTranslation TranslateToNative(const TEquation& Equation, const TzoZezoEvaluator& Evaluator,
+                               bool WithIm) {
     try {
-        return Emit(Equation, Evaluator, true);
+        return Emit(Equation, Evaluator, WithIm, true);
     } catch (const TGenerationFailed& Failed) {
         return {nullptr, Failed.Reason};
     }
@@ -234,7 +236,7 @@ TTranslation TranslateToNative(const TEquation& Equation, const TzoZezoEvaluator
 
 TNativeAbort TranslationVerdict(const TEquation& Equation, const TzoZezoEvaluator& Evaluator) {
     try {
-        return Emit(Equation, Evaluator, false).Reason;
+        return Emit(Equation, Evaluator, true, false).Reason;
     } catch (const TGenerationFailed& Failed) {
         return Failed.Reason;
     }
@@ -243,7 +245,7 @@ TNativeAbort TranslationVerdict(const TEquation& Equation, const TzoZezoEvaluato
 #else
 
 // Never called: TNativeCode::Available() is false.
-TTranslation TranslateToNative(const TEquation&, const TzoZezoEvaluator&) {
+TTranslation TranslateToNative(const TEquation&, const TzoZezoEvaluator&, bool) {
     return {nullptr, TNativeAbort::GeneratorFault};
 }
 

@@ -14,8 +14,10 @@ struct TTranslation {
 
 // Translates Equation's code (compiled without error) into native code, or says why it does not:
 // the code uses something native code does not do (host callbacks, calls whose count changed,
-// deep or recursive calls, ...).
-TTranslation TranslateToNative(const TEquation& Equation, const TzoZezoEvaluator& Evaluator);
+// deep or recursive calls, ...). Code without WithIm gives the real part alone, and is the
+// smaller and faster for it.
+TTranslation TranslateToNative(const TEquation& Equation, const TzoZezoEvaluator& Evaluator,
+                               bool WithIm);
 
 // What TranslateToNative would give now: None, or why it would decline. Makes no executable
 // memory.

@@ -478,15 +478,21 @@ TValue TGenerator::Leaf(const TNode& Node) {
     }
 }
 
-TValue TGenerator::Arithmetic(TBuiltin Builtin, TValue A, TValue B) {
+// The operations' formulas, each part apart. Without the imaginary part, only what the real
+// part reads: the operands' parts that the imaginary part alone would have read are let go.
+TValue TGenerator::Arithmetic(TBuiltin Builtin, TValue A, TValue B, bool WantIm) {
     switch (Builtin) {
-    case biAdd: return {Arith(faAdd, A.Re, B.Re, true, true), Arith(faAdd, A.Im, B.Im, true, true)};
-    case biSubtract:
-        return {Arith(faSub, A.Re, B.Re, true, true), Arith(faSub, A.Im, B.Im, true, true)};
+    case biAdd:
+    case biSubtract: {
+        const TArith Op = Builtin == biAdd ? faAdd : faSub;
+        const int Re = Arith(Op, A.Re, B.Re, true, true);
+        return {Re, WantIm ? Arith(Op, A.Im, B.Im, true, true) : Unneeded({A.Im, B.Im})};
+    }
     case biMultiply: { // {A.Re * B.Re - A.Im * B.Im, A.Im * B.Re + A.Re * B.Im}
         const int RR = Arith(faMul, A.Re, B.Re, false, false);
         const int II = Arith(faMul, A.Im, B.Im, false, false);
         const int Re = Arith(faSub, RR, II, true, true);
+        if (!WantIm) return {Re, Unneeded({A.Im, B.Re, A.Re, B.Im})};
         const int IR = Arith(faMul, A.Im, B.Re, true, true);
         const int RI = Arith(faMul, A.Re, B.Im, true, true);
         return {Re, Arith(faAdd, IR, RI, true, true)};
@@ -498,11 +504,19 @@ TValue TGenerator::Arithmetic(TBuiltin Builtin, TValue A, TValue B) {
         const int II = Arith(faMul, A.Im, B.Im, false, false);
         const int RR = Arith(faMul, A.Re, B.Re, false, false);
         const int Re = Arith(faDiv, Arith(faAdd, II, RR, true, true), D, true, false);
+        if (!WantIm) return {Re, Unneeded({B.Re, A.Im, A.Re, B.Im, D})};
         const int RI = Arith(faMul, B.Re, A.Im, true, true);
         const int IR = Arith(faMul, A.Re, B.Im, true, true);
         return {Re, Arith(faDiv, Arith(faSub, RI, IR, true, true), D, true, true)};
     }
     }
+}
+
+// Lets go of parts that nothing reads any more; returns what stands for a part not computed.
+int TGenerator::Unneeded(std::initializer_list<int> Parts) {
+    for (const int Part : Parts)
+        Release(Part);
+    return Source(TSymbol::Zero);
 }
 
 // al := Part != 0 (true for a NaN), into the byte register Into.
@@ -563,6 +577,26 @@ void TGenerator::FindHelperCalls() {
     }
 }
 
+// Marks, for every node, whether anything reads its imaginary part: the root's when WantIm;
+// an operand's of + and - and a negated value's when their own is; a call's body's when the
+// call's is; every other operand's always (a product's or a quotient's real part reads both
+// parts, and so do functions, comparisons and the arguments written to parameters). Parents
+// stand after their children, so each node is marked before its children are.
+void TGenerator::FindImNeeds(int Root, bool WantIm) {
+    FImNeeded[static_cast<std::size_t>(Root)] = WantIm;
+    for (std::size_t K = FTree.Nodes.size(); K-- > 0;) {
+        const TNode& Node = FTree.Nodes[K];
+        const bool Passes =
+            Node.Kind == nkNegate ||
+            (Node.Kind == nkBinary && (Node.Builtin == biAdd || Node.Builtin == biSubtract));
+        ForEachChild(Node, [&](int Child) {
+            const bool Needed = Passes || Child == Node.Body ? FImNeeded[K] : true;
+            FImNeeded[static_cast<std::size_t>(Child)] =
+                FImNeeded[static_cast<std::size_t>(Child)] || Needed;
+        });
+    }
+}
+
 // The operand that calls a helper goes first, so that the other one is not pending in the
 // registers meanwhile, to be stored and loaded again; the values are the same in either order.
 // Not where an operand calls an equation: the parameters it writes, and where the code may
@@ -585,7 +619,7 @@ TValue TGenerator::Binary(const TNode& Node) {
     case biAdd:
     case biSubtract:
     case biMultiply:
-    case biDivide: return Arithmetic(Node.Builtin, A, B);
+    case biDivide: return Arithmetic(Node.Builtin, A, B, ImNeeded(Node));
     case biPower: return CallHelper(InPlace<biPower>, {A, B});
     default: return Comparison(Node.Builtin, A, B);
     }
@@ -628,6 +662,7 @@ TValue TGenerator::Negate(const TNode& Node) {
     const int Re = ToTop(Z.Re, true);
     FAsm.Fchs();
     Changed(Re);
+    if (!ImNeeded(Node)) return {Re, Unneeded({Z.Im})};
     const int Im = [&] {
         const TPin Pin(*this, {Re});
         return ToTop(Z.Im, true);
@@ -892,7 +927,9 @@ TValue TGenerator::Generate(int Index) {
 
 void TGenerator::Return(TValue Value, std::int32_t ImOffset, std::int32_t WantImOffset) {
     DropCaches();
-    if (FSymbols[static_cast<std::size_t>(Value.Im)].Where == TSymbol::Register) {
+    if (!FWantIm) {
+        Release(Value.Im);
+    } else if (FSymbols[static_cast<std::size_t>(Value.Im)].Where == TSymbol::Register) {
         const TAssembler::TLabel Unwanted = FAsm.NewLabel(), Done = FAsm.NewLabel();
         ToTop(Value.Im, true);
         FAsm.CmpMem32Imm(rbx, WantImOffset, 0);

@@ -58,17 +58,21 @@ using THelper = bool (*)(TComplex*);
 class TGenerator {
 public:
     // The code computes under the x87 control word ControlWord, which its prologue checks.
+    // With WantIm false it computes the real part of Root alone, and none of the arithmetic
+    // that only the imaginary part needs.
     TGenerator(TAssembler& Asm, const TTreeBuilder& Tree, int PointerSlots,
-               std::uint16_t ControlWord)
-        : FAsm(Asm), FTree(Tree), FControlWord(ControlWord),
-          FPointerBytes((8 * PointerSlots + 15) / 16 * 16), FCallsHelper(Tree.Nodes.size()) {
+               std::uint16_t ControlWord, int Root, bool WantIm)
+        : FAsm(Asm), FTree(Tree), FControlWord(ControlWord), FWantIm(WantIm),
+          FPointerBytes((8 * PointerSlots + 15) / 16 * 16), FCallsHelper(Tree.Nodes.size()),
+          FImNeeded(Tree.Nodes.size()) {
         CountCellReads();
         FindHelperCalls();
+        FindImNeeds(Root, WantIm);
     }
 
     TValue Generate(int Node);
-    // Leaves Re in st0 and Im at [rbx + ImOffset] (when the int at WantImOffset is not 0), the
-    // stack otherwise empty.
+    // Leaves Re in st0 and Im at [rbx + ImOffset] (when the int at WantImOffset is not 0, and
+    // the code computes Im at all), the stack otherwise empty.
     void Return(TValue Value, std::int32_t ImOffset, std::int32_t WantImOffset);
     // The label that empties a register stack Depth deep and declines.
     TAssembler::TLabel Decline() { return DeclineAt(static_cast<int>(FStack.size())); }
@@ -151,7 +155,12 @@ private:
     void StoreInto(int Part, TGpr Base, std::int32_t Disp, bool Kill);
     TValue Binary(const TNode& Node);
     void FindHelperCalls();
-    TValue Arithmetic(TBuiltin Builtin, TValue A, TValue B);
+    void FindImNeeds(int Root, bool WantIm);
+    bool ImNeeded(const TNode& Node) const {
+        return FImNeeded[static_cast<std::size_t>(&Node - FTree.Nodes.data())];
+    }
+    int Unneeded(std::initializer_list<int> Parts);
+    TValue Arithmetic(TBuiltin Builtin, TValue A, TValue B, bool WantIm);
     TValue Comparison(TBuiltin Builtin, TValue A, TValue B);
     TValue Power(const TNode& Node);
     TValue Negate(const TNode& Node);
@@ -172,6 +181,7 @@ private:
     TAssembler& FAsm;
     const TTreeBuilder& FTree;
     const std::uint16_t FControlWord;
+    const bool FWantIm;
     const std::int32_t FPointerBytes; // the pointer slots, spill slots after them 16-aligned
     std::vector<TSymbol> FSymbols;
     std::vector<int> FStack; // FStack.back() is st0
@@ -197,6 +207,7 @@ private:
     };
     std::vector<std::vector<TBinding>> FBindings;
     std::vector<bool> FCallsHelper; // by node: whether the tree under it calls a helper
+    std::vector<bool> FImNeeded;    // by node: whether anything reads its imaginary part
     // By cell (pointer slot, offset): how many of the tree's reads of it are still to come. A
     // cell read again later stays in a register while there is room.
     std::map<std::pair<int, std::int32_t>, int> FCellReads;
