@@ -627,6 +627,9 @@ TEST(NativeCodeGuard, ChangedParamCountGivesTheInterpretersCall) {
 
 TEST(NativeCodeGuard, CellsSetAfterTranslationAreRead) {
     long double Cell = 2.5L, ImCell = 1.5L;
+    const auto PiIm = [](TBench& B) -> long double& {
+        return B.Evaluator.Constants().GetConstant(B.Evaluator.Constants().IndexOf("pi"))->Im;
+    };
     const auto Variable = [](TBench& B, int I) -> TVariable& {
         return *B.Evaluator.Variables().GetVariable(I);
     };
@@ -645,6 +648,10 @@ TEST(NativeCodeGuard, CellsSetAfterTranslationAreRead) {
         {Benchmarks[3], [&](TBench& B) { Variable(B, 0).RePtr = &B.W.Im; }},
         {Benchmarks[3], [&](TBench& B) { B.X.Re = PayloadNaN(); }},
         {Benchmarks[0], [&](TBench& B) { B.X.Re = -0.0L; }},
+        // pi's imaginary part, +0 when translated, written in place: each byte of it counts
+        {"r: pi-3", [&](TBench& B) { PiIm(B) = 0.5L; }},
+        {"r: pi-3", [&](TBench& B) { PiIm(B) = -0.0L; }},
+        {"r: pi-3", [&](TBench& B) { PiIm(B) = Extended(0x0000, 1); }},
     };
     for (const auto& [Text, Change] : Cases)
         ExpectSameInBothModes(ChangeAfterTranslation(Text, Change));

@@ -67,6 +67,7 @@ void EmitEntryGuard(TAssembler& Asm, const TGuard& G, const void* Entry, TAssemb
     static const TOperator OperatorProbe(nullptr, "", {});
     static const TFunction FunctionProbe(nullptr, "", {});
     static const TVariable VariableProbe(nullptr, "", {});
+    static const TConstant ConstantProbe(nullptr, "", {});
     Asm.MovImm(rax, reinterpret_cast<std::uintptr_t>(Entry));
     switch (G.Kind) {
     case TGuard::Operator:
@@ -95,7 +96,17 @@ void EmitEntryGuard(TAssembler& Asm, const TGuard& G, const void* Entry, TAssemb
             if (!Null) Asm.Store(rsp, Generator.PointerDisp(Real ? G.ReSlot : G.ImSlot), rcx);
         }
         break;
-    default: Asm.Store(rsp, Generator.PointerDisp(G.Slot), rax);
+    default:
+        Asm.Store(rsp, Generator.PointerDisp(G.Slot), rax);
+        if (G.ImZero) { // all ten bytes of +0
+            const std::int32_t Im = OffsetIn(ConstantProbe, ConstantProbe.Im);
+            Asm.Load(rcx, rax, Im);
+            Asm.Test(rcx);
+            Asm.Jump(ccNotEqual, Decline);
+            Asm.Load16(rcx, rax, Im + 8);
+            Asm.Test(rcx);
+            Asm.Jump(ccNotEqual, Decline);
+        }
     }
 }
 

@@ -7,8 +7,18 @@
 #include "zoZezo/Evaluator.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace zoZezo::native {
+namespace {
+
+// Whether all ten bytes of the extended real are those of +0.
+bool IsPlusZero(const long double& Value) {
+    static constexpr char Zero[10] = {};
+    return std::memcmp(&Value, Zero, sizeof Zero) == 0;
+}
+
+} // namespace
 
 void Abort(TNativeAbort Reason) {
     throw TGenerationFailed{Reason};
@@ -40,11 +50,16 @@ int TTreeBuilder::Operand(const TInstruction& Instruction, int Table) {
     case opRealNum: Node.Re = Instruction.Value; break;
     case opImaginaryNum: Node.Im = Instruction.Value; break;
     case opConstant: {
-        if (!FEvaluator.Constants().GetConstant(Instruction.Index)) Abort(TNativeAbort::EntryGone);
+        const TConstant* Constant = FEvaluator.Constants().GetConstant(Instruction.Index);
+        if (!Constant) Abort(TNativeAbort::EntryGone);
         TGuard& G = Guard(TGuard::Constant, 0, Instruction.Index);
-        if (G.Slot < 0) G.Slot = NewSlot();
+        if (G.Slot < 0) {
+            G.Slot = NewSlot();
+            G.ImZero = IsPlusZero(Constant->Im);
+        }
         Node.Kind = nkConstant;
         Node.Slot = G.Slot;
+        Node.ImZero = G.ImZero;
         break;
     }
     case opVariable: {

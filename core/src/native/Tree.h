@@ -70,6 +70,7 @@ struct TNode {
     std::vector<int> Reads; // nkCall: how often Body reads each parameter
     int Height = 1;         // the nodes on the longest path down from here, itself included
     bool Calls = false;     // an equation call lies in the subtree: it writes parameters
+    bool ImZero = false;    // nkConstant: its imaginary part is +0, as the prologue checks
 };
 
 // Calls Visit on each child of Node: A, B, and a call's arguments and body. Children stand
@@ -103,6 +104,7 @@ struct TGuard {
     int Index = 0;
     std::uintptr_t Callback = 0; // operators and functions
     bool ReNull = false, ImNull = false;
+    bool ImZero = false; // constants: the imaginary part +0 when translated, checked at every run
     int Slot = -1, ReSlot = -1, ImSlot = -1; // where the prologue leaves pointers
 };
 

@@ -89,7 +89,7 @@ void TGenerator::CountCellReads() {
         }
         if (Node.Kind == nkConstant || (Node.Kind == nkParameter && Node.Table == 0)) {
             ++FCellReads[{Node.Slot, OffsetIn(Probe, Probe.Re)}];
-            ++FCellReads[{Node.Slot, OffsetIn(Probe, Probe.Im)}];
+            if (!Node.ImZero) ++FCellReads[{Node.Slot, OffsetIn(Probe, Probe.Im)}];
         }
     }
 }
@@ -473,7 +473,8 @@ TValue TGenerator::Leaf(const TNode& Node) {
     default: { // constants and parameters: the entry's Re and Im
         static const TConstant Probe(nullptr, "", {});
         return {CellSymbol(Node.Slot, OffsetIn(Probe, Probe.Re)),
-                CellSymbol(Node.Slot, OffsetIn(Probe, Probe.Im))};
+                Node.ImZero ? Source(TSymbol::Zero)
+                            : CellSymbol(Node.Slot, OffsetIn(Probe, Probe.Im))};
     }
     }
 }
