@@ -26,6 +26,8 @@ struct TCase {
     // Whether the imaginary part is computed too: zoZezo computes with ComputeC, the native code
     // stores it apart.
     bool BothParts = false;
+    // The same in long double by the language's own formulas of complex arithmetic, or nullptr.
+    TNative<long double> LanguageFormulas = nullptr;
 };
 
 // Where native code of a complex case leaves the imaginary part, out of the optimiser's sight.

@@ -91,6 +91,8 @@ void RegisterEvaluation() {
 #endif
         Register(Row + DoubleColumn, Native<double>, Case.NativeDouble);
         Register(Row + LongDoubleColumn, Native<long double>, Case.NativeLongDouble);
+        if (Case.LanguageFormulas)
+            Register(Row + FormulasColumn, Native<long double>, Case.LanguageFormulas);
     }
 }
 

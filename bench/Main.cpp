@@ -59,8 +59,8 @@ public:
 #ifndef ZOZEZO_BENCH_MUPARSERX
         Out += "muparserx was not found when this benchmark was built: its columns are empty.\n\n";
 #endif
-        Out +=
-            EvaluationTable() + "\n" + CompilationTable() + "\n" + MemoryTable() + "\n" + Targets();
+        Out += EvaluationTable() + "\n" + FormulasTable() + "\n" + CompilationTable() + "\n" +
+               MemoryTable() + "\n" + Targets();
         GetOutputStream() << Out << std::flush;
     }
 
@@ -102,6 +102,23 @@ private:
                     Out += " | " + Cell(Ratio(Row, Column, LongDoubleColumn), 1, "%.2f");
             }
             Out += " |\n";
+        }
+        return Out;
+    }
+
+    // zoZezo beside the same computation in native long double done by the language's own
+    // formulas of complex arithmetic, which the interpreter's bits, and so native code's, follow.
+    std::string FormulasTable() const {
+        std::string Out = "Beside the language's formulas in long double (median CPU time, ns)\n\n"
+                          "| case | zoZezo | formulas | ×fo | long double | formulas ×ld |\n"
+                          "|---|--:|--:|--:|--:|--:|\n";
+        for (const std::string& Row : Rows("eval")) {
+            if (!Seconds(Row, FormulasColumn)) continue;
+            Out += "| " + Row.substr(5) + " | " + Cell(Seconds(Row, ZezoColumn), 1e9, "%.1f") +
+                   " | " + Cell(Seconds(Row, FormulasColumn), 1e9, "%.1f") + " | " +
+                   Cell(Ratio(Row, ZezoColumn, FormulasColumn), 1, "%.2f") + " | " +
+                   Cell(Seconds(Row, LongDoubleColumn), 1e9, "%.1f") + " | " +
+                   Cell(Ratio(Row, FormulasColumn, LongDoubleColumn), 1, "%.2f") + " |\n";
         }
         return Out;
     }

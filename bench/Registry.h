@@ -14,6 +14,7 @@ inline constexpr const char* MuParserColumn = "muparser";
 inline constexpr const char* MuParserXColumn = "muparserx";
 inline constexpr const char* DoubleColumn = "double";
 inline constexpr const char* LongDoubleColumn = "long double";
+inline constexpr const char* FormulasColumn = "formulas"; // long double, the language's formulas
 
 template <class... Args>
 benchmark::internal::Benchmark* Register(const std::string& Name, Args&&... Arguments) {
