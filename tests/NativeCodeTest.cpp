@@ -383,16 +383,17 @@ private:
 // Native code computes as the interpreter does under the control word in force at each
 // computation: translated under one rounding or precision and run under another, and
 // translated under the other.
+struct TMode {
+    const char* Name;
+    std::uint16_t Mask, Bits;
+};
+const std::vector<TMode> Modes = {
+    {"round down", 0x0C00, 0x0400},        {"round up", 0x0C00, 0x0800},
+    {"round toward zero", 0x0C00, 0x0C00}, {"53-bit precision", 0x0300, 0x0200},
+    {"24-bit precision", 0x0300, 0x0000},
+};
+
 TEST(NativeCode, FollowsTheControlWordInForce) {
-    struct TMode {
-        const char* Name;
-        std::uint16_t Mask, Bits;
-    };
-    const std::vector<TMode> Modes = {
-        {"round down", 0x0C00, 0x0400},        {"round up", 0x0C00, 0x0800},
-        {"round toward zero", 0x0C00, 0x0C00}, {"53-bit precision", 0x0300, 0x0200},
-        {"24-bit precision", 0x0300, 0x0000},
-    };
     const std::vector<std::string> Equations = {
         "r: x+0.1*3", "r: 0.1*3", "r: x*y-0", "r: w-2", "r: 1/3+x/3-(0-0)", "r: (x-x)*2-0",
     };
@@ -409,6 +410,28 @@ TEST(NativeCode, FollowsTheControlWordInForce) {
                     const TControlWordScope Scope(Mode.Mask, Mode.Bits);
                     Out.push_back(B.Run(R));
                     Out.push_back(B.Run(R));
+                });
+            }
+}
+
+// Sin, Cos and Tan of a real value take a short way in both paths, which must give their
+// callbacks' bits under every control word too: the sign of the zero imaginary part follows
+// the rounding, the real part the precision. The callback runs where the entry has another
+// built-in's callback.
+TEST(NativeCode, RealSinesGiveTheirCallbacksBitsInEveryMode) {
+    const std::vector<std::pair<const char*, TFunctionCallback>> Functions = {
+        {"Sin", FnSin}, {"Cos", FnCos}, {"Tan", FnTan}};
+    for (const TMode& Mode : Modes)
+        for (const auto& [Name, Callback] : Functions)
+            for (const long double X : {0.5L, -0.0L, 2.0L, -2.5L, 4.5L, -4.5L, 1e10L}) {
+                SCOPED_TRACE(std::string(Mode.Name) + ", " + Name + "(" + Bits(X) + ")");
+                ExpectSameInBothModes([&](TBench& B, std::vector<TOutcome>& Out) {
+                    B.X = {X, 0};
+                    TEquation& R = B.Add(std::string("r: ") + Name + "(x)");
+                    const TControlWordScope Scope(Mode.Mask, Mode.Bits);
+                    const TOutcome Short = B.Run(R);
+                    EXPECT_EQ(Short, (TOutcome{Callback(std::vector<TComplex>{B.X}), {}, {}}));
+                    Out.push_back(Short);
                 });
             }
 }

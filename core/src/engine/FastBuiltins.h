@@ -114,29 +114,43 @@ inline void SinCos(long double X, long double& Sin, long double& Cos) {
 }
 
 // Sine and cosine of a real argument. The complex formulas meet e^(+-0) = 1 there and become
-// (sin x * 2/2, cos x * 0/2) and (cos x * 2/2, sin x * 0/2): the real part is the real function,
-// the imaginary part a zero that takes the other function's sign (NaN where that one is NaN).
-// Where that sign is known (cos x > 0 for |x| <= 1.5, sin x has the sign of x for |x| <= 3)
-// the other function is not computed at all.
+// (sin x * (1 + 1) / 2, cos x * (1 - 1) / 2) and (cos x * (1 + 1) / 2, sin x * (1 - 1) / 2): the
+// real part is the real function, the imaginary part a zero that takes the other function's
+// sign (NaN where that one is NaN). The factors are worked out when the program runs, as the
+// formulas work them out, so that they follow the control word in force: 1 - 1 is -0 when
+// rounding down, and x * 2 is rounded to the precision set. Where the other function's sign is
+// known (cos x > 0 for |x| <= 1.5, sin x has the sign of x for |x| <= 3) it is not computed.
+struct TUnitFactors {
+    long double Two, Zero; // 1 + 1 and 1 - 1
+};
+
+inline TUnitFactors UnitFactors() {
+    const long double One = Opaque(1);
+    return {One + One, One - One};
+}
+
 inline TComplex RealSin(long double X) {
-    if (std::fabs(X) <= 1.5L) return Real(std::sin(X));
+    const auto [Two, Zero] = UnitFactors();
+    if (std::fabs(X) <= 1.5L) return {std::sin(X) * Two / 2, Zero};
     long double Sin, Cos;
     SinCos(X, Sin, Cos);
-    return {Sin, Cos * 0.0L};
+    return {Sin * Two / 2, Cos * Zero / 2};
 }
 
 inline TComplex RealCos(long double X) {
-    if (std::fabs(X) <= 3) return {std::cos(X), std::copysign(0.0L, X)};
+    const auto [Two, Zero] = UnitFactors();
+    if (std::fabs(X) <= 3) return {std::cos(X) * Two / 2, std::copysign(0.0L, X) * Zero};
     long double Sin, Cos;
     SinCos(X, Sin, Cos);
-    return {Cos, Sin * 0.0L};
+    return {Cos * Two / 2, Sin * Zero / 2};
 }
 
 // Tan is Sin / Cos through the complex quotient, also for a real argument.
 inline TComplex RealTan(long double X) {
+    const auto [Two, Zero] = UnitFactors();
     long double Sin, Cos;
     SinCos(X, Sin, Cos);
-    return builtins::Quotient({Sin, Cos * 0.0L}, {Cos, Sin * 0.0L});
+    return builtins::Quotient({Sin * Two / 2, Cos * Zero / 2}, {Cos * Two / 2, Sin * Zero / 2});
 }
 
 // What the built-in operator gives for A and B. Returns false when its callback must run:
