@@ -1,6 +1,7 @@
 #include "AxisTicks.h"
 #include "NumberText.h"
 #include "PlotCurves.h"
+#include "PlotLegend.h"
 #include "PlotRange.h"
 #include "PlotSettings.h"
 #include "PlotView.h"
@@ -83,6 +84,25 @@ std::vector<TRuns> Sampled(double From, double To, double Step, Function F) {
             Runs.emplace_back();
     }
     return {Runs};
+}
+
+// The legend takes the corner that hides the fewest points, the upper right first.
+TEST(PlotLegendTest, TheCornerThatHidesTheLeastOfTheCurves) {
+    const QRectF Plot(0, 0, 400, 300);
+    const QPointF UpperRight(350, 20), UpperLeft(50, 20), LowerRight(350, 270), LowerLeft(50, 270);
+    const struct {
+        std::vector<QPointF> Pixels;
+        QPointF Expected;
+    } Cases[] = {
+        {{}, {294, 6}},
+        {{UpperRight}, {6, 6}},
+        {{UpperRight, UpperLeft}, {294, 254}},
+        {{UpperRight, UpperLeft, LowerRight}, {6, 254}},
+        {{UpperRight, UpperRight, UpperLeft, LowerRight, LowerLeft}, {6, 6}},
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(LegendPlace(Plot, QSizeF(100, 40), Case.Pixels).topLeft(), Case.Expected)
+            << Case.Pixels.size() << " points";
 }
 
 TEST(PlotRangeTest, APoleIsClippedASteepCurveOrAPeakIsNot) {

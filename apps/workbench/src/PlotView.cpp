@@ -1,6 +1,7 @@
 #include "PlotView.h"
 
 #include "AxisTicks.h"
+#include "PlotLegend.h"
 #include "PlotRange.h"
 
 #include <QFontMetricsF>
@@ -448,12 +449,13 @@ void TPlotView::Render(QPainter& Painter, const QRectF& Target) const {
     Painter.setBrush(Qt::NoBrush);
     Painter.drawRect(Plot);
 
-    // The legend, in the plot's upper right corner.
+    // The legend, in the corner of the plot where it hides the least of the curves.
     double LegendWidth = 0;
     for (const TCurve& Curve : FCurves)
         LegendWidth = std::max(LegendWidth, Metrics.horizontalAdvance(Curve.Name));
-    const QRectF Legend(Plot.right() - LegendWidth - 40, Plot.top() + 6, LegendWidth + 34,
-                        Line * static_cast<double>(FCurves.size()) + 6);
+    const QRectF Legend =
+        LegendPlace(Plot, QSizeF(LegendWidth + 34, Line * static_cast<double>(FCurves.size()) + 6),
+                    CurvePixels(Frame));
     Painter.setPen(GridColour);
     Painter.setBrush(QColor(255, 255, 255, 220));
     Painter.drawRect(Legend);
@@ -467,6 +469,26 @@ void TPlotView::Render(QPainter& Painter, const QRectF& Target) const {
                          Qt::AlignLeft | Qt::AlignVCenter, FCurves[K].Name);
     }
     Painter.restore();
+}
+
+// The curves' points where the plot shows them, a few thousand of each curve at most: enough
+// to tell where they pass.
+std::vector<QPointF> TPlotView::CurvePixels(const TLayout& Frame) const {
+    constexpr qsizetype Samples = 2000;
+    std::vector<QPointF> Pixels;
+    for (std::size_t K = 0; K < FCurves.size(); ++K) {
+        const TValueRange& Range = OnRight(FCurves[K]) ? FRight : FY;
+        qsizetype Count = 0;
+        for (const QList<QPointF>& Run : FRuns[K])
+            Count += Run.size();
+        const qsizetype Stride = std::max<qsizetype>(1, Count / Samples);
+        qsizetype Seen = 0;
+        for (const QList<QPointF>& Run : FRuns[K])
+            for (const QPointF& Point : Run)
+                if (Seen++ % Stride == 0)
+                    Pixels.emplace_back(Frame.PixelX(Point.x()), Frame.PixelY(Point.y(), Range));
+    }
+    return Pixels;
 }
 
 void TPlotView::DrawCurves(QPainter& Painter, const TLayout& Frame) const {

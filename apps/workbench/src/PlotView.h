@@ -84,6 +84,7 @@ private:
     void FindRuns();
     TLayout Layout(const QRectF& Target, const QFontMetricsF& Metrics) const;
     void DrawCurves(QPainter& Painter, const TLayout& Layout) const;
+    std::vector<QPointF> CurvePixels(const TLayout& Layout) const;
     void DrawReadout(QPainter& Painter, const TLayout& Layout, const QFontMetricsF& Metrics) const;
     bool HasRightAxis() const;
     bool OnRight(const TCurve& Curve) const { return HasRightAxis() && Curve.Part == ppPhase; }
